@@ -1,0 +1,47 @@
+// The command line: which front end to run, and the headless runners.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "shell/notifier.h"
+#include "shell/settings.h"
+
+namespace kazeyomi {
+
+class Session;
+
+struct CommandLine {
+    enum class Mode { Window, Headless, Help, Render, Race, Demo };
+    Mode mode = Mode::Window;
+    QStringList positional; // arguments of the command
+    QStringList errors;
+    Settings settings;
+    bool headlessDemo = false;
+    double speed = 1.0;
+    QString style; // render --style
+};
+
+// Exit codes: 0 success, 1 a fetch or writer failed, 2 usage or start-up error.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+CommandLine parseCommandLine(const QStringList& arguments);
+QString usageText();
+
+// Messages go to standard error when there is no window.
+class StderrNotifier final : public Notifier {
+public:
+    void tell(const QString& title, const QString& text) override;
+    bool ask(const QString& title, const QString& text) override;
+};
+
+// Runs start-up; prints the problem and returns the exit code on failure, -1 when ready.
+int startOrExplain(Session& session, Notifier& notifier);
+
+void printSchedule(Session& session);
+
+int runHeadless(const CommandLine& line);
+
+} // namespace kazeyomi

@@ -1,0 +1,13 @@
+add_library(kazeyomi_window STATIC
+    app/main_window.cpp
+)
+target_compile_options(kazeyomi_window PRIVATE -Wall -Wextra)
+target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
+
+# Chooses the window or the command line at run time.
+add_executable(kazeyomi
+    app/main.cpp
+    app/command_line.cpp
+)
+target_compile_options(kazeyomi PRIVATE -Wall -Wextra)
+target_link_libraries(kazeyomi PRIVATE kazeyomi_window)

@@ -1,0 +1,40 @@
+// Reads the companion program's day files: the meeting list "zen.txt" and the first six
+// fields of each race card file, and checks what becomes part of a path or a URL.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+namespace kazeyomi {
+
+struct RaceCard {
+    QString venue;     // two characters, safe in a file name
+    int race = 0;      // number within its meeting
+    QString postTime;  // last five characters of the title, normally "hh:mm"
+    QString raceName;
+    QString pageId;    // ASCII letters and digits only
+};
+
+struct CardReading {
+    bool meetingListMissing = false;
+    std::vector<RaceCard> races; // meetings in file order, races 1..count
+    QStringList problems;        // each names its file, and its line where there is one
+};
+
+CardReading readDayCards(const QString& cardFolder);
+
+// Title: the two characters after the first space (ideographic spaces count) are the venue.
+std::optional<QString> venueFromTitle(const QString& title);
+QString postTimeFromTitle(const QString& title);
+// URL: the text after the fourth "/" up to the first "." after it.
+std::optional<QString> pageIdFromUrl(const QString& url);
+
+bool isSafeVenueName(const QString& venue);
+bool isSafePageId(const QString& id);
+
+QString readCp932File(const QString& path, QString* error);
+
+} // namespace kazeyomi

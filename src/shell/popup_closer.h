@@ -1,0 +1,39 @@
+// Dismisses the "OK" message boxes of the companion program's window ("Kazeyomi for 南関東"),
+// which would otherwise wait for a click all day.
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+namespace kazeyomi {
+
+// The five window operations the closer needs; each platform supplies its own.
+class WindowSystem {
+public:
+    using Handle = quintptr; // 0 means none
+    virtual ~WindowSystem() = default;
+    virtual Handle findTopLevel(const QString& exactTitle) = 0;
+    virtual Handle enabledPopup(Handle owner) = 0;
+    virtual Handle firstChild(Handle window) = 0;
+    // At most maxChars characters of the window's text.
+    virtual QString windowText(Handle window, int maxChars) = 0;
+    // Activation as if by a click, then a button click.
+    virtual void activateAndClick(Handle window) = 0;
+};
+
+std::unique_ptr<WindowSystem> createPlatformWindowSystem();
+
+inline const QString kCompanionWindowTitle = QStringLiteral("Kazeyomi for 南関東");
+
+class PopupCloser {
+public:
+    explicit PopupCloser(WindowSystem& windows) : m_windows(windows) {}
+    // Timer2_Timer, every 100 ms. Returns true when it clicked a button.
+    bool Timer2_Timer();
+
+private:
+    WindowSystem& m_windows;
+};
+
+} // namespace kazeyomi

@@ -1,0 +1,56 @@
+// One run of the program: settings, clock, day folders, the controls' state and the
+// button handlers. The window and the headless mode both drive this object.
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QTimer>
+
+#include "shell/clock.h"
+#include "shell/day_folders.h"
+#include "shell/form_actions.h"
+#include "shell/form_state.h"
+#include "shell/popup_closer.h"
+#include "shell/settings.h"
+#include "shell/startup.h"
+
+namespace kazeyomi {
+
+class Notifier;
+
+class Session : public QObject, public FormActions {
+    Q_OBJECT
+public:
+    Session(Settings settings, Notifier& notifier, std::unique_ptr<Clock> clock = nullptr,
+            std::unique_ptr<WindowSystem> windows = nullptr);
+    ~Session() override;
+
+    // Form_Initialize; on failure the caller shows result.message and ends.
+    StartupResult start();
+    void click(const QString& control) override;
+
+    FormState& form() { return m_form; }
+    const Settings& settings() const { return m_settings; }
+    const Clock& clock() const { return *m_clock; }
+    const DayFolders& folders() const { return m_folders; }
+    Notifier& notifier() { return m_notifier; }
+
+    // Saves the schedule grid to Grid8.dat and asks the program to end.
+    void Command3_Click();
+
+Q_SIGNALS:
+    void quitRequested(int exitCode);
+
+private:
+    Settings m_settings;
+    Notifier& m_notifier;
+    std::unique_ptr<Clock> m_clock;
+    DayFolders m_folders;
+    FormState m_form;
+    std::unique_ptr<WindowSystem> m_windows;
+    std::unique_ptr<PopupCloser> m_popupCloser;
+    QTimer m_timer2;
+};
+
+} // namespace kazeyomi

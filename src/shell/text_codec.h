@@ -1,0 +1,28 @@
+// Conversion between the program's text and the Windows Japanese code page (CP932),
+// which every file that other programs read is written in.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace kazeyomi {
+
+// Another platform can plug in its own conversion behind this interface.
+class TextCodec {
+public:
+    virtual ~TextCodec() = default;
+    // A character the code page lacks becomes "?", as the Windows ANSI conversion does.
+    virtual QByteArray encode(const QString& text) const = 0;
+    virtual QString decode(const QByteArray& bytes) const = 0;
+};
+
+// The codec every routine uses; ICU's "CP932" on this platform.
+const TextCodec& cp932();
+
+inline QByteArray toCp932(const QString& text) { return cp932().encode(text); }
+inline QString fromCp932(const QByteArray& bytes) { return cp932().decode(bytes); }
+
+// Files of this system end their lines with CR LF.
+inline constexpr char kCrLf[] = "\r\n";
+
+} // namespace kazeyomi
