@@ -1,1 +1,6 @@
 # Sources of this folder, added to kazeyomi_core.
+target_sources(kazeyomi_core PRIVATE
+    fetch/http_page_source.cpp
+    fetch/page_reader.cpp
+    fetch/text_helpers.cpp
+)

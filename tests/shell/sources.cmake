@@ -1,4 +1,7 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
+    shell/grid_model_test.cpp
+    shell/popup_closer_test.cpp
+    shell/startup_test.cpp
     shell/text_codec_test.cpp
 )

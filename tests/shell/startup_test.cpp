@@ -1,0 +1,178 @@
+#include "shell/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "schedule/schedule_grid.h"
+#include "shell/card_files.h"
+#include "shell/day_folders.h"
+#include "shell/form_state.h"
+#include "shell/grid_layouts.h"
+#include "support/card_folder.h"
+#include "support/fake_clock.h"
+#include "support/files.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Startup : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    test::FakeClock clock{QDateTime(QDate(2025, 12, 5), QTime(9, 0))};
+    DayFolders folders{dir.path(), clock};
+    FormState form;
+
+    QString cards() const { return folders.cardFolder(); }
+    QString card(const QString& name) const { return QDir(cards()).filePath(name); }
+    GridModel& schedule() { return form.grid(kScheduleGrid); }
+};
+
+} // namespace
+
+TEST(CardFiles, TitleAndUrlGiveVenuePostTimeAndPageId)
+{
+    EXPECT_EQ(venueFromTitle(u"第５回　大井　第３日　15:10"_s), u"大井"_s);
+    EXPECT_EQ(postTimeFromTitle(u"第５回　大井　第３日　15:10"_s), u"15:10"_s);
+    EXPECT_EQ(venueFromTitle(u"  第５回 川崎 15:10"_s), u"川崎"_s); // leading blanks skipped
+    EXPECT_EQ(venueFromTitle(u"第５回大井"_s), std::nullopt);
+    EXPECT_EQ(pageIdFromUrl(u"https://www.example.jp/race_info/2025120520100310.do"_s), u"2025120520100310"_s);
+    EXPECT_EQ(pageIdFromUrl(u"https://www.example.jp/race_info/abc"_s), std::nullopt);
+    EXPECT_EQ(pageIdFromUrl(u"https://www.example.jp/x.do"_s), std::nullopt);
+}
+
+TEST(CardFiles, OnlyPlainNamesMayBecomePartOfAPath)
+{
+    for (const auto& ok : {u"大井"_s, u"川崎"_s, u"Ab"_s})
+        EXPECT_TRUE(isSafeVenueName(ok)) << ok.toStdString();
+    for (const auto& bad : {u".."_s, u"a/"_s, u"\\b"_s, u"大"_s, u"大井町"_s, u"a:"_s, u"a\t"_s, u"a*"_s, u" a"_s})
+        EXPECT_FALSE(isSafeVenueName(bad)) << bad.toStdString();
+    EXPECT_TRUE(isSafePageId(u"2025120520100310"_s));
+    for (const auto& bad : {QString(), u"12/3"_s, u"..%2F"_s, u"１２"_s, u"12 3"_s})
+        EXPECT_FALSE(isSafePageId(bad)) << bad.toStdString();
+}
+
+TEST_F(Startup, OneMeetingOfTwelveRacesFillsRowsOneToTwelve)
+{
+    test::writeCardFolder(cards(), {{u"oi"_s, u"大井"_s, 12, u"10:30"_s, u"20251205201003"_s}});
+    ASSERT_TRUE(Form_Initialize(form, folders, clock).ok());
+    EXPECT_EQ(schedule().rows(), 13);
+    for (int r = 1; r <= 12; ++r) {
+        EXPECT_EQ(schedule().textMatrix(r, ScheduleColumn::Race), QString::number(r));
+        EXPECT_EQ(schedule().textMatrix(r, ScheduleColumn::Venue), u"大井"_s);
+    }
+    EXPECT_EQ(schedule().textMatrix(1, ScheduleColumn::PostTime), u"10:30"_s);
+    EXPECT_EQ(schedule().textMatrix(12, ScheduleColumn::PostTime), u"16:00"_s);
+    EXPECT_EQ(schedule().textMatrix(12, ScheduleColumn::PageId), u"2025120520100312"_s);
+    EXPECT_EQ(schedule().textMatrix(3, ScheduleColumn::RaceName), u"第3競走"_s);
+    EXPECT_EQ(schedule().textMatrix(0, ScheduleColumn::NextTime), u"NEXT TIME"_s);
+    EXPECT_TRUE(form.venueBox(0).visible && form.venueBox(0).checked);
+    EXPECT_FALSE(form.venueBox(1).visible);
+    EXPECT_EQ(form.text(u"Text5_1"_s), u"60"_s);
+}
+
+TEST_F(Startup, TwoMeetingsGiveTwoTickedBoxesInFileOrder)
+{
+    test::writeCardFolder(cards(), {{u"kw"_s, u"川崎"_s, 8, u"10:00"_s, u"1111"_s},
+                                    {u"oi"_s, u"大井"_s, 10, u"14:00"_s, u"2222"_s}});
+    ASSERT_TRUE(Form_Initialize(form, folders, clock).ok());
+    EXPECT_EQ(schedule().rows(), 19);
+    EXPECT_EQ(schedule().textMatrix(9, ScheduleColumn::Venue), u"大井"_s);
+    EXPECT_EQ(schedule().textMatrix(9, ScheduleColumn::Race), u"1"_s);
+    EXPECT_EQ(form.venueBox(0).caption, u"川崎"_s);
+    EXPECT_EQ(form.venueBox(1).caption, u"大井"_s);
+    EXPECT_TRUE(form.venueBox(0).checked && form.venueBox(1).checked);
+    for (int i = 2; i < FormState::kVenueBoxes; ++i)
+        EXPECT_FALSE(form.venueBox(i).visible);
+
+    form.setVenueChecked(1, false); // the user unticks; Command12 ticks it again
+    Command12_Click(form);
+    EXPECT_TRUE(form.venueBox(1).checked);
+}
+
+TEST_F(Startup, CreatesTheFourFoldersAndShowsTheDatedNotice)
+{
+    const StartupResult result = Form_Initialize(form, folders, clock);
+    EXPECT_EQ(result.outcome, StartupResult::Outcome::MeetingListMissing);
+    EXPECT_EQ(result.title, u"Hayatori"_s);
+    EXPECT_EQ(result.message, u"開催情報を取得してから実行してください。"_s);
+    for (const auto& sub : {u"nsdat2"_s, u"nsdat2/251205"_s, u"dat2"_s, u"dat2/251205"_s})
+        EXPECT_TRUE(QDir(dir.filePath(sub)).exists()) << sub.toStdString();
+    EXPECT_EQ(form.noticeText(), u"　出 馬 情 報 取 得 中    12月05日"_s);
+    EXPECT_EQ(schedule().textMatrix(1, ScheduleColumn::Venue), QString()); // no grid touched
+}
+
+TEST_F(Startup, StopsWithEveryProblemListedWithItsFile)
+{
+    test::writeCardFolder(cards(), {{u"oi"_s, u"大井"_s, 6, u"10:30"_s, u"5555"_s}});
+    const auto url = u"https://site.example/race_info/1.do"_s;
+    test::writeCp932(card(u"oi02.txt"_s), test::raceCardText(u"大井"_s, u"11:00"_s, u"x"_s, u"https://site/nodot"_s));
+    test::writeCp932(card(u"oi03.txt"_s), u"\"第５回大井\",a,b,c,\"%1\",d\r\n"_s.arg(url));
+    test::writeCp932(card(u"oi04.txt"_s), test::raceCardText(u".."_s, u"12:00"_s, u"x"_s, url));
+    test::writeCp932(card(u"oi05.txt"_s),
+                     test::raceCardText(u"大井"_s, u"12:30"_s, u"x"_s, u"https://site.example/race_info/..%2Fx.do"_s));
+    QFile::remove(card(u"oi06.txt"_s));
+
+    const StartupResult result = Form_Initialize(form, folders, clock);
+    ASSERT_EQ(result.outcome, StartupResult::Outcome::Problems);
+    const QStringList lines = result.message.split(u'\n');
+    const struct {
+        const char* name;
+        QString file;
+        QString words;
+    } rows[] = {
+        {"url without dot", u"oi02.txt"_s, u"has no \".\" after its fourth \"/\""_s},
+        {"title without space", u"oi03.txt (line 1)"_s, u"no space before the venue"_s},
+        {"unsafe venue", u"oi04.txt (line 1)"_s, u"venue name \"..\""_s},
+        {"unsafe page id", u"oi05.txt (line 1)"_s, u"not plain ASCII letters and digits"_s},
+        {"missing card", u"oi06.txt"_s, u"the file is missing"_s},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const bool found = std::any_of(lines.begin(), lines.end(), [&](const QString& line) {
+            return line.contains(r.file) && line.contains(r.words);
+        });
+        EXPECT_TRUE(found) << result.message.toStdString();
+    }
+    EXPECT_EQ(schedule().textMatrix(1, ScheduleColumn::Venue), QString()); // nothing half-built
+    EXPECT_FALSE(form.venueBox(0).visible);
+}
+
+TEST_F(Startup, RefusesMoreVenueGroupsThanBoxesAndABadRaceCount)
+{
+    std::vector<test::MeetingSpec> meetings;
+    const QString venues[] = {u"浦和"_s, u"船橋"_s, u"大井"_s, u"川崎"_s, u"門別"_s, u"園田"_s, u"高知"_s};
+    for (int i = 0; i < 7; ++i)
+        meetings.push_back({u"m%1"_s.arg(i), venues[i], 1, u"10:00"_s, QString::number(i)});
+    test::writeCardFolder(cards(), meetings);
+    StartupResult result = Form_Initialize(form, folders, clock);
+    EXPECT_EQ(result.outcome, StartupResult::Outcome::Problems);
+    EXPECT_TRUE(result.message.contains(u"7 venue groups"_s)) << result.message.toStdString();
+
+    test::writeCp932(card(u"zen.txt"_s), u"\"oi\",twelve,\"大井\"\r\n"_s);
+    result = Form_Initialize(form, folders, clock);
+    EXPECT_TRUE(result.message.contains(u"zen.txt (line 1)"_s)) << result.message.toStdString();
+}
+
+TEST_F(Startup, AFolderThatCannotBeCreatedStopsStartUp)
+{
+    test::writeBytes(dir.filePath(u"dat2"_s), "a file where the odds root belongs");
+    const StartupResult result = Form_Initialize(form, folders, clock);
+    EXPECT_EQ(result.outcome, StartupResult::Outcome::Problems);
+    EXPECT_TRUE(result.message.contains(u"dat2"_s)) << result.message.toStdString();
+}
+
+TEST(DayFolders, RaceNumbersHaveTwoDigitsAndTheDayKeyFollowsTheClock)
+{
+    EXPECT_EQ(twoDigitRace(7), u"07"_s);
+    EXPECT_EQ(twoDigitRace(12), u"12"_s);
+    test::FakeClock clock(QDateTime(QDate(2025, 12, 5), QTime(23, 59, 59)));
+    DayFolders folders(u"/base"_s, clock);
+    EXPECT_EQ(folders.oddsFolder(), u"/base/dat2/251205"_s);
+    clock.advance(1); // after midnight the next day's folder is used
+    EXPECT_EQ(folders.cardFolder(), u"/base/nsdat2/251206"_s);
+}
