@@ -1,1 +1,4 @@
 # Tests of this folder.
+target_sources(core_tests PRIVATE
+    odds/files/tanfuku_writers_test.cpp
+)

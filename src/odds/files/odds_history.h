@@ -1,0 +1,22 @@
+// The odds history files: one line per fetch appended to <odds folder>\<venue><race>.<ext>,
+// by way of a one-line snapshot file "<ext>T" that exists only while a writer runs.
+#pragma once
+
+#include <QString>
+
+namespace kazeyomi {
+
+struct Context;
+
+// <odds folder of today>/<Text7><Text8>.<extension>
+QString oddsFilePath(const Context& ctx, const QString& extension);
+
+// Appends the snapshot's one item (the line without its leading blanks) and CR LF to the
+// history. The append is all or nothing: a failed write leaves the history as it was.
+// Returns an empty text on success, else what failed and where.
+QString Snapshot_append(const QString& historyPath, const QString& snapshotPath);
+
+// Writes the snapshot file, appends it to the history and deletes it.
+QString writeOddsLine(const Context& ctx, const QString& extension, const QString& snapshotLine, bool withLineEnd);
+
+} // namespace kazeyomi

@@ -1,0 +1,24 @@
+// The win and place history files ".tanA", ".Fuk1" and ".Fuk2" from VSFlexGrid3:
+// the odds time stamp and sixteen 8-character fields, one per horse number.
+#pragma once
+
+#include <QString>
+
+namespace kazeyomi {
+
+struct Context;
+
+// A value as the "0.0" pattern shows it: numbers get one decimal; other text stays.
+QString formatOneDecimal(const QString& text);
+// Right-aligned in `width` characters: blanks in front, only the last `width` kept.
+QString rightField(const QString& text, int width);
+
+// The snapshot line of one writer: Text9 and 16 fields from the grid column.
+QString tanFukuLine(const Context& ctx, int column);
+
+// Each returns an empty text, or what failed and where; a failure ends that writer only.
+QString TanA_write(const Context& ctx);
+QString Fuk1_write(const Context& ctx);
+QString Fuk2_write(const Context& ctx);
+
+} // namespace kazeyomi
