@@ -1,4 +1,6 @@
 # Sources of this folder, added to kazeyomi_core.
 target_sources(kazeyomi_core PRIVATE
+    schedule/fetch_times.cpp
+    schedule/poll_cycle.cpp
     schedule/schedule_grid.cpp
 )
