@@ -1,0 +1,158 @@
+#include "fetch/page_fetcher.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "demo/site_server.h"
+#include "fetch/http_page_source.h"
+#include "shell/form_state.h"
+#include "shell/text_codec.h"
+#include "support/files.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kLimitMs = 1500;
+
+class Fetching : public ::testing::Test {
+protected:
+    QTemporaryDir app;
+    FormState form;
+    SiteServer server;
+    HttpPageSource http{kLimitMs};
+    PageFetcher fetcher{form, http, app.path(), MarkupStyle::Modern};
+
+    void SetUp() override { ASSERT_TRUE(server.listen()); }
+    QString url(const QString& path) const { return server.baseUrl() + path; }
+    QByteArray cache() const { return test::readBytes(fetcher.path(u"tmp.txt"_s)); }
+    static SiteResponse page(const QByteArray& body)
+    {
+        SiteResponse r;
+        r.body = body;
+        return r;
+    }
+};
+
+} // namespace
+
+TEST_F(Fetching, WritesTheBodyMarkupQuotedWithCrLfLines)
+{
+    server.setPage(u"/odds/1.do"_s, page("<html><head><title>t</title></head><body><p class=\"a\">x \"y\"</p>\n"
+                                        "<td>1</td>\r<td>2</td>\r\n<SCRIPT>var a = 1;</script></body></html>"));
+    fetcher.Navigate2(url(u"/odds/1.do"_s));
+    EXPECT_EQ(fetcher.lastError(), QString());
+    EXPECT_EQ(cache(), QByteArray("\"<p class=\"\"a\"\">x \"\"y\"\"</p>\r\n"
+                                  "1\r\n2\r\n<sscript>var a = 1;</sscript>\"\r\n"));
+    EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.html"_s)));
+    EXPECT_TRUE(QFile::exists(fetcher.path(u"a.html"_s)));
+    EXPECT_EQ(form.text(u"Text10"_s), QString());
+    EXPECT_FALSE(form.fetchLampRed());
+    ASSERT_FALSE(server.requests().isEmpty());
+    EXPECT_EQ(server.requests().back().headers.value("if-modified-since"), QByteArray("Sat, 29 Oct 1994 19:43:31 GMT"));
+}
+
+TEST_F(Fetching, AShiftJisPageAndAUtf8PageGiveTheSameCacheText)
+{
+    const QString body = u"<html><body><p>複勝</p>\r\n<b>大井－～</b></body></html>"_s;
+    SiteResponse sjis = page(toCp932(body));
+    sjis.contentType = "text/html; charset=Shift_JIS";
+    SiteResponse utf8 = page(body.toUtf8());
+    utf8.contentType = "text/html; charset=UTF-8";
+    server.setPage(u"/sjis"_s, sjis);
+    server.setPage(u"/utf8"_s, utf8);
+    fetcher.Navigate2(url(u"/sjis"_s));
+    const QByteArray first = cache();
+    fetcher.Navigate2(url(u"/utf8"_s));
+    EXPECT_EQ(cache(), first);
+    EXPECT_EQ(first, toCp932(u"\"<p>複勝</p>\r\n<b>大井－～</b>\"\r\n"_s));
+}
+
+TEST_F(Fetching, AnEmptyAddressLeavesTheCacheAndTheRedLamp)
+{
+    test::writeBytes(fetcher.path(u"tmp.txt"_s), "previous");
+    form.setText(u"Text10"_s, u"x"_s);
+    fetcher.Navigate2(QString());
+    EXPECT_EQ(cache(), QByteArray("previous"));
+    EXPECT_EQ(form.text(u"Text10"_s), QString());
+    EXPECT_TRUE(form.fetchLampRed());
+}
+
+TEST_F(Fetching, EveryFailureEndsInTimeLeavesNoCacheAndIsReported)
+{
+    SiteResponse slow = page("<body>late</body>");
+    slow.delayBeforeMs = kLimitMs + 2000;
+    SiteResponse stalled = page(QByteArray(4000, 'x'));
+    stalled.pauseAfterBytes = 100;
+    stalled.pauseMs = kLimitMs + 2000;
+    SiteResponse cut = page(QByteArray(5000, 'x'));
+    cut.cutAfterBytes = 1000;
+    SiteResponse closed;
+    closed.drop = SiteResponse::Drop::CloseWithoutAnswer;
+    SiteResponse reset;
+    reset.drop = SiteResponse::Drop::Reset;
+    SiteResponse error = page("<body>server error page</body>");
+    error.status = 500;
+    SiteResponse huge = page(QByteArray(20 * 1024 * 1024, 'x'));
+    SiteResponse away;
+    away.status = 302;
+    away.headers = {{"Location", "http://elsewhere.invalid/x"}};
+    const struct {
+        const char* name;
+        SiteResponse response;
+        const char* reason;
+    } rows[] = {
+        {"delay before the answer", slow, "within"},
+        {"stall during the body", stalled, "within"},
+        {"body cut short", cut, ""},
+        {"closed without answer", closed, ""},
+        {"connection reset", reset, ""},
+        {"status 500", error, "500"},
+        {"20 MB body", huge, "larger than 8 MiB"},
+        {"redirect to another host", away, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QString path = u"/fail/"_s + QString::fromLatin1(r.name).replace(u' ', u'_');
+        server.setPage(path, r.response);
+        test::writeBytes(fetcher.path(u"tmp.txt"_s), "the previous page");
+        const int logged = int(form.fetchLog().size());
+        QElapsedTimer timer;
+        timer.start();
+        fetcher.Navigate2(url(path));
+        EXPECT_LT(timer.elapsed(), kLimitMs + 1000);
+        EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
+        ASSERT_EQ(form.fetchLog().size(), logged + 1);
+        EXPECT_TRUE(form.fetchLog().back().contains(url(path))) << form.fetchLog().back().toStdString();
+        EXPECT_TRUE(fetcher.lastError().contains(QString::fromLatin1(r.reason))) << fetcher.lastError().toStdString();
+        EXPECT_FALSE(form.fetchLampRed());
+    }
+}
+
+TEST_F(Fetching, ASlowButHealthyPageWithinTheLimitArrivesWhole)
+{
+    QByteArray body = "<html><body>";
+    for (int i = 0; i < 2000; ++i)
+        body += "<p>" + QByteArray::number(i) + "</p>\n";
+    body += "</body></html>";
+    SiteResponse slow = page(body);
+    slow.delayBeforeMs = 300;
+    slow.pauseAfterBytes = body.size() / 2;
+    slow.pauseMs = 400;
+    server.setPage(u"/slow"_s, slow);
+    fetcher.Navigate2(url(u"/slow"_s));
+    EXPECT_EQ(fetcher.lastError(), QString());
+    EXPECT_TRUE(cache().endsWith("<p>1999</p>\r\n\"\r\n"));
+}
+
+TEST_F(Fetching, WithoutASiteAddressTheFetchSaysHowToSetIt)
+{
+    fetcher.Navigate2(u"/odds/123401.do"_s);
+    EXPECT_TRUE(fetcher.lastError().contains(u"--site"_s));
+    EXPECT_TRUE(fetcher.lastError().contains(u"KAZEYOMI_SITE_URL"_s));
+    EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
+}
