@@ -1,1 +1,2 @@
 # Tests of this folder.
+target_sources(core_tests PRIVATE results/seiseki_scraper_test.cpp results/result_writers_test.cpp)

@@ -1,0 +1,228 @@
+#include "results/seiseki_scraper.h"
+
+#include <array>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "fetch/page_fetcher.h"
+#include "fetch/page_reader.h"
+#include "fetch/text_helpers.h"
+#include "shell/context.h"
+#include "shell/form_state.h"
+#include "shell/grid_layouts.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const std::array<QString, 14> kFinishHeaders = {
+    u"着"_s,   u"枠"_s,   u"馬番"_s,   u"馬名"_s,   u"性齢"_s, u"負担重量"_s, u"馬体重"_s,
+    u"増減"_s, u"騎手"_s, u"タイム"_s, u"調教師"_s, u"着差"_s, u"上り３F"_s,  u"人気"_s,
+};
+
+// The end of a link to a horse, jockey or trainer page as the page cache holds it: the
+// cache doubles every quotation mark, so href="....do" ends in .do"">.
+const QString kLinkEnd = u".do\"\">"_s;
+const QString kCellStart = u"<td>"_s;
+const QString kCellEnd = u"</td>"_s;
+const QString kPopularityHeader = u"<th>人気</th>"_s;
+const QString kYen = u"円"_s;
+const QString kNoPayout = u"-円"_s;
+
+QString trimSpaces(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ')
+        ++start;
+    while (end > start && text[end - 1] == u' ')
+        --end;
+    return text.mid(start, end - start);
+}
+
+// One cut into one cell. The cut upper-cases the line in hand even when it fails; a failed
+// cut or a cell outside the grid leaves the cell as it was.
+void cut(GridModel& grid, int row, int col, QString& line, const QString& start, const QString& end,
+         const QString& suffix = {})
+{
+    attempt([&] { grid.setTextMatrix(row, col, Moji_get(line, start, end) + suffix); });
+}
+
+void cutPayout(GridModel& grid, int row, int col, QString& line) { cut(grid, row, col, line, u">"_s, kCellEnd, kYen); }
+
+void setCell(GridModel& grid, int row, int col, const QString& text)
+{
+    attempt([&] { grid.setTextMatrix(row, col, text); });
+}
+
+// A row the grid cannot hold reads as empty: such a table can never be complete.
+QString cellOrEmpty(const GridModel& grid, int row, int col)
+{
+    QString text;
+    attempt([&] { text = grid.textMatrix(row, col); });
+    return text;
+}
+
+// One horse: 17 lines, the position cell two lines after the previous horse's last read.
+// False when the table ends here (an empty line or no position).
+bool readHorse(PageReader& page, QString& line, GridModel& table, int r)
+{
+    page.skip(line, 2);
+    if (line.isEmpty())
+        return false;
+    cut(table, r, 1, line, u">"_s, kCellEnd);
+    if (cellOrEmpty(table, r, 1).isEmpty())
+        return false;
+    page.readLine(line);
+    cut(table, r, 2, line, u"<strong>"_s, u"</strong>"_s);
+    page.readLine(line);
+    cut(table, r, 3, line, kCellStart, kCellEnd);
+    page.readLine(line);
+    cut(table, r, 4, line, kLinkEnd, u"</a></td>"_s);
+    for (int col = 5; col <= 8; ++col) {
+        page.readLine(line);
+        cut(table, r, col, line, kCellStart, kCellEnd);
+    }
+    page.readLine(line);
+    cut(table, r, 9, line, kLinkEnd, u"</a>"_s);
+    // The page shows the trainer before the time.
+    page.readLine(line);
+    cut(table, r, 11, line, kLinkEnd, u"</a>"_s);
+    page.readLine(line);
+    cut(table, r, 10, line, kCellStart, kCellEnd);
+    page.readLine(line);
+    if (!line.contains(u"出走取消"_s))
+        cut(table, r, 12, line, kCellStart, kCellEnd);
+    page.readLine(line);
+    cut(table, r, 13, line, kCellStart, kCellEnd);
+    page.skip(line, 2);
+    cut(table, r, 14, line, kCellStart, kCellEnd);
+    page.readLine(line);
+    return true;
+}
+
+// Win, place (three), bracket quinella, bracket exacta and exacta: the first payout table
+// has three rows of six bet types, three cells each (combination, payout, popularity).
+// False when the page ends before the table.
+bool readFirstPayouts(PageReader& page, QString& line, GridModel& payouts)
+{
+    if (!page.readUntil(line, u">単勝<"_s) || !page.readUntil(line, u"<tbody>"_s))
+        return false;
+    page.skip(line, 3);
+    cutPayout(payouts, 3, 2, line);
+    page.skip(line, 3);
+    cutPayout(payouts, 3, 5, line);
+    page.skip(line, 3);
+    cutPayout(payouts, 3, 8, line);
+    page.skip(line, 3);
+    cutPayout(payouts, 3, 11, line);
+    page.skip(line, 6);
+    setCell(payouts, 4, 5, kNoPayout);
+    setCell(payouts, 5, 5, kNoPayout);
+    cutPayout(payouts, 3, 17, line);
+    // No place betting: the other two place payouts stay "-円" and their rows are not read.
+    if (cellOrEmpty(payouts, 3, 5) != kNoPayout) {
+        page.skip(line, 8);
+        cutPayout(payouts, 4, 5, line);
+        page.skip(line, 20);
+        cutPayout(payouts, 5, 5, line);
+    }
+    return true;
+}
+
+// Wide (three), trio and trifecta: the second payout table, found by the three popularity
+// headers of its bet types. False when the page ends before them.
+bool readSecondPayouts(PageReader& page, QString& line, GridModel& payouts)
+{
+    for (int header = 0; header < 3; ++header) {
+        if (!page.readUntil(line, kPopularityHeader))
+            return false;
+        page.readLine(line);
+    }
+    page.readLine(line);
+    // A refund notice stands between the header and the first row.
+    if (line.contains(u"返還"_s))
+        page.readLine(line);
+    page.skip(line, 4);
+    cutPayout(payouts, 7, 2, line);
+    page.skip(line, 3);
+    cutPayout(payouts, 7, 5, line);
+    page.skip(line, 3);
+    cutPayout(payouts, 7, 8, line);
+    page.skip(line, 5);
+    cutPayout(payouts, 8, 2, line);
+    page.skip(line, 11);
+    cutPayout(payouts, 9, 2, line);
+    return true;
+}
+
+} // namespace
+
+void Seiseki_get(Context& ctx, const QString& raceCode)
+{
+    FormState& form = ctx.form;
+    GridModel& table = form.grid(kFinishGrid);
+    GridModel& payouts = form.grid(kPayoutGrid);
+    GridModel& schedule = form.grid(kScheduleGrid);
+    const bool testMode = form.resultTestFlag == 1;
+
+    table.clear();
+    payouts.clear();
+    if (form.text(u"Label1"_s).isEmpty())
+        return;
+    table.clear();
+    for (int c = 1; c <= int(kFinishHeaders.size()); ++c)
+        setCell(table, 0, c, kFinishHeaders[size_t(c - 1)]);
+
+    const QString cachePath = ctx.appFile(u"tmp.txt"_s);
+    if (!testMode) {
+        ctx.fetcher.Navigate2(ctx.siteUrl + u"/result/"_s + raceCode + u".do"_s);
+        // The last result page is kept for whoever wants to look at it.
+        const QString copyPath = ctx.appFile(u"成績.txt"_s);
+        if (QFile::exists(copyPath))
+            QFile::remove(copyPath);
+        QFile::copy(cachePath, copyPath);
+    }
+    // An error page or no page at all: nothing to cut.
+    if (QFileInfo(cachePath).size() < kResultMinBytes)
+        return;
+
+    PageReader page = PageReader::fromFile(cachePath);
+    QString line;
+    page.skip(line, 2);
+    // A search that reaches the end of the page ends the capture with what was cut so far.
+    if (!page.readUntil(line, kPopularityHeader))
+        return;
+    if (testMode)
+        form.runnerCount = 11;
+    page.skip(line, 3);
+
+    int i = 0;
+    for (int r = 1; i < form.runnerCount; ++i, ++r)
+        if (!readHorse(page, line, table, r))
+            break;
+    // Fewer horses than runners: the result is not complete yet, and no payouts are read.
+    if (i < form.runnerCount) {
+        table.clear();
+        return;
+    }
+    setCell(schedule, form.currentRow, kMarkColumn, u"2"_s);
+    form.grid(kResultGrid).clear();
+
+    // A page that ends before a payout table keeps what was cut so far.
+    if (readFirstPayouts(page, line, payouts))
+        readSecondPayouts(page, line, payouts);
+
+    // No runners at all: the table had no rows, so there is no result to keep.
+    if (trimSpaces(cellOrEmpty(table, 1, 1)).isEmpty()) {
+        table.clear();
+        form.grid(kResultGrid).clear();
+        payouts.clear();
+        setCell(schedule, form.currentRow, kMarkColumn, u"-1"_s);
+    }
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,22 @@
+// The result capture: the finishing table of the race's result page into VSFlexGrid14,
+// its payouts into fixed cells of VSFlexGrid16, and the schedule mark of a complete result.
+#pragma once
+
+#include <QString>
+
+namespace kazeyomi {
+
+struct Context;
+
+inline constexpr int kFinishGrid = 14; // VSFlexGrid14
+inline constexpr int kResultGrid = 15; // VSFlexGrid15, cleared only
+inline constexpr int kPayoutGrid = 16; // VSFlexGrid16
+inline constexpr int kMarkColumn = 12; // schedule grid column: "2" complete, "-1" no rows
+inline constexpr int kResultMinBytes = 500;
+
+// Fetches <site>/result/<raceCode>.do (or, with the result test flag set, reads the page
+// cache left by the last fetch and expects 11 runners) and cuts it into the grids.
+// Failing steps are skipped without a message; nothing is reported.
+void Seiseki_get(Context& ctx, const QString& raceCode);
+
+} // namespace kazeyomi

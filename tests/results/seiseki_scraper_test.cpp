@@ -1,0 +1,237 @@
+#include "results/seiseki_scraper.h"
+
+#include <functional>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "demo/result_pages.h"
+#include "fetch/text_helpers.h"
+#include "support/files.h"
+#include "support/race_fixture.h"
+
+using namespace kazeyomi;
+using namespace kazeyomi::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kCode = u"2025120520100110"_s;
+constexpr int kRow = 10; // the race's schedule row
+constexpr int kSchedule = 8;
+
+ResultPage changed(ResultPage page, const std::function<void(ResultPage&)>& change)
+{
+    change(page);
+    return page;
+}
+
+// The cells a finishing row should hold: the page's texts with ASCII letters upper-cased.
+QStringList expectedRow(const Finisher& f)
+{
+    QStringList cells{f.position, f.frame,  f.number, f.name,    f.sexAge, f.weight, f.bodyWeight,
+                      f.change,   f.jockey, f.time,   f.trainer, f.margin, f.last3f, f.popularity};
+    if (f.margin == u"出走取消"_s)
+        cells[11].clear();
+    for (QString& text : cells)
+        text = upperAscii(text);
+    return cells;
+}
+
+class SeisekiGet : public RaceFixture {
+protected:
+    void SetUp() override
+    {
+        RaceFixture::SetUp();
+        setRace(u"大井"_s, 10);
+        form.currentRow = kRow;
+    }
+    void serve(const QByteArray& body)
+    {
+        site.setPage(kSite + resultPagePath(kCode), body, "text/html; charset=UTF-8");
+    }
+    void capture(const ResultPage& page, int runners)
+    {
+        serve(resultPage(page));
+        run(runners);
+    }
+    void run(int runners)
+    {
+        form.grid(kSchedule).setTextMatrix(kRow, kMarkColumn, u"1"_s);
+        form.runnerCount = qint16(runners);
+        Seiseki_get(context, kCode);
+    }
+    QString mark() const { return form.grid(kSchedule).textMatrix(kRow, kMarkColumn); }
+    QString cell(int grid, int row, int col) const { return form.grid(grid).textMatrix(row, col); }
+    int filledPayouts() const
+    {
+        int n = 0;
+        for (int r = 0; r < form.grid(kPayoutGrid).rows(); ++r)
+            for (int c = 0; c < form.grid(kPayoutGrid).cols(); ++c)
+                n += !cell(kPayoutGrid, r, c).isEmpty();
+        return n;
+    }
+    int dataRows() const
+    {
+        int n = 0;
+        for (int r = 1; r < form.grid(kFinishGrid).rows(); ++r)
+            n += !cell(kFinishGrid, r, 1).isEmpty();
+        return n;
+    }
+    QStringList finishRow(int r) const
+    {
+        QStringList cells;
+        for (int c = 1; c <= 14; ++c)
+            cells << cell(kFinishGrid, r, c);
+        return cells;
+    }
+};
+
+} // namespace
+
+TEST_F(SeisekiGet, CutsEveryFinisherAndEveryPayoutOfACompleteResult)
+{
+    const ResultPage page = resultAfterRace(u"大井"_s, 10, 12);
+    capture(page, 12);
+
+    EXPECT_EQ(site.requested, QStringList{kSite + u"/result/"_s + kCode + u".do"_s});
+    EXPECT_EQ(finishRow(0),
+              (QStringList{u"着"_s, u"枠"_s, u"馬番"_s, u"馬名"_s, u"性齢"_s, u"負担重量"_s, u"馬体重"_s, u"増減"_s,
+                           u"騎手"_s, u"タイム"_s, u"調教師"_s, u"着差"_s, u"上り３F"_s, u"人気"_s}));
+    for (int r = 1; r <= 12; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(finishRow(r), expectedRow(page.finishers[r - 1]));
+    }
+    // Third home is horse 3; names, jockeys and trainers come out of their links upper-cased.
+    EXPECT_EQ(finishRow(3),
+              (QStringList{u"3"_s, u"3"_s, u"3"_s, u"ミッドナイトSTARLIGHT"_s, u"牝6"_s, u"56.0"_s, u"452"_s, u"0"_s,
+                           u"本田K"_s, u"1:25.7"_s, u"田中KEN"_s, u"1/2"_s, u"40.2"_s, u"11"_s}));
+    EXPECT_EQ(dataRows(), 12);
+
+    const struct {
+        int row, col;
+        const char* text;
+    } payouts[] = {{3, 2, "350円"},   {3, 5, "150円"},    {4, 5, "230円"},    {5, 5, "1,480円"},
+                   {3, 8, "1,020円"}, {3, 11, "1,870円"}, {3, 17, "2,560円"}, {7, 2, "460円"},
+                   {8, 2, "890円"},   {9, 2, "1,230円"},  {7, 5, "4,520円"},  {7, 8, "121,350円"}};
+    for (const auto& p : payouts)
+        EXPECT_EQ(cell(kPayoutGrid, p.row, p.col), QString::fromUtf8(p.text)) << p.row << "," << p.col;
+    EXPECT_EQ(filledPayouts(), 12);
+    EXPECT_EQ(mark(), u"2"_s);
+    EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), readBytes(context.appFile(u"tmp.txt"_s)));
+}
+
+TEST_F(SeisekiGet, ScratchedHorseHasNoMarginAndTheRefundLineShiftsTheSecondTable)
+{
+    const ResultPage page = resultWithScratch(u"大井"_s, 10, 9);
+    capture(page, 9);
+    EXPECT_EQ(finishRow(8), expectedRow(page.finishers[7]));
+    EXPECT_EQ(finishRow(9), expectedRow(page.finishers[8])); // "取消", no margin, still aligned
+    EXPECT_EQ(cell(kPayoutGrid, 7, 2) + cell(kPayoutGrid, 7, 5) + cell(kPayoutGrid, 7, 8) + cell(kPayoutGrid, 9, 2),
+              u"460円4,520円121,350円1,230円"_s);
+    EXPECT_EQ(mark(), u"2"_s);
+}
+
+TEST_F(SeisekiGet, FirstPlacePayoutDashKeepsTheOtherTwoWithoutReadingThem)
+{
+    const struct {
+        const char* name;
+        ResultPage page;
+        int runners;
+        const char* second;
+        const char* third;
+    } rows[] = {
+        {"place not sold", resultAfterRace(u"大井"_s, 10, 4), 4, "-円", "-円"},
+        {"dash above shown payouts",
+         changed(resultAfterRace(u"大井"_s, 10, 12), [](ResultPage& p) { p.place[0].yen = u"-"_s; }), 12, "-円", "-円"},
+        {"two place payouts", resultAfterRace(u"大井"_s, 10, 7), 7, "230円", "円"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        capture(r.page, r.runners);
+        EXPECT_EQ(cell(kPayoutGrid, 4, 5), QString::fromUtf8(r.second));
+        EXPECT_EQ(cell(kPayoutGrid, 5, 5), QString::fromUtf8(r.third));
+        EXPECT_EQ(cell(kPayoutGrid, 3, 17), u"2,560円"_s);
+        EXPECT_EQ(cell(kPayoutGrid, 8, 2), u"890円"_s); // the second table is found all the same
+    }
+}
+
+TEST_F(SeisekiGet, LeavesNoResultWhenThereIsNoneToRead)
+{
+    const auto after = [](int runners) { return resultPage(resultAfterRace(u"大井"_s, 10, runners)); };
+    const auto seventeen =
+        changed(resultAfterRace(u"大井"_s, 10, 16), [](ResultPage& p) { p.finishers << p.finishers.last(); });
+    const auto noPayouts = changed(resultAfterRace(u"大井"_s, 10, 6), [](ResultPage& p) { p.payouts = false; });
+    // An empty body stands for a failed fetch: no page cache at all.
+    const struct {
+        const char* name;
+        QByteArray body;
+        int runners;
+        bool header;
+        int rows;
+        const char* mark;
+    } rows[] = {
+        {"fetch failed", QByteArray(), 8, true, 0, "1"},
+        {"before the race", resultPage(resultBeforeRace(u"大井"_s, 10)), 12, false, 0, "1"},
+        {"fewer finishers than runners", after(10), 12, false, 0, "1"},
+        {"more runners than the grid holds", resultPage(seventeen), 17, false, 0, "1"},
+        {"no runners", after(8), 0, false, 0, "-1"},
+        {"page under 500 bytes", "<html><body><p>メンテナンス中</p></body></html>", 8, true, 0, "1"},
+        {"page without the table", "<html><body>\n" + QByteArray(700, 'x') + "\n</body></html>", 8, true, 0, "1"},
+        {"page ends before the payouts", resultPage(noPayouts), 6, true, 6, "2"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        capture(resultAfterRace(u"大井"_s, 10, 8), 8); // grids and page copy of an earlier cycle
+        site.pages.clear();
+        if (!r.body.isEmpty())
+            serve(r.body);
+        run(r.runners);
+        EXPECT_EQ(!cell(kFinishGrid, 0, 14).isEmpty(), r.header);
+        EXPECT_EQ(dataRows(), r.rows);
+        EXPECT_EQ(filledPayouts(), 0);
+        EXPECT_EQ(mark(), QString::fromUtf8(r.mark));
+        EXPECT_EQ(QFile::exists(context.appFile(u"成績.txt"_s)), !r.body.isEmpty());
+    }
+}
+
+TEST_F(SeisekiGet, DoesNothingWithoutAVenue)
+{
+    capture(resultAfterRace(u"大井"_s, 10, 8), 8);
+    form.setText(u"Label1"_s, QString());
+    run(8);
+    EXPECT_EQ(site.requested.size(), 1);
+    EXPECT_EQ(cell(kFinishGrid, 0, 1) + cell(kFinishGrid, 1, 1), QString());
+    EXPECT_EQ(filledPayouts(), 0);
+}
+
+TEST_F(SeisekiGet, TestFlagReadsElevenRunnersFromTheLastPageWithoutFetching)
+{
+    const struct {
+        const char* name;
+        int pageRunners;
+        int rows;
+        const char* mark;
+    } rows[] = {
+        {"twelve listed, eleven read", 12, 11, "2"},
+        {"eleven listed", 11, 11, "2"},
+        {"ten listed: incomplete", 10, 0, "1"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        form.resultTestFlag = 0;
+        capture(resultAfterRace(u"大井"_s, 10, r.pageRunners), r.pageRunners);
+        const QByteArray copy = readBytes(context.appFile(u"成績.txt"_s));
+        site.pages.clear(); // a fetch now would leave no page at all
+        site.requested.clear();
+        form.resultTestFlag = 1;
+        run(3);
+        EXPECT_TRUE(site.requested.isEmpty());
+        EXPECT_EQ(form.runnerCount, 11);
+        EXPECT_EQ(dataRows(), r.rows);
+        EXPECT_EQ(cell(kPayoutGrid, 3, 2).isEmpty(), r.rows == 0);
+        EXPECT_EQ(mark(), QString::fromUtf8(r.mark));
+        EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), copy);
+    }
+}
