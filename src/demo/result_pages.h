@@ -62,8 +62,9 @@ QByteArray resultPage(const ResultPage& page);
 
 // A page before the race: the finishing table has its header and no rows, no payouts.
 ResultPage resultBeforeRace(const QString& venue, int race);
-// A complete result: every runner finishes (1 to `runners`, at most 16, horse n in place n),
-// payouts of every bet type; some names carry ASCII letters.
+// A complete result: every one of `runners` (3 to 16) finishes, in an order that differs from
+// the horse numbers, with payouts of every bet type; some names carry ASCII letters, and with
+// 4 runners or fewer the first place payout is "-".
 ResultPage resultAfterRace(const QString& venue, int race, int runners);
 // The same with the last horse scratched: listed last, "取消" and "出走取消", and a refund line.
 ResultPage resultWithScratch(const QString& venue, int race, int runners);
