@@ -3,7 +3,12 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QFile>
 
+#include "app/interrupt.h"
+#include "fetch/http_page_source.h"
+#include "fetch/page_fetcher.h"
+#include "shell/text_codec.h"
 #include "schedule/schedule_grid.h"
 #include "shell/grid_layouts.h"
 #include "shell/session.h"
@@ -77,7 +82,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
 QString usageText()
 {
     return uR"(Usage: kazeyomi [options]              the window
-       kazeyomi --headless [options]   the same start-up without a window; prints the schedule
+       kazeyomi --headless [options]   the same without a window: start-up, 開始, poll until every race stops
+       kazeyomi race <venue> <race-number> [options]
+                                       one fetch of one race; exit 0 ok, 1 a fetch or file failed, 2 usage
+       kazeyomi demo [--headless] [--speed N] [options]
+                                       a made-up day of two meetings served by a local site; the
+                                       clock runs N times faster
+       kazeyomi render <file-or-URL> [--style modern|legacy]
+                                       the page as the scrapers read it, in CP932 on standard output
        kazeyomi --help
 
 )"_s + settingsHelp();
@@ -115,14 +127,122 @@ void printSchedule(Session& session)
     }
 }
 
+QString describe(const RaceOutcome& outcome)
+{
+    QString text = u"%1 %2R"_s.arg(outcome.venue).arg(outcome.race);
+    if (!outcome.written.isEmpty())
+        text += u"  wrote "_s + outcome.written.join(u' ');
+    if (!outcome.stopped.isEmpty())
+        text += u"  nothing written: "_s + outcome.stopped;
+    for (const QString& failure : outcome.failures)
+        text += u"\n    failed: "_s + failure;
+    return text;
+}
+
 int runHeadless(const CommandLine& line)
 {
     StderrNotifier notifier;
     Session session(line.settings, notifier);
+    return pollHeadless(session, notifier);
+}
+
+int pollHeadless(Session& session, Notifier& notifier)
+{
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
     printSchedule(session);
+    const auto stamp = [&] { return session.clock().now().toString(u"HH:mm:ss"_s); };
+    QObject::connect(&session.form(), &FormState::logged, [&](const QString& text) {
+        printLine(stderr, stamp() + u"  "_s + text);
+    });
+    QObject::connect(&session.poll(), &PollCycle::raceFetched, [&](const RaceOutcome& outcome) {
+        printLine(stdout, stamp() + u"  "_s + describe(outcome));
+    });
+    QObject::connect(&session.poll(), &PollCycle::tickFinished, [&] {
+        if (session.poll().activeRows() == 0) {
+            printLine(stdout, stamp() + u"  every race is stopped"_s);
+            QCoreApplication::exit(kExitOk);
+        }
+    });
+    onInterrupt([&] {
+        printLine(stdout, stamp() + u"  interrupted: stopping"_s);
+        QCoreApplication::exit(kExitOk);
+    });
+    printLine(stdout, stamp() + u"  開始: polling %1 races"_s.arg(session.form().grid(kScheduleGrid).rows() - 1));
+    session.click(u"Command2"_s);
+    return QCoreApplication::exec();
+}
+
+int runRender(const CommandLine& line)
+{
+    const QString source = line.positional.value(0);
+    MarkupStyle style = line.settings.siteStyle;
+    if (line.style == u"legacy")
+        style = MarkupStyle::Legacy;
+    else if (line.style == u"modern")
+        style = MarkupStyle::Modern;
+    else if (!line.style.isEmpty() || line.positional.size() != 1) {
+        std::fputs("usage: kazeyomi render <file-or-URL> [--style modern|legacy]\n", stderr);
+        return kExitUsage;
+    }
+    QByteArray body;
+    QByteArray contentType;
+    if (source.startsWith(u"http://"_s, Qt::CaseInsensitive) || source.startsWith(u"https://"_s, Qt::CaseInsensitive)) {
+        HttpPageSource http(line.settings.timeoutMs);
+        const FetchResult page = http.get(source, {{"If-Modified-Since", kIfModifiedSince.toLatin1()}});
+        if (!page.ok()) {
+            printLine(stderr, page.error);
+            return kExitFailed;
+        }
+        body = page.body;
+        contentType = page.contentType;
+    } else {
+        QFile file(source);
+        if (!file.open(QIODevice::ReadOnly)) {
+            printLine(stderr, u"%1: cannot be read (%2)"_s.arg(source, file.errorString()));
+            return kExitFailed;
+        }
+        body = file.readAll();
+    }
+    const QString markup = PageFetcher::renderPage(body, contentType, style);
+    // Modern: the page cache text the odds and result scrapers read; legacy: the body markup
+    // with CR LF line ends, as the race card capture keeps it.
+    const QString text = style == MarkupStyle::Modern ? PageFetcher::cacheText(markup)
+                                                      : QString(markup).replace(u"\r\n"_s, u"\n"_s)
+                                                            .replace(u'\r', u'\n')
+                                                            .replace(u"\n"_s, u"\r\n"_s);
+    const QByteArray bytes = toCp932(text);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return kExitOk;
+}
+
+int runRace(const CommandLine& line)
+{
+    bool ok = false;
+    const int race = line.positional.value(1).toInt(&ok);
+    if (line.positional.size() != 2 || !ok) {
+        std::fputs("usage: kazeyomi race <venue> <race-number> [options]\n", stderr);
+        return kExitUsage;
+    }
+    const QString venue = line.positional[0];
+    StderrNotifier notifier;
+    Session session(line.settings, notifier);
+    if (const int code = startOrExplain(session, notifier); code >= 0)
+        return code;
+    const GridModel& schedule = session.form().grid(kScheduleGrid);
+    int row = 0;
+    for (int r = 1; r < schedule.rows() && !row; ++r)
+        if (schedule.textMatrix(r, ScheduleColumn::Venue) == venue
+            && schedule.textMatrix(r, ScheduleColumn::Race) == QString::number(race))
+            row = r;
+    if (!row) {
+        printLine(stderr, u"no race %1 %2R in today's schedule (%3)"_s.arg(venue).arg(race).arg(session.folders().cardFolder()));
+        return kExitUsage;
+    }
+    QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
+    const RaceOutcome outcome = session.races().Race_get(venue, race, row);
+    printLine(stdout, describe(outcome));
+    return outcome.ok() ? kExitOk : kExitFailed;
 }
 
 } // namespace kazeyomi

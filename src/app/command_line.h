@@ -42,6 +42,13 @@ int startOrExplain(Session& session, Notifier& notifier);
 
 void printSchedule(Session& session);
 
+struct RaceOutcome;
+QString describe(const RaceOutcome& outcome);
+
+// Start-up, 開始, then polls until every row is stopped or the user interrupts.
 int runHeadless(const CommandLine& line);
+int pollHeadless(Session& session, Notifier& notifier);
+int runRace(const CommandLine& line);
+int runRender(const CommandLine& line);
 
 } // namespace kazeyomi

@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "demo/demo_site.h"
 #include "shell/session.h"
 
 using namespace kazeyomi;
@@ -26,14 +27,13 @@ public:
     }
 };
 
-int runWindow(const CommandLine& line)
+int runWindow(Session& session, bool pressStart)
 {
-    MessageBoxNotifier notifier;
-    Session session(line.settings, notifier);
     MainWindow window(session.form(), session);
     const StartupResult started = session.start();
     if (started.outcome == StartupResult::Outcome::MeetingListMissing) {
-        QMessageBox::question(nullptr, started.title, started.message, QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Question, started.title, started.message, QMessageBox::Ok);
+        box.exec();
         return kExitUsage;
     }
     if (!started.ok()) {
@@ -42,7 +42,30 @@ int runWindow(const CommandLine& line)
     }
     QObject::connect(&session, &Session::quitRequested, qApp, &QCoreApplication::exit);
     window.show();
+    if (pressStart)
+        session.click(u"Command2"_s);
     return QApplication::exec();
+}
+
+int runDemo(CommandLine line, bool window)
+{
+    DemoSite demo(line.settings, line.speed);
+    if (const QString error = demo.prepare(line.settings); !error.isEmpty()) {
+        std::fputs(qPrintable(error + u'\n'), stderr);
+        return kExitUsage;
+    }
+    std::fputs(qPrintable(u"Demo day: base folder %1, site %2, clock x%3\n"_s.arg(line.settings.baseDir,
+                                                                                line.settings.siteUrl)
+                              .arg(line.speed)),
+               stdout);
+    if (window) {
+        MessageBoxNotifier notifier;
+        Session session(line.settings, notifier, demo.clock());
+        return runWindow(session, true);
+    }
+    StderrNotifier notifier;
+    Session session(line.settings, notifier, demo.clock());
+    return pollHeadless(session, notifier);
 }
 
 } // namespace
@@ -62,10 +85,23 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(line.errors.join(u'\n') + u"\n(kazeyomi --help lists the options)\n"_s), stderr);
         return kExitUsage;
     }
-    if (line.mode == CommandLine::Mode::Window) {
+    if (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headlessDemo)) {
         QApplication app(argc, argv);
-        return runWindow(line);
+        if (line.mode == CommandLine::Mode::Demo)
+            return runDemo(line, true);
+        MessageBoxNotifier notifier;
+        Session session(line.settings, notifier);
+        return runWindow(session, false);
     }
     QCoreApplication app(argc, argv);
-    return runHeadless(line);
+    switch (line.mode) {
+    case CommandLine::Mode::Race:
+        return runRace(line);
+    case CommandLine::Mode::Demo:
+        return runDemo(line, false);
+    case CommandLine::Mode::Render:
+        return runRender(line);
+    default:
+        return runHeadless(line);
+    }
 }

@@ -9,5 +9,10 @@ add_executable(kazeyomi
     app/main.cpp
     app/command_line.cpp
 )
+if(WIN32)
+    target_sources(kazeyomi PRIVATE app/interrupt_win32.cpp)
+else()
+    target_sources(kazeyomi PRIVATE app/interrupt_posix.cpp)
+endif()
 target_compile_options(kazeyomi PRIVATE -Wall -Wextra)
 target_link_libraries(kazeyomi PRIVATE kazeyomi_window)

@@ -40,6 +40,7 @@ QString disableScripts(QString html)
 PageFetcher::PageFetcher(FormState& form, PageSource& source, QString appDir, MarkupStyle style)
     : m_form(form), m_source(source), m_appDir(std::move(appDir)), m_style(style)
 {
+    QDir().mkpath(m_appDir);
     // A blank page the browser is sent to after each fetch; shipped with the program.
     const QString blank = path(u"a.html"_s);
     if (!QFile::exists(blank))
@@ -53,6 +54,11 @@ void PageFetcher::Tmp_Delete()
     for (const auto& name : {u"tmp.txt"_s, u"tmp.html"_s, u"tmp.html2"_s})
         if (QFile::exists(path(name)))
             QFile::remove(path(name));
+}
+
+QString PageFetcher::renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
+{
+    return renderBody(disableScripts(decodePage(body, contentType)), style);
 }
 
 QString PageFetcher::cacheText(const QString& bodyMarkup)
@@ -95,7 +101,7 @@ bool PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QString&
         return false;
     }
     File_Replace(path(u"tmp.html2"_s), path(u"tmp.html"_s), u"<script"_s, u"<Sscript"_s);
-    markup = renderBody(disableScripts(decodePage(page.body, page.contentType)), style);
+    markup = renderPage(page.body, page.contentType, style);
     Tmp_Delete();
     return true;
 }

@@ -29,6 +29,9 @@ public:
     // Empty after a successful fetch.
     const QString& lastError() const { return m_lastError; }
 
+    // The page's body markup as the browser would give it: character set found, scripts
+    // disabled, serialised in `style`.
+    static QString renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
     // The quoted page cache form of a body markup: line ends made CR LF, quotes doubled.
     static QString cacheText(const QString& bodyMarkup);
 

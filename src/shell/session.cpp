@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "results/result_writers.h"
 #include "shell/grid_layouts.h"
 #include "shell/notifier.h"
 #include "shell/popup_closer.h"
@@ -10,12 +11,17 @@ namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
-Session::Session(Settings settings, Notifier& notifier, std::unique_ptr<Clock> clock,
-                 std::unique_ptr<WindowSystem> windows)
+Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> clock,
+                 std::unique_ptr<WindowSystem> windows, std::unique_ptr<PageSource> pages)
     : m_settings(std::move(settings)),
       m_notifier(notifier),
-      m_clock(clock ? std::move(clock) : std::make_unique<RunningClock>(m_settings.now)),
+      m_clock(clock ? std::move(clock) : std::make_shared<RunningClock>(m_settings.now)),
       m_folders(m_settings.baseDir, *m_clock),
+      m_pages(pages ? std::move(pages) : std::make_unique<HttpPageSource>(m_settings.timeoutMs)),
+      m_fetcher(m_form, *m_pages, m_settings.appDir, m_settings.siteStyle),
+      m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl},
+      m_races(m_context),
+      m_poll(m_form, *m_clock, m_races),
       m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
       m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
 {
@@ -31,13 +37,22 @@ StartupResult Session::start() { return Form_Initialize(m_form, m_folders, *m_cl
 
 void Session::click(const QString& control)
 {
-    if (control == u"Command12")
+    if (control == u"Command2")
+        m_poll.Command2_Click();
+    else if (control == u"Command5")
+        Command5_Click();
+    else if (control == u"Command9") {
+        if (const QString error = Command9_Click(m_context); !error.isEmpty())
+            m_form.log(error);
+    } else if (control == u"Command12")
         Command12_Click(m_form);
     else if (control == u"Command11")
         m_form.resultTestFlag = 1;
     else if (control == u"Command3")
         Command3_Click();
 }
+
+RaceOutcome Session::Command5_Click() { return m_races.Race_get(u"大井"_s, 10, 10); }
 
 void Session::Command3_Click()
 {

@@ -7,7 +7,12 @@
 #include <QObject>
 #include <QTimer>
 
+#include "fetch/http_page_source.h"
+#include "fetch/page_fetcher.h"
+#include "schedule/poll_cycle.h"
+#include "schedule/race_fetch.h"
 #include "shell/clock.h"
+#include "shell/context.h"
 #include "shell/day_folders.h"
 #include "shell/form_actions.h"
 #include "shell/form_state.h"
@@ -22,8 +27,8 @@ class Notifier;
 class Session : public QObject, public FormActions {
     Q_OBJECT
 public:
-    Session(Settings settings, Notifier& notifier, std::unique_ptr<Clock> clock = nullptr,
-            std::unique_ptr<WindowSystem> windows = nullptr);
+    Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> clock = nullptr,
+            std::unique_ptr<WindowSystem> windows = nullptr, std::unique_ptr<PageSource> pages = nullptr);
     ~Session() override;
 
     // Form_Initialize; on failure the caller shows result.message and ends.
@@ -35,6 +40,12 @@ public:
     const Clock& clock() const { return *m_clock; }
     const DayFolders& folders() const { return m_folders; }
     Notifier& notifier() { return m_notifier; }
+    Context& context() { return m_context; }
+    PollCycle& poll() { return m_poll; }
+    RaceCycle& races() { return m_races; }
+
+    // Command5: race 10 of 大井, with row 10's page id.
+    RaceOutcome Command5_Click();
 
     // Saves the schedule grid to Grid8.dat and asks the program to end.
     void Command3_Click();
@@ -45,9 +56,14 @@ Q_SIGNALS:
 private:
     Settings m_settings;
     Notifier& m_notifier;
-    std::unique_ptr<Clock> m_clock;
+    std::shared_ptr<Clock> m_clock;
     DayFolders m_folders;
     FormState m_form;
+    std::unique_ptr<PageSource> m_pages;
+    PageFetcher m_fetcher;
+    Context m_context;
+    RaceCycle m_races;
+    PollCycle m_poll;
     std::unique_ptr<WindowSystem> m_windows;
     std::unique_ptr<PopupCloser> m_popupCloser;
     QTimer m_timer2;

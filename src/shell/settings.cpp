@@ -120,8 +120,10 @@ SettingsResult resolveSettings(const SettingsSources& sources)
 #else
     s.baseDir = QDir(sources.homeDir).filePath(u"uma"_s);
 #endif
-    if (auto v = value("base"))
+    if (auto v = value("base")) {
         s.baseDir = QDir::cleanPath(v->first);
+        s.baseGiven = true;
+    }
     s.appDir = isWritableDir(sources.programDir) ? sources.programDir : sources.userStateDir;
     if (auto v = value("app-dir"))
         s.appDir = QDir::cleanPath(v->first);

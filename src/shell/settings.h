@@ -15,6 +15,7 @@ enum class MarkupStyle { Modern, Legacy };
 
 struct Settings {
     QString baseDir;   // stands for C:\uma
+    bool baseGiven = false; // set by an option, a variable or the settings file
     QString appDir;    // page cache and work files
     QString siteUrl;   // the Southern Kanto site, no trailing slash
     QString portalUrl; // the regional portal, no trailing slash

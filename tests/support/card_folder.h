@@ -1,4 +1,4 @@
-// Writes a day's meeting list and race card files, as the companion program would.
+// Writes a day's meeting list and race card files for a test, as the companion program would.
 #pragma once
 
 #include <vector>
@@ -15,7 +15,7 @@ struct MeetingSpec {
     QString idBase;   // page ids are idBase + two-digit race
 };
 
-// Race card file text (six fields) for one race.
+// Race card file text (six fields and a runner line) for one race.
 QString raceCardText(const QString& venue, const QString& postTime, const QString& raceName, const QString& url);
 
 // Writes zen.txt and every race card file into `cardFolder`.

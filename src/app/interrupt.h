@@ -1,0 +1,11 @@
+// Ctrl-C in the headless mode: stop between two ticks instead of dying mid-write.
+#pragma once
+
+#include <functional>
+
+namespace kazeyomi {
+
+// Calls `handler` on the event loop's thread when the user interrupts the program.
+void onInterrupt(std::function<void()> handler);
+
+} // namespace kazeyomi

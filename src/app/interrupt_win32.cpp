@@ -1,0 +1,27 @@
+#include "app/interrupt.h"
+
+#include <windows.h>
+
+#include <QMetaObject>
+#include <QCoreApplication>
+
+namespace kazeyomi {
+namespace {
+
+std::function<void()> g_handler;
+
+BOOL WINAPI console(DWORD)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { g_handler(); }, Qt::QueuedConnection);
+    return TRUE;
+}
+
+} // namespace
+
+void onInterrupt(std::function<void()> handler)
+{
+    g_handler = std::move(handler);
+    SetConsoleCtrlHandler(console, TRUE);
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,176 @@
+#include "demo/demo_day.h"
+
+#include <cmath>
+
+#include "demo/odds_pages.h"
+#include "demo/result_pages.h"
+#include "shell/clock.h"
+#include "shell/day_folders.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Small deterministic generator: the same race gives the same horses every run.
+quint32 mix(quint32 x)
+{
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    x ^= x >> 16;
+    return x;
+}
+
+double unit(quint32 seed, int salt) { return double(mix(seed * 977U + quint32(salt))) / 4294967295.0; }
+
+QString oneDecimal(double value) { return QString::number(std::max(1.0, std::round(value * 10) / 10), 'f', 1); }
+
+const char16_t* const kHorseNames[] = {
+    u"サンダーボルト", u"ミラクルスター", u"Ｋ・ブリーズ", u"ハヤテマル", u"ゴールドラッシュ", u"SKY ACE",
+    u"ウインドミル", u"ブルーオーシャン", u"レッドバロン", u"ホワイトクイーン", u"シルバーアロー", u"JUPITER",
+    u"カゼヨミ", u"トウキョウナイト", u"ハナミズキ", u"フジノヤマ"};
+
+} // namespace
+
+DemoDay::DemoDay(const Clock& clock, const QDateTime& start) : m_clock(clock)
+{
+    const QDateTime first = start.addSecs(4 * 60);
+    addMeeting(u"大井"_s, u"20"_s, 12, QDateTime(first.date(), QTime(first.time().hour(), first.time().minute())), 15);
+    addMeeting(u"川崎"_s, u"21"_s, 11, QDateTime(first.date(), QTime(first.time().hour(), first.time().minute())).addSecs(7 * 60), 15);
+}
+
+DemoDay::DemoDay(const Clock& clock, const QDateTime& firstPost,
+                 const std::vector<std::pair<QString, int>>& meetings, int minutesBetweenRaces)
+    : m_clock(clock)
+{
+    int code = 20;
+    for (const auto& [venue, races] : meetings)
+        addMeeting(venue, QString::number(code++), races, firstPost, minutesBetweenRaces);
+}
+
+void DemoDay::addMeeting(const QString& venue, const QString& venueCode, int races, const QDateTime& firstPost,
+                         int minutesBetween)
+{
+    for (int r = 1; r <= races; ++r) {
+        DemoRace race;
+        race.venue = venue;
+        race.race = r;
+        // A sixteen-digit page id: date, venue code, meeting day, race.
+        race.pageId = firstPost.date().toString(u"yyyyMMdd"_s) + venueCode + u"0103"_s + twoDigitRace(r);
+        race.post = firstPost.addSecs(qint64(r - 1) * minutesBetween * 60);
+        race.seed = mix(quint32(venueCode.toInt() * 100 + r));
+        race.runners = 5 + int(race.seed % 12); // 5 to 16 runners
+        race.name = r == races ? u"%1記念"_s.arg(venue) : u"C%1一般"_s.arg(1 + race.seed % 3);
+        m_races.push_back(race);
+    }
+    // Something of everything the site shows: a cancelled race, scratched horses.
+    const size_t firstOfMeeting = m_races.size() - size_t(races);
+    if (races >= 6)
+        m_races[firstOfMeeting + 5].cancelled = venueCode == u"21";
+    // The site lists a scratched horse last in the result; the demo scratches the last number.
+    for (size_t i : {size_t(2), size_t(7)})
+        if (size_t(races) > i)
+            m_races[firstOfMeeting + i].scratched = {m_races[firstOfMeeting + i].runners};
+}
+
+std::vector<CardMeeting> DemoDay::cardMeetings() const
+{
+    std::vector<CardMeeting> meetings;
+    for (const DemoRace& race : m_races) {
+        if (meetings.empty() || meetings.back().venue != race.venue)
+            meetings.push_back({race.venue == u"大井" ? u"oi"_s : race.venue == u"川崎" ? u"kw"_s
+                                                                  : u"m%1"_s.arg(meetings.size()),
+                                race.venue, {}});
+        meetings.back().races.push_back({race.post.toString(u"HH:mm"_s), race.name, race.pageId});
+    }
+    return meetings;
+}
+
+const DemoRace* DemoDay::findByPageId(const QString& id) const
+{
+    for (const DemoRace& race : m_races)
+        if (race.pageId == id)
+            return &race;
+    return nullptr;
+}
+
+QByteArray DemoDay::oddsPage(const DemoRace& race, const QDateTime& now) const
+{
+    WinPlacePage page;
+    page.venue = race.venue;
+    page.race = race.race;
+    page.raceName = race.name;
+    page.raceCode = race.pageId;
+    page.kind = race.cancelled ? WinPlacePage::Kind::Cancelled
+                : now >= race.post ? WinPlacePage::Kind::Final
+                                   : WinPlacePage::Kind::Current;
+    page.time = now.toString(u"HH:mm"_s);
+    // The odds drift with the minute; after the post they stand still.
+    const double minute = double(std::min(now, race.post).toSecsSinceEpoch() / 60);
+    for (int h = 1; h <= race.runners; ++h) {
+        WinPlaceRunner runner;
+        runner.number = h;
+        runner.horse = QString::fromUtf16(kHorseNames[(race.seed + quint32(h)) % 16]);
+        const double base = 1.5 + 60 * std::pow(unit(race.seed, h), 2.2);
+        const double win = base * (1 + 0.12 * std::sin(minute / 7.0 + h));
+        runner.win = oneDecimal(win);
+        runner.placeLow = oneDecimal(1 + (win - 1) * 0.22);
+        runner.placeHigh = oneDecimal(1 + (win - 1) * 0.38);
+        runner.highlight = win < 5 ? u"color33"_s : QString();
+        if (race.scratched.contains(h))
+            runner.state = WinPlaceRunner::State::Scratched;
+        page.runners << runner;
+    }
+    return winPlacePage(page);
+}
+
+QByteArray DemoDay::resultPage(const DemoRace& race, const QDateTime& now) const
+{
+    if (race.cancelled || now < race.post.addSecs(kResultDelayMinutes * 60))
+        return kazeyomi::resultPage(resultBeforeRace(race.venue, race.race));
+    ResultPage page = race.scratched.isEmpty() ? resultAfterRace(race.venue, race.race, race.runners)
+                                               : resultWithScratch(race.venue, race.race, race.runners);
+    // Not always the favourite: the finishers come home in an order of the race's own.
+    const int finishers = int(page.finishers.size()) - int(race.scratched.size());
+    for (int i = finishers - 1; i > 0; --i) {
+        const int j = int(mix(race.seed + quint32(i)) % quint32(i + 1));
+        auto& a = page.finishers[i];
+        auto& b = page.finishers[j];
+        std::swap(a.frame, b.frame);
+        std::swap(a.number, b.number);
+        std::swap(a.name, b.name);
+        std::swap(a.sexAge, b.sexAge);
+        std::swap(a.jockey, b.jockey);
+        std::swap(a.trainer, b.trainer);
+        std::swap(a.popularity, b.popularity);
+    }
+    page.raceName = race.name;
+    return kazeyomi::resultPage(page);
+}
+
+std::optional<SiteResponse> DemoDay::respond(const QString& pathAndQuery) const
+{
+    const QString path = pathAndQuery.section(u'?', 0, 0);
+    const QDateTime now = m_clock.now();
+    SiteResponse response;
+    response.contentType = kOddsPageContentType;
+    if (path.startsWith(u"/odds/"_s) && path.endsWith(u"01.do"_s)) {
+        const QString id = path.mid(6, path.size() - 6 - 5);
+        if (const DemoRace* race = findByPageId(id)) {
+            response.body = oddsPage(*race, now);
+            return response;
+        }
+    } else if (path.startsWith(u"/result/"_s) && path.endsWith(u".do"_s)) {
+        const QString id = path.mid(8, path.size() - 8 - 3);
+        if (const DemoRace* race = findByPageId(id)) {
+            response.body = resultPage(*race, now);
+            return response;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace kazeyomi
