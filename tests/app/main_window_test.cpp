@@ -1,0 +1,110 @@
+#include "app/main_window.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+#include "shell/form_actions.h"
+#include "shell/form_state.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RecordingActions final : public FormActions {
+public:
+    QStringList clicks;
+    void click(const QString& control) override { clicks << control; }
+};
+
+class Window : public ::testing::Test {
+protected:
+    FormState form;
+    RecordingActions actions;
+    MainWindow window{form, actions};
+
+    template <typename T>
+    T* control(const QString& name)
+    {
+        T* found = window.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+};
+
+} // namespace
+
+TEST_F(Window, HasEveryControlWithItsDesignCaption)
+{
+    EXPECT_EQ(window.windowTitle(), u"Kazeyomi for 地方競馬V4.17 2025_10"_s);
+    const std::pair<const char16_t*, const char16_t*> buttons[] = {
+        {u"Command1", u"Command1"}, {u"Command2", u"開始"}, {u"Command3", u"終了"}, {u"Command4", u"Command4"},
+        {u"Command5", u"タイマーテストルーチン"}, {u"Command6", u"save"}, {u"Command7", u"load"},
+        {u"Command8", u"3連単変換テスト"}, {u"Command9", u"成績変換テスト"}, {u"Command10", u"取得テスト"},
+        {u"Command11", u"Command11"}, {u"Command12", u"Command12"},
+    };
+    for (const auto& [name, caption] : buttons)
+        if (auto* b = control<QAbstractButton>(QString::fromUtf16(name)))
+            EXPECT_EQ(b->text(), QString::fromUtf16(caption));
+    const std::pair<const char16_t*, const char16_t*> frames[] = {
+        {u"Frame1", u"Frame1"}, {u"Frame2", u"取得場名"}, {u"Frame3", u"取得間隔"},
+        {u"Frame4", u"取得ログ"}, {u"Frame5", u"開催場選択"}};
+    for (const auto& [name, caption] : frames)
+        if (auto* f = control<QGroupBox>(QString::fromUtf16(name)))
+            EXPECT_EQ(f->title(), QString::fromUtf16(caption));
+    const std::pair<const char16_t*, const char16_t*> texts[] = {
+        {u"Text1", u"Text1"}, {u"Text3", u"Text2"}, {u"Text9", u"Text9"}, {u"Text5_0", u"2"}, {u"Text5_1", u"60"},
+        {u"Text5_2", u"20"}, {u"Text5_3", u"1"}, {u"Text5_4", u"4"}, {u"Text5_5", u"10"}, {u"Text10", u""}};
+    for (const auto& [name, text] : texts)
+        if (auto* t = control<QLineEdit>(QString::fromUtf16(name)))
+            EXPECT_EQ(t->text(), QString::fromUtf16(text));
+    for (int i = 0; i <= 10; ++i)
+        if (auto* o = control<QAbstractButton>(u"Option2_%1"_s.arg(i)))
+            EXPECT_EQ(o->text(), QString::number(i + 1));
+    for (int n : {2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23})
+        control<QTableView>(u"VSFlexGrid%1"_s.arg(n));
+    for (const auto* name : {"Label1", "Label2", "Label3", "Label9", "List1", "List4", "Timer1", "Timer2",
+                             "WebBrowser1", "WebBrowser2", "Check1_11", "Option1_9", "List2", "List3"})
+        control<QObject>(QString::fromLatin1(name));
+    auto* tabs = control<QTabWidget>(u"SSTab1"_s);
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 10);
+    EXPECT_EQ(tabs->tabText(0), u"単・複"_s);
+    EXPECT_EQ(tabs->tabText(9), u"出走成績"_s);
+}
+
+TEST_F(Window, ShowsTheCoreStateAndForwardsClicksAndEdits)
+{
+    form.setVenueBox(0, {true, u"大井"_s, true});
+    auto* box = control<QCheckBox>(u"Check2_0"_s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), u"大井"_s);
+    EXPECT_TRUE(box->isChecked());
+    box->click();
+    EXPECT_FALSE(form.venueBox(0).checked);
+
+    form.setText(u"Label1"_s, u"川崎"_s);
+    EXPECT_EQ(control<QLabel>(u"Label1"_s)->text(), u"川崎"_s);
+    auto* interval = control<QLineEdit>(u"Text5_0"_s);
+    interval->setFocus();
+    interval->selectAll();
+    interval->insert(u"3"_s);
+    EXPECT_EQ(form.text(u"Text5_0"_s), u"3"_s);
+
+    control<QAbstractButton>(u"Command2"_s)->click();
+    control<QAbstractButton>(u"Command12"_s)->click();
+    EXPECT_EQ(actions.clicks, (QStringList{u"Command2"_s, u"Command12"_s}));
+
+    form.setTab(8);
+    EXPECT_EQ(control<QTabWidget>(u"SSTab1"_s)->currentIndex(), 8);
+    form.log(u"fetch failed"_s);
+    form.hideStartupControls();
+    EXPECT_TRUE(control<QWidget>(u"Option1_0"_s)->isHidden());
+}
