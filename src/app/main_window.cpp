@@ -73,8 +73,10 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, QWidget* parent)
 
     auto* split = new QSplitter(Qt::Horizontal);
     auto* schedule = gridView(kScheduleGrid);
+    // The design widths are in twips for a 9-point Japanese system font; ours runs wider.
+    const double scale = std::max(1.0, schedule->fontMetrics().horizontalAdvance(u"15:10"_s) / 30.0);
     for (int c = 0; c < kScheduleColumns; ++c)
-        schedule->setColumnWidth(c, kScheduleColumnTwips[size_t(c)] / 15);
+        schedule->setColumnWidth(c, int(kScheduleColumnTwips[size_t(c)] / 15 * scale));
     schedule->setSelectionBehavior(QAbstractItemView::SelectRows);
     split->addWidget(schedule);
     split->addWidget(buildTabs());
@@ -134,7 +136,11 @@ QTableView* MainWindow::gridView(int number)
     view->setObjectName(gridName(number));
     view->setModel(model);
     view->verticalHeader()->hide();
-    view->verticalHeader()->setDefaultSectionSize(20);
+    QFont font = view->font();
+    font.setPointSize(9);
+    view->setFont(font);
+    view->horizontalHeader()->setFont(font);
+    view->verticalHeader()->setDefaultSectionSize(19);
     view->horizontalHeader()->setDefaultSectionSize(56);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setAlternatingRowColors(true);

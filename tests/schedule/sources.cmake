@@ -1,4 +1,5 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
+    schedule/end_to_end_test.cpp
     schedule/poll_cycle_test.cpp
 )
