@@ -145,6 +145,7 @@ void PollCycle::Timer1_Timer()
     }
     m_inTick = false;
     arm();
+    Q_EMIT tickFinished();
 }
 
 int PollCycle::activeRows() const

@@ -29,6 +29,7 @@ public:
 
 Q_SIGNALS:
     void raceFetched(const RaceOutcome& outcome);
+    void tickFinished();
 
 private:
     void arm();
