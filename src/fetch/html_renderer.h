@@ -1,0 +1,17 @@
+// Turns a fetched page into the markup of its body as a browser's body.innerHTML shows
+// it; the scrapers match patterns in this text, so it must be what a browser would give.
+#pragma once
+
+#include <QString>
+
+namespace kazeyomi {
+
+enum class MarkupStyle;
+
+// Parses html as an HTML5 document and writes out the children of its body element
+// (or frameset). Modern follows today's fragment serialisation; Legacy imitates an old
+// browser: upper-case tags, bare or unquoted attribute values, noWrap-style names.
+// Text keeps the page's own line breaks, each written as LF.
+QString renderBody(const QString& html, MarkupStyle style);
+
+} // namespace kazeyomi
