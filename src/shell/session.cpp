@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "results/result_writers.h"
+#include "snapshots/grid_snapshots.h"
 #include "shell/grid_layouts.h"
 #include "shell/notifier.h"
 #include "shell/popup_closer.h"
@@ -44,6 +45,11 @@ void Session::click(const QString& control)
     else if (control == u"Command9") {
         if (const QString error = Command9_Click(m_context); !error.isEmpty())
             m_form.log(error);
+    } else if (control == u"Command6" || control == u"Command7") {
+        const QString error = control == u"Command6" ? Command6_Click(m_form, m_folders, m_notifier)
+                                                     : Command7_Click(m_form, m_folders, m_notifier);
+        if (!error.isEmpty())
+            m_notifier.tell(u"Kazeyomi"_s, error);
     } else if (control == u"Command12")
         Command12_Click(m_form);
     else if (control == u"Command11")

@@ -5,6 +5,9 @@
 
 int main(int argc, char** argv)
 {
+    // No display in CI, nor when the build lists the tests.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,50 @@
+#include "snapshots/grid_snapshots.h"
+
+#include <QDir>
+#include <QStringList>
+
+#include "shell/day_folders.h"
+#include "shell/form_state.h"
+#include "shell/notifier.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kTitle = u"Kazeyomi for 地方競馬V4.17 2025_10"_s;
+
+QString snapshotPath(const DayFolders& folders, int grid)
+{
+    return QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(grid));
+}
+
+} // namespace
+
+QString Command6_Click(FormState& form, const DayFolders& folders, Notifier& notifier)
+{
+    if (!notifier.ask(kTitle, u"保存しますか？"_s))
+        return {};
+    QStringList failures;
+    for (int grid : kSnapshotGrids)
+        if (const QString error = form.grid(grid).saveGrid(snapshotPath(folders, grid)); !error.isEmpty())
+            failures << error;
+    return failures.join(u'\n');
+}
+
+QString Command7_Click(FormState& form, const DayFolders& folders, Notifier& notifier)
+{
+    if (!notifier.ask(kTitle, u"読み込みしますか？"_s))
+        return {};
+    QStringList failures;
+    for (int grid : kSnapshotGrids)
+        if (const QString error = form.grid(grid).loadGrid(snapshotPath(folders, grid)); !error.isEmpty())
+            failures << error;
+    // The loaded odds carry no time of their own; the stamp says "evening" as it always has.
+    if (failures.isEmpty())
+        form.setText(u"Text9"_s, u"20:00"_s);
+    return failures.join(u'\n');
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,88 @@
+#include "snapshots/grid_snapshots.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "shell/day_folders.h"
+#include "shell/form_state.h"
+#include "shell/notifier.h"
+#include "support/fake_clock.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Answering final : public Notifier {
+public:
+    bool answer = true;
+    QStringList asked;
+    void tell(const QString&, const QString&) override {}
+    bool ask(const QString&, const QString& text) override
+    {
+        asked << text;
+        return answer;
+    }
+};
+
+class Snapshots : public ::testing::Test {
+protected:
+    QTemporaryDir base;
+    test::FakeClock clock{QDateTime(QDate(2025, 12, 5), QTime(16, 0))};
+    DayFolders folders{base.path(), clock};
+    FormState form;
+    Answering notifier;
+
+    void SetUp() override { folders.createAll(); }
+    void fillGrids()
+    {
+        for (int n : kSnapshotGrids)
+            form.grid(n).setTextMatrix(1, 1, u"grid %1, 大井 \"1,2\""_s.arg(n));
+    }
+};
+
+} // namespace
+
+TEST_F(Snapshots, SaveThenLoadGivesBackEveryGridAndTheEveningStamp)
+{
+    fillGrids();
+    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    for (int n : kSnapshotGrids) {
+        EXPECT_TRUE(QFile::exists(QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(n))));
+        form.grid(n).clear();
+    }
+    form.setText(u"Text9"_s, u"14:25"_s);
+    ASSERT_EQ(Command7_Click(form, folders, notifier), QString());
+    for (int n : kSnapshotGrids)
+        EXPECT_EQ(form.grid(n).textMatrix(1, 1), u"grid %1, 大井 \"1,2\""_s.arg(n));
+    EXPECT_EQ(form.text(u"Text9"_s), u"20:00"_s);
+    EXPECT_EQ(notifier.asked, (QStringList{u"保存しますか？"_s, u"読み込みしますか？"_s}));
+}
+
+TEST_F(Snapshots, CancelChangesNoFileNoGridAndNoStamp)
+{
+    fillGrids();
+    notifier.answer = false;
+    EXPECT_EQ(Command6_Click(form, folders, notifier), QString());
+    EXPECT_TRUE(QDir(folders.cardFolder()).entryList({u"*.dat"_s}).isEmpty());
+    form.setText(u"Text9"_s, u"14:25"_s);
+    EXPECT_EQ(Command7_Click(form, folders, notifier), QString());
+    EXPECT_EQ(form.grid(3).textMatrix(1, 1), u"grid 3, 大井 \"1,2\""_s);
+    EXPECT_EQ(form.text(u"Text9"_s), u"14:25"_s);
+}
+
+TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
+{
+    fillGrids();
+    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    QFile::remove(QDir(folders.cardFolder()).filePath(u"Grid5.dat"_s));
+    form.grid(16).clear();
+    form.setText(u"Text9"_s, u"14:25"_s);
+    const QString error = Command7_Click(form, folders, notifier);
+    EXPECT_TRUE(error.contains(u"Grid5.dat"_s)) << error.toStdString();
+    EXPECT_EQ(form.grid(16).textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
+    EXPECT_EQ(form.text(u"Text9"_s), u"14:25"_s);
+}
