@@ -1,1 +1,2 @@
 # Tests of this folder.
+target_sources(core_tests PRIVATE demo/site_server_test.cpp)
