@@ -11,6 +11,17 @@ namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
+QString trimSpaces(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ')
+        ++start;
+    while (end > start && text[end - 1] == u' ')
+        --end;
+    return text.mid(start, end - start);
+}
+
 QString upperAscii(const QString& text)
 {
     QString out = text;

@@ -14,6 +14,9 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
+// Blanks (U+0020) off both ends, and nothing else: tabs and line breaks stay.
+QString trimSpaces(const QString& text);
+
 // ASCII letters only, as the marker cut compares character codes exactly.
 QString upperAscii(const QString& text);
 

@@ -9,6 +9,7 @@
 #include <QSaveFile>
 
 #include "results/seiseki_scraper.h"
+#include "fetch/text_helpers.h"
 #include "shell/context.h"
 #include "shell/day_folders.h"
 #include "shell/form_state.h"
@@ -27,17 +28,6 @@ constexpr std::array<std::pair<int, int>, 12> kSeiCells = {
 // VSFlexGrid14 columns of the ".jyun" blocks: frame, horse number, name, margin.
 constexpr std::array<int, 4> kJyunColumns = {2, 3, 4, 12};
 constexpr int kJyunHorses = 5;
-
-QString trimSpaces(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ')
-        ++start;
-    while (end > start && text[end - 1] == u' ')
-        --end;
-    return text.mid(start, end - start);
-}
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 

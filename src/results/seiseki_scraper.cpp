@@ -32,17 +32,6 @@ const QString kPopularityHeader = u"<th>人気</th>"_s;
 const QString kYen = u"円"_s;
 const QString kNoPayout = u"-円"_s;
 
-QString trimSpaces(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ')
-        ++start;
-    while (end > start && text[end - 1] == u' ')
-        --end;
-    return text.mid(start, end - start);
-}
-
 // One cut into one cell. The cut upper-cases the line in hand even when it fails; a failed
 // cut or a cell outside the grid leaves the cell as it was.
 void cut(GridModel& grid, int row, int col, QString& line, const QString& start, const QString& end,

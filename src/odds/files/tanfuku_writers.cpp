@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "fetch/text_helpers.h"
 #include "odds/files/odds_history.h"
 #include "shell/context.h"
 #include "shell/form_state.h"
@@ -15,17 +16,6 @@ namespace {
 constexpr int kWinPlaceGrid = 3;
 constexpr int kHorses = 16;
 constexpr int kFieldWidth = 8;
-
-QString trimBlanks(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ')
-        ++start;
-    while (end > start && text[end - 1] == u' ')
-        --end;
-    return text.mid(start, end - start);
-}
 
 // Adds one to a string of decimal digits.
 QString incremented(QString digits)
@@ -75,10 +65,10 @@ QString tanFukuLine(const Context& ctx, int column)
     QString line = ctx.form.text(u"Text9"_s);
     for (int k = 1; k <= kHorses; ++k) {
         // No win odds: the horse is not in the race, whatever the place columns hold.
-        if (trimBlanks(grid.textMatrix(k, 1)).isEmpty())
+        if (trimSpaces(grid.textMatrix(k, 1)).isEmpty())
             line += rightField(u"0.0"_s, kFieldWidth);
         else
-            line += rightField(formatOneDecimal(trimBlanks(grid.textMatrix(k, column))), kFieldWidth);
+            line += rightField(formatOneDecimal(trimSpaces(grid.textMatrix(k, column))), kFieldWidth);
     }
     return line;
 }
