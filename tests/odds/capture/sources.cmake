@@ -1,1 +1,2 @@
 # Tests of this folder.
+target_sources(core_tests PRIVATE odds/capture/tanfuku_scraper_test.cpp)

@@ -1,0 +1,203 @@
+#include "odds/capture/tanfuku_scraper.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "fetch/page_fetcher.h"
+#include "fetch/page_reader.h"
+#include "fetch/text_helpers.h"
+#include "shell/clock.h"
+#include "shell/form_state.h"
+#include "shell/grid_layouts.h"
+#include "shell/grid_model.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kOddsGrid = 3;
+// Anything shorter is the site's busy or error page, not an odds page.
+constexpr qint64 kMinPageBytes = 1800;
+
+const QString kText9 = u"Text9"_s;
+// The end of a start tag whose last attribute value is quoted; the odds follow it.
+const QString kAttributeEnd = u"\">"_s;
+
+// The rest of the line after the first attribute-end marker, or up to an "@" of its own.
+QString afterAttributeEnd(const QString& line)
+{
+    QString withEnd = line + u"@"_s;
+    return Moji_get(withEnd, kAttributeEnd, u"@"_s);
+}
+
+// Pages of meetings outside Southern Kanto carry one line more above the horses.
+bool isSouthernKanto(const QString& venue)
+{
+    return venue == u"浦和"_s || venue == u"船橋"_s || venue == u"大井"_s || venue == u"川崎"_s;
+}
+
+// The fetch cycle polls a row no more once its column 12 reads 2 or more.
+void markCancelled(Context& ctx)
+{
+    const int row = ctx.form.currentRow;
+    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 6, u"取止"_s); });
+    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 9, u"1"_s); });
+    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 12, u"2"_s); });
+}
+
+void setCell(GridModel& grid, int row, int col, const QString& text)
+{
+    attempt([&] { grid.setTextMatrix(row, col, text); });
+}
+
+void dropRow(FormState& form, GridModel& grid, int row)
+{
+    setCell(grid, row, 0, QString());
+    form.runnerCount = qint16(form.runnerCount - 1);
+}
+
+} // namespace
+
+ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
+{
+    if (ctx.form.text(u"Label1"_s).isEmpty())
+        return ScrapeResult::Empty;
+
+    GridModel& grid = ctx.form.grid(kOddsGrid);
+    grid.clear();
+    setCell(grid, 0, 1, u"単勝"_s);
+    setCell(grid, 0, 2, u"複勝"_s);
+    setCell(grid, 0, 3, u"複勝"_s);
+
+    ctx.fetcher.Navigate2(ctx.siteUrl + u"/odds/"_s + raceCode + u"01.do"_s);
+    return cutWinPlacePage(ctx);
+}
+
+ScrapeResult cutWinPlacePage(Context& ctx)
+{
+    FormState& form = ctx.form;
+    GridModel& grid = form.grid(kOddsGrid);
+    const QString page = ctx.appFile(u"tmp.txt"_s);
+
+    // Kept for whoever wants to see what the last win/place fetch brought.
+    const QString copy = ctx.appFile(u"単勝・複勝.txt"_s);
+    if (QFile::exists(copy))
+        QFile::remove(copy);
+    QFile::copy(page, copy);
+
+    // A missing page (failed fetch) has size 0 and counts as short.
+    if (QFileInfo(page).size() < kMinPageBytes)
+        return ScrapeResult::NoData;
+
+    form.setText(kText9, QString());
+    PageReader reader = PageReader::fromFile(page);
+    QString line;
+
+    // Which kind of page this is; "9999" marks final odds until the clock time replaces it.
+    for (;;) {
+        if (line.contains(u"現在"_s))
+            break;
+        if (line.contains(u"最終オッズ"_s)) {
+            form.setText(kText9, u"9999"_s);
+            break;
+        }
+        if (line.contains(u"取り止め"_s)) {
+            markCancelled(ctx);
+            return ScrapeResult::NoData;
+        }
+        // A page without any of the three words holds no odds; a history line cut from it
+        // would record odds that were never offered.
+        if (!reader.readLine(line))
+            return ScrapeResult::NoData;
+    }
+
+    line = line.right(100);
+    if (form.text(kText9).isEmpty())
+        attempt([&] { form.setText(kText9, trimSpaces(Moji_get(line, u">"_s, u"現在"_s)).right(5)); });
+    else
+        form.setText(kText9, ctx.clock.now().toString(u"HH:mm"_s));
+
+    // Same reason as above: without the place header there is no odds table to cut.
+    while (!upperAscii(line).contains(u"<TH>複勝</TH>"_s)) {
+        if (!reader.readLine(line))
+            return ScrapeResult::NoData;
+    }
+    // Fixed skips to the first horse row; the site's layout decides that they land there.
+    reader.skip(line, 5);
+    if (!isSouthernKanto(form.text(u"Text7"_s)))
+        reader.readLine(line);
+
+    int r = 1;
+    while (!reader.atEnd()) {
+        setCell(grid, r, 0, QString::number(r));
+        form.runnerCount = qint16(r);
+
+        // The page's horse number only keeps the line position; the cut upper-cases the
+        // line, so the "rowspan" test below only sees a line read afresh.
+        attempt([&] {
+            if (Moji_get(line, u"<td>"_s, u"</td>"_s) != QString::number(r))
+                reader.readLine(line);
+        });
+        if (line.contains(u"rowspan"_s))
+            reader.readLine(line);
+
+        reader.readLine(line);
+        if (line == u"</div>"_s) {
+            dropRow(form, grid, r);
+            break;
+        }
+
+        // Win cell. A popular horse's odds sit in a "color33" span; any other colour
+        // leaves nothing to cut.
+        reader.readLine(line);
+        if (line.contains(u"color"_s))
+            attempt([&] { line = Moji_get(line, u"color33"_s, u"</span>"_s); });
+        attempt([&] { grid.setTextMatrix(r, 1, afterAttributeEnd(line)); });
+
+        bool out = false;
+        attempt([&] {
+            const QString win = grid.textMatrix(r, 1);
+            if (win == u"出走取消"_s || win == u"競走除外"_s) {
+                grid.setTextMatrix(r, 1, u"***"_s);
+                out = true;
+            }
+        });
+
+        // Place cell: "low-high", upper-cased by the cut.
+        reader.skip(line, 2);
+        attempt([&] { line = trimSpaces(afterAttributeEnd(line)); });
+        if (line.contains(u"－"_s)) {
+            setCell(grid, r, 2, u"***"_s);
+            setCell(grid, r, 3, u"***"_s);
+        } else {
+            if (line.contains(u"COLOR"_s))
+                attempt([&] { line = trimSpaces(Moji_get(line, kAttributeEnd, u"</SPAN>"_s)); });
+            const qsizetype dash = line.indexOf(u'-');
+            // Without a dash the low odds cut fails and column 2 stays empty.
+            if (dash >= 0)
+                setCell(grid, r, 2, trimSpaces(line.left(dash)));
+            setCell(grid, r, 3, trimSpaces(line.mid(dash + 1, 10)));
+        }
+
+        if (out) {
+            setCell(grid, r, 1, u"***"_s);
+            setCell(grid, r, 2, u"***"_s);
+            setCell(grid, r, 3, u"***"_s);
+        }
+
+        bool noHorse = false;
+        attempt([&] { noHorse = grid.textMatrix(r, 3).isEmpty(); });
+        if (noHorse) {
+            dropRow(form, grid, r);
+            break;
+        }
+
+        ++r;
+        reader.skip(line, 3);
+    }
+    return ScrapeResult::Parsed;
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,20 @@
+// The win/place odds scraper, first page of every race's fetch cycle: it fills VSFlexGrid3
+// and sets the odds time stamp Text9 and the runner count that later scrapers and writers read.
+#pragma once
+
+#include <QString>
+
+#include "shell/context.h"
+
+namespace kazeyomi {
+
+// Fetches "/odds/<raceCode>01.do" and cuts it into VSFlexGrid3. Empty while Label1 is
+// empty (nothing fetched); NoData for a page under 1800 bytes, a cancelled race (marked
+// in the schedule grid on the current row) or a page without odds; Parsed otherwise.
+ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode);
+
+// Everything after the fetch: copies tmp.txt to "単勝・複勝.txt" and cuts it into
+// VSFlexGrid3, which TanFuku_get has already cleared and headed.
+ScrapeResult cutWinPlacePage(Context& ctx);
+
+} // namespace kazeyomi

@@ -1,0 +1,357 @@
+#include "odds/capture/tanfuku_scraper.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include "demo/odds_pages.h"
+#include "shell/text_codec.h"
+#include "support/files.h"
+#include "support/race_fixture.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kRaceCode = u"20251205200110"_s;
+
+class TanFukuGet : public test::RaceFixture {
+protected:
+    void SetUp() override
+    {
+        RaceFixture::SetUp();
+        setRace(u"大井"_s, 10);
+        form.currentRow = 10;
+    }
+
+    QString url() const { return test::kSite + u"/odds/"_s + kRaceCode + u"01.do"_s; }
+    void serve(const QByteArray& html) { site.setPage(url(), html, kOddsPageContentType); }
+    void serve(const WinPlacePage& page) { serve(winPlacePage(page)); }
+    static WinPlacePage field(int runners)
+    {
+        WinPlacePage page;
+        page.raceCode = kRaceCode;
+        page.time = u"09:58"_s;
+        page.runners = sampleRunners(runners);
+        return page;
+    }
+
+    GridModel& odds() { return form.grid(3); }
+    QStringList row(int r)
+    {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << odds().textMatrix(r, c);
+        return cells;
+    }
+    static QStringList expected(const WinPlaceRunner& h)
+    {
+        return {QString::number(h.number), h.win, h.placeLow, h.placeHigh};
+    }
+    void fillWithJunk()
+    {
+        for (int r = 0; r < odds().rows(); ++r)
+            for (int c = 0; c < 4; ++c)
+                odds().setTextMatrix(r, c, u"x"_s);
+        form.setText(u"Text9"_s, u"08:00"_s);
+        form.runnerCount = 9;
+    }
+    void expectOnlyHeaders()
+    {
+        EXPECT_EQ(row(0), (QStringList{QString(), u"単勝"_s, u"複勝"_s, u"複勝"_s}));
+        for (int r = 1; r <= 16; ++r)
+            EXPECT_EQ(row(r), QStringList(4)) << "row " << r;
+    }
+    // A page in the cache text form, padded past the short-page limit after its end.
+    void writeCachedPage(const QStringList& lines)
+    {
+        test::writeCp932(context.appFile(u"tmp.txt"_s),
+                         u"\""_s + lines.join(u"\r\n"_s) + u"\r\n"_s + QString(1800, u'x') + u"\"\r\n"_s);
+    }
+};
+
+TEST_F(TanFukuGet, CurrentOddsFillOneRowPerHorseWithThePageTime)
+{
+    const std::pair<const char*, int> sizes[] = {{"5 runners", 5}, {"12 runners", 12}, {"16 runners", 16}};
+    for (const auto& [name, size] : sizes) {
+        SCOPED_TRACE(name);
+        fillWithJunk();
+        const WinPlacePage page = field(size);
+        serve(page);
+
+        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(form.text(u"Text9"_s), u"09:58"_s);
+        EXPECT_EQ(form.runnerCount, size);
+        EXPECT_EQ(row(0), (QStringList{QString(), u"単勝"_s, u"複勝"_s, u"複勝"_s}));
+        for (int r = 1; r <= 16; ++r)
+            EXPECT_EQ(row(r), r <= size ? expected(page.runners[r - 1]) : QStringList(4)) << "row " << r;
+        EXPECT_EQ(test::readBytes(context.appFile(u"単勝・複勝.txt"_s)),
+                  test::readBytes(context.appFile(u"tmp.txt"_s)));
+    }
+    EXPECT_EQ(site.requested, QStringList(3, url()));
+}
+
+TEST_F(TanFukuGet, FinalOddsAreStampedWithTheClockTime)
+{
+    const struct {
+        const char* name;
+        QTime now;
+        QString stamp;
+    } rows[] = {
+        {"afternoon", QTime(14, 30), u"14:30"_s},
+        {"morning, zero-padded", QTime(9, 5), u"09:05"_s},
+    };
+    WinPlacePage page = field(5);
+    page.kind = WinPlacePage::Kind::Final;
+    serve(page);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        clock.set(QDateTime(QDate(2025, 12, 5), r.now));
+        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(form.text(u"Text9"_s), r.stamp);
+        EXPECT_EQ(row(5), expected(page.runners[4]));
+    }
+}
+
+TEST_F(TanFukuGet, CancelledRaceMarksTheCurrentScheduleRowAndStops)
+{
+    form.currentRow = 7; // not the race number: the fetch cycle's row decides
+    fillWithJunk();
+    WinPlacePage page = field(0);
+    page.kind = WinPlacePage::Kind::Cancelled;
+    serve(page);
+
+    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
+    const GridModel& schedule = form.grid(8);
+    EXPECT_EQ(schedule.textMatrix(7, 6), u"取止"_s);
+    EXPECT_EQ(schedule.textMatrix(7, 9), u"1"_s);
+    EXPECT_EQ(schedule.textMatrix(7, 12), u"2"_s);
+    EXPECT_EQ(schedule.textMatrix(10, 6), QString());
+    EXPECT_EQ(form.runnerCount, 9);
+    EXPECT_EQ(form.text(u"Text9"_s), QString());
+    expectOnlyHeaders();
+}
+
+TEST_F(TanFukuGet, HorsesThatAreOutOrWithoutPlaceOddsGetStars)
+{
+    WinPlacePage page = field(6);
+    page.runners[1].state = WinPlaceRunner::State::Scratched;
+    page.runners[3].state = WinPlaceRunner::State::Excluded;
+    page.runners[4].placeShown = false;
+    serve(page);
+
+    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+    EXPECT_EQ(row(2), (QStringList{u"2"_s, u"***"_s, u"***"_s, u"***"_s}));
+    EXPECT_EQ(row(4), (QStringList{u"4"_s, u"***"_s, u"***"_s, u"***"_s}));
+    EXPECT_EQ(row(5), (QStringList{u"5"_s, page.runners[4].win, u"***"_s, u"***"_s}));
+    EXPECT_EQ(row(6), expected(page.runners[5]));
+    EXPECT_EQ(form.runnerCount, 6);
+}
+
+TEST_F(TanFukuGet, OnlyAColor33SpanGivesWinOdds)
+{
+    const struct {
+        const char* name;
+        QString highlight;
+        QString win;
+    } rows[] = {
+        {"plain cell", QString(), u"12.6"_s},
+        {"favourite", u"color33"_s, u"12.6"_s},
+        {"another colour", u"color12"_s, QString()},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        WinPlacePage page = field(3);
+        page.runners[1].highlight = r.highlight;
+        serve(page);
+        TanFuku_get(context, kRaceCode);
+        EXPECT_EQ(row(2), (QStringList{u"2"_s, r.win, u"2.8"_s, u"4.5"_s}));
+        EXPECT_EQ(form.runnerCount, 3);
+    }
+}
+
+TEST_F(TanFukuGet, AHorseWithoutUpperPlaceOddsEndsTheTable)
+{
+    WinPlacePage page = field(5);
+    page.runners[2].placeHigh.clear();
+    serve(page);
+
+    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+    EXPECT_EQ(row(3), (QStringList{QString(), u"1.8"_s, u"1.1"_s, QString()}));
+    EXPECT_EQ(row(4), QStringList(4));
+    EXPECT_EQ(form.runnerCount, 2);
+}
+
+TEST_F(TanFukuGet, AMeetingOutsideSouthernKantoIsReadOneLineFurther)
+{
+    WinPlacePage page = field(4);
+    page.venue = u"門別"_s;
+    serve(page);
+
+    setRace(u"門別"_s, 10);
+    TanFuku_get(context, kRaceCode);
+    EXPECT_EQ(row(1), expected(page.runners[0]));
+    EXPECT_EQ(form.runnerCount, 4);
+
+    // Read as a home meeting, the row loop starts one line early and the cuts slide.
+    setRace(u"大井"_s, 10);
+    TanFuku_get(context, kRaceCode);
+    EXPECT_EQ(row(1), (QStringList{u"1"_s, QString(), QString(), u"3.4"_s}));
+}
+
+TEST_F(TanFukuGet, PagesWithoutOddsEndWithNoData)
+{
+    const QByteArray page = winPlacePage(field(5));
+    const struct {
+        const char* name;
+        QByteArray html;
+        QString stamp;
+    } rows[] = {
+        {"no marker words", QByteArray(page).replace("現在", "時点"), QString()},
+        {"no place header", QByteArray(page).replace("<th>複勝</th>", "<th>複勝オッズ</th>"), u"09:58"_s},
+        {"failed fetch", QByteArray(), u"08:00"_s},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        fillWithJunk();
+        site.pages.clear();
+        if (!r.html.isEmpty())
+            serve(r.html);
+        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
+        EXPECT_EQ(form.text(u"Text9"_s), r.stamp);
+        EXPECT_EQ(form.runnerCount, 9);
+        expectOnlyHeaders();
+    }
+    EXPECT_FALSE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
+}
+
+TEST_F(TanFukuGet, AShortPageIsNoDataEvenWithATable)
+{
+    WinPlacePage page = field(2);
+    page.siteFrame = false;
+    serve(page);
+    fillWithJunk();
+
+    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
+    EXPECT_LT(QFileInfo(context.appFile(u"tmp.txt"_s)).size(), 1800);
+    EXPECT_TRUE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
+    EXPECT_EQ(form.text(u"Text9"_s), u"08:00"_s);
+    EXPECT_EQ(form.runnerCount, 9);
+    expectOnlyHeaders();
+}
+
+TEST_F(TanFukuGet, DoesNothingWithoutAVenueInLabel1)
+{
+    serve(field(5));
+    fillWithJunk();
+    form.setText(u"Label1"_s, QString());
+
+    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Empty);
+    EXPECT_TRUE(site.requested.isEmpty());
+    EXPECT_EQ(odds().textMatrix(1, 1), u"x"_s);
+    EXPECT_EQ(form.text(u"Text9"_s), u"08:00"_s);
+}
+
+TEST_F(TanFukuGet, ThePageLimitIs1800BytesOfTheCacheFile)
+{
+    const QStringList lines = {uR"(<p class=""t"">09:58現在</p>)"_s, u"<th>複勝</th>"_s};
+    const QString head = u"\""_s + lines.join(u"\r\n"_s) + u"\r\n"_s;
+    for (int size : {1799, 1800}) {
+        SCOPED_TRACE(size);
+        form.setText(u"Text9"_s, u"08:00"_s);
+        test::writeBytes(context.appFile(u"tmp.txt"_s), toCp932(head) + QByteArray(size - toCp932(head).size(), 'x'));
+        EXPECT_EQ(cutWinPlacePage(context), size < 1800 ? ScrapeResult::NoData : ScrapeResult::Parsed);
+        EXPECT_EQ(form.text(u"Text9"_s), size < 1800 ? u"08:00"_s : u"09:58"_s);
+    }
+}
+
+TEST_F(TanFukuGet, CutsTheTimeAsTheSiteWritesIt)
+{
+    const struct {
+        const char* name;
+        QString line;
+        QString stamp;
+    } rows[] = {
+        {"words and a space before the time", uR"(<p class=""t"">更新 09:58 現在</p>)"_s, u"09:58"_s},
+        {"tab kept by the trim", u"<p>09:58\t現在</p>"_s, u"9:58\t"_s},
+        {"word after the tag", u"現在<p>09:58</p>"_s, QString()},
+        {"time over 100 characters from the line end", u"<p>09:58現在</p>"_s + QString(100, u'x'), QString()},
+        {"no tag", u"09:58現在"_s, QString()},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        writeCachedPage({r.line, u"<th>複勝</th>"_s});
+        EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
+        EXPECT_EQ(form.text(u"Text9"_s), r.stamp);
+    }
+}
+
+TEST_F(TanFukuGet, CutsOddsCellsByTheirFixedMarkers)
+{
+    const struct {
+        const char* name;
+        QString win, place;
+        QStringList cells;
+    } rows[] = {
+        {"at sign ends the win odds",
+         uR"(<td class=""o"">2.3@7)"_s,
+         uR"(<td class=""o"">1.2-1.5)"_s,
+         {u"2.3"_s, u"1.2"_s, u"1.5"_s}},
+        {"letters upper-cased", uR"(<td class=""o"">n/a)"_s, uR"(<td class=""o"">a-b)"_s, {u"N/A"_s, u"A"_s, u"B"_s}},
+        {"unquoted attribute",
+         u"<td class=o>2.3"_s,
+         uR"(<td class=""o""> 1.2 - 1.5 )"_s,
+         {QString(), u"1.2"_s, u"1.5"_s}},
+        {"no dash",
+         uR"(<td class=""o"">2.3)"_s,
+         uR"(<td class=""o"">123456789012)"_s,
+         {u"2.3"_s, QString(), u"1234567890"_s}},
+        {"ten characters after the dash",
+         uR"(<td class=""o"">2.3)"_s,
+         uR"(<td class=""o"">1.2-  123456789012)"_s,
+         {u"2.3"_s, u"1.2"_s, u"12345678"_s}},
+        {"coloured place",
+         uR"(<td class=""o"">2.3)"_s,
+         uR"(<td class=""o""><span class=""color1""> 1.2-1.5 </span>)"_s,
+         {u"2.3"_s, u"1.2"_s, u"1.5"_s}},
+        {"span end before color33: the cut fails, the line stays upper-cased",
+         uR"(<td class=""o""></span><span class=""color33"">2.3</span>)"_s,
+         uR"(<td class=""o"">1.2-1.5)"_s,
+         {uR"(</SPAN><SPAN CLASS=""COLOR33"">2.3</SPAN>)"_s, u"1.2"_s, u"1.5"_s}},
+        {"upper-case class is no colour",
+         uR"(<td class=""o""><span class=""COLOR33"">2.3</span>)"_s,
+         uR"(<td class=""o"">1.2-1.5)"_s,
+         {uR"(<SPAN CLASS=""COLOR33"">2.3</SPAN>)"_s, u"1.2"_s, u"1.5"_s}},
+        {"unclosed color33 span",
+         uR"(<td class=""o""><span class=""color33"">2.3)"_s,
+         uR"(<td class=""o"">1.2-1.5)"_s,
+         {QString(), u"1.2"_s, u"1.5"_s}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        odds().clear();
+        writeCachedPage({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"</tr>"_s, u"<tr>"_s, u"<td></td>"_s, u"</tr>"_s,
+                         u"<tr>"_s, u"<td>1</td>"_s, u"<td>name</td>"_s, r.win, u"</td>"_s, r.place, u"</td>"_s,
+                         u"</tr>"_s, u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
+        EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
+        EXPECT_EQ(row(1), QStringList{u"1"_s} + r.cells);
+        EXPECT_EQ(form.runnerCount, 1);
+    }
+}
+
+TEST_F(TanFukuGet, ANumberLineCutInPlaceIsNotSkippedForRowspan)
+{
+    // The loop starts on the number cell itself: the cut matches, upper-cases the line,
+    // and its "rowspan" no longer counts.
+    writeCachedPage({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s,
+                     uR"(<td>1</td><td rowspan=""2"">)"_s, u"<td>name</td>"_s, uR"(<td class=""o"">2.3)"_s, u"</td>"_s,
+                     uR"(<td class=""o"">1.2-1.5)"_s, u"</td>"_s, u"</tr>"_s, u"</tbody>"_s, u"</table>"_s,
+                     u"</div>"_s});
+    EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
+    EXPECT_EQ(row(1), (QStringList{u"1"_s, u"2.3"_s, u"1.2"_s, u"1.5"_s}));
+    EXPECT_EQ(form.runnerCount, 1);
+}
+
+} // namespace
