@@ -152,9 +152,7 @@ int pollHeadless(Session& session, Notifier& notifier)
         return code;
     printSchedule(session);
     const auto stamp = [&] { return session.clock().now().toString(u"HH:mm:ss"_s); };
-    QObject::connect(&session.form(), &FormState::logged, [&](const QString& text) {
-        printLine(stderr, stamp() + u"  "_s + text);
-    });
+    QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
     QObject::connect(&session.poll(), &PollCycle::raceFetched, [&](const RaceOutcome& outcome) {
         printLine(stdout, stamp() + u"  "_s + describe(outcome));
     });

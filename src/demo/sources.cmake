@@ -1,4 +1,9 @@
 # Sources of this folder, added to kazeyomi_core.
-target_sources(kazeyomi_core PRIVATE demo/result_pages.cpp)
-target_sources(kazeyomi_core PRIVATE demo/site_server.cpp)
-target_sources(kazeyomi_core PRIVATE demo/odds_pages.cpp)
+target_sources(kazeyomi_core PRIVATE
+    demo/day_cards.cpp
+    demo/demo_day.cpp
+    demo/demo_site.cpp
+    demo/odds_pages.cpp
+    demo/result_pages.cpp
+    demo/site_server.cpp
+)

@@ -74,7 +74,7 @@ QString PageFetcher::cacheText(const QString& bodyMarkup)
 void PageFetcher::fail(const QString& message)
 {
     m_lastError = message;
-    m_form.log(u"%1  %2"_s.arg(QDateTime::currentDateTime().toString(u"HH:mm:ss"_s), message));
+    m_form.log(message);
 }
 
 bool PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QString& markup)

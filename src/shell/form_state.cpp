@@ -1,5 +1,6 @@
 #include "shell/form_state.h"
 
+#include "shell/clock.h"
 #include "shell/grid_layouts.h"
 
 namespace kazeyomi {
@@ -80,8 +81,13 @@ void FormState::setTab(int index)
 
 void FormState::log(const QString& line)
 {
-    m_fetchLog.append(line);
-    Q_EMIT logged(line);
+    // A whole day of failures stays readable; the oldest lines go first.
+    constexpr qsizetype kMaxLines = 5000;
+    const QString stamped = m_logClock ? m_logClock->now().toString(u"HH:mm:ss"_s) + u"  "_s + line : line;
+    if (m_fetchLog.size() >= kMaxLines)
+        m_fetchLog.removeFirst();
+    m_fetchLog.append(stamped);
+    Q_EMIT logged(stamped);
 }
 
 void FormState::showNotice(const QString& text)

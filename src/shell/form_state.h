@@ -14,6 +14,8 @@
 
 namespace kazeyomi {
 
+class Clock;
+
 class FormState : public QObject {
     Q_OBJECT
 public:
@@ -47,9 +49,10 @@ public:
     int tab() const { return m_tab; }
     void setTab(int index);
 
-    // The fetch log List1: failures the user must see.
+    // The fetch log List1: failures the user must see, each stamped with the clock's time.
     const QStringList& fetchLog() const { return m_fetchLog; }
     void log(const QString& line);
+    void setLogClock(const Clock* clock) { m_logClock = clock; }
 
     QString noticeText() const { return m_noticeText; }
     bool noticeVisible() const { return m_noticeVisible; }
@@ -78,6 +81,7 @@ Q_SIGNALS:
     void timer1IntervalChanged(int ms);
 
 private:
+    const Clock* m_logClock = nullptr;
     std::map<QString, QString> m_texts;
     std::array<VenueBox, kVenueBoxes> m_venueBoxes;
     std::map<int, GridModel*> m_grids;

@@ -26,6 +26,7 @@ Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> c
       m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
       m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
 {
+    m_form.setLogClock(m_clock.get());
     // The popup closer runs from creation on, in every state of the program.
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, [this] { m_popupCloser->Timer2_Timer(); });

@@ -1,2 +1,4 @@
 # Sources of this folder, added to kazeyomi_core.
-target_sources(kazeyomi_core PRIVATE odds/capture/tanfuku_scraper.cpp)
+target_sources(kazeyomi_core PRIVATE
+    odds/capture/tanfuku_scraper.cpp
+)

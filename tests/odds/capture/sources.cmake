@@ -1,2 +1,4 @@
 # Tests of this folder.
-target_sources(core_tests PRIVATE odds/capture/tanfuku_scraper_test.cpp)
+target_sources(core_tests PRIVATE
+    odds/capture/tanfuku_scraper_test.cpp
+)
