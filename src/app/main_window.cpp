@@ -74,7 +74,7 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, QWidget* parent)
     auto* split = new QSplitter(Qt::Horizontal);
     auto* schedule = gridView(kScheduleGrid);
     // The design widths are in twips for a 9-point Japanese system font; ours runs wider.
-    const double scale = std::max(1.0, schedule->fontMetrics().horizontalAdvance(u"15:10"_s) / 30.0);
+    const double scale = std::max(1.0, (schedule->fontMetrics().horizontalAdvance(u"15:10"_s) + 14) / 37.0);
     for (int c = 0; c < kScheduleColumns; ++c)
         schedule->setColumnWidth(c, int(kScheduleColumnTwips[size_t(c)] / 15 * scale));
     schedule->setSelectionBehavior(QAbstractItemView::SelectRows);
