@@ -20,6 +20,9 @@ QString DayFolders::oddsFolder() const { return QDir(oddsRoot()).filePath(dayKey
 QStringList DayFolders::createAll() const
 {
     QStringList problems;
+    // The base folder stands for the fixed drive folder and is set up once, whole.
+    if (!QFileInfo(m_base).isDir() && !QDir().mkpath(m_base))
+        return {u"%1: the base folder cannot be created"_s.arg(QDir::toNativeSeparators(m_base))};
     // Only one level at a time, as the folders are made one after the other.
     for (const QString& path : {cardRoot(), cardFolder(), oddsRoot(), oddsFolder()}) {
         if (QFileInfo(path).isDir())

@@ -20,7 +20,8 @@ public:
     QString oddsFolder() const;
     const QString& baseDir() const { return m_base; }
 
-    // Creates the four folders in order, each only if missing; returns one message per failure.
+    // Creates the base folder if missing, then the four day folders in order, each only if
+    // missing; returns one message per failure.
     QStringList createAll() const;
 
 private:

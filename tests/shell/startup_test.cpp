@@ -175,4 +175,9 @@ TEST(DayFolders, RaceNumbersHaveTwoDigitsAndTheDayKeyFollowsTheClock)
     EXPECT_EQ(folders.oddsFolder(), u"/base/dat2/251205"_s);
     clock.advance(1); // after midnight the next day's folder is used
     EXPECT_EQ(folders.cardFolder(), u"/base/nsdat2/251206"_s);
+
+    QTemporaryDir dir; // a base folder that does not exist yet is made first
+    const DayFolders fresh(dir.filePath(u"new/uma"_s), clock);
+    EXPECT_TRUE(fresh.createAll().isEmpty());
+    EXPECT_TRUE(QDir(fresh.oddsFolder()).exists());
 }
