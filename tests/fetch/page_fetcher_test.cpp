@@ -156,3 +156,18 @@ TEST_F(Fetching, WithoutASiteAddressTheFetchSaysHowToSetIt)
     EXPECT_TRUE(fetcher.lastError().contains(u"KAZEYOMI_SITE_URL"_s));
     EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
 }
+
+TEST_F(Fetching, FollowsARedirectOnTheSameHostAndUnpacksACompressedPage)
+{
+    const QByteArray body = "<html><body><p>moved and packed</p></body></html>";
+    SiteResponse packed = page(qCompress(body).mid(4)); // a zlib stream, as "deflate" sends it
+    packed.headers = {{"Content-Encoding", "deflate"}};
+    server.setPage(u"/new"_s, packed);
+    SiteResponse moved;
+    moved.status = 302;
+    moved.headers = {{"Location", (url(u"/new"_s)).toLatin1()}};
+    server.setPage(u"/old"_s, moved);
+    fetcher.Navigate2(url(u"/old"_s));
+    EXPECT_EQ(fetcher.lastError(), QString());
+    EXPECT_EQ(cache(), QByteArray("\"<p>moved and packed</p>\"\r\n"));
+}
