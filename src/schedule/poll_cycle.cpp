@@ -38,10 +38,11 @@ void PollCycle::arm()
 
 int PollCycle::DounChk(const QString& chkba) const
 {
+    // A venue listed twice in the meeting list has two boxes; either one ticked will do.
     for (int i = 0; i < FormState::kVenueBoxes; ++i) {
         const auto& box = m_form.venueBox(i);
-        if (box.caption == chkba)
-            return box.checked ? 1 : 0;
+        if (box.checked && box.caption == chkba)
+            return 1;
     }
     return 0;
 }

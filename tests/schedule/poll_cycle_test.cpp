@@ -176,6 +176,19 @@ TEST_F(Polling, AnUntickedVenueIsNeverFetchedButItsTimesMoveOn)
     EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:51"_s); // 4-minute band, then every minute
 }
 
+TEST_F(Polling, AVenueIsPolledWhileAnyOfItsBoxesIsTicked)
+{
+    day({{u"大井"_s, 1, u"14:00"_s, u"a"_s, u"O1"_s}, {u"川崎"_s, 1, u"14:00"_s, u"b"_s, u"K1"_s},
+         {u"大井"_s, 2, u"14:30"_s, u"c"_s, u"O2"_s}});
+    ASSERT_EQ(form.venueBox(2).caption, u"大井"_s);
+    form.setVenueChecked(0, false);
+    EXPECT_EQ(poll.DounChk(u"大井"_s), 1);
+    form.setVenueChecked(2, false);
+    EXPECT_EQ(poll.DounChk(u"大井"_s), 0);
+    EXPECT_EQ(poll.DounChk(u"川崎"_s), 1);
+    EXPECT_EQ(poll.DounChk(u"浦和"_s), 0);
+}
+
 TEST_F(Polling, TheSecondMeetingUsesItsOwnRows)
 {
     day({{u"川崎"_s, 1, u"13:40"_s, u"a"_s, u"K1"_s}, {u"大井"_s, 1, u"13:40"_s, u"b"_s, u"O1"_s}});
