@@ -126,7 +126,9 @@ void PollCycle::Timer1_Timer()
             continue;
         }
         const QString next = schedule.textMatrix(r, ScheduleColumn::NextTime);
-        const auto d = secondsUntil(t0, next);
+        // A start exactly an hour before the post leaves no next time; that moment is on
+        // every grid, so the row is due at once rather than never.
+        const auto d = next.isEmpty() ? std::optional<qint64>(-1) : secondsUntil(t0, next);
         if (!d) {
             setAside(r, u"the next fetch time \"%1\" is not a time hh:mm"_s.arg(next));
             continue;

@@ -147,6 +147,18 @@ TEST_F(Polling, FollowsThePostTimeBands)
     EXPECT_EQ(fetchTimes(), expected);
 }
 
+TEST_F(Polling, AStartExactlyAnHourBeforeThePostFetchesAtOnce)
+{
+    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 0, 0)));
+    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
+    poll.Command2_Click();
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), QString()); // no new time exactly on the band's edge
+    tickUntil(QTime(14, 0, 1));
+    ASSERT_EQ(races.fetches.size(), 1u);
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"14:04"_s);
+    EXPECT_TRUE(form.fetchLog().isEmpty());
+}
+
 TEST_F(Polling, AStoppedRowShowsStopAndIsNotFetchedAgain)
 {
     clock.set(QDateTime(QDate(2025, 12, 5), QTime(15, 1, 30)));
