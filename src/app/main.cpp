@@ -54,8 +54,9 @@ int runDemo(CommandLine line, bool window)
         std::fputs(qPrintable(error + u'\n'), stderr);
         return kExitUsage;
     }
-    std::fputs(qPrintable(u"Demo day: base folder %1, site %2, clock x%3\n"_s.arg(line.settings.baseDir,
-                                                                                line.settings.siteUrl)
+    std::fputs(qPrintable(u"Demo day: base folder %1, site %2, clock %3 running x%4\n"_s
+                              .arg(line.settings.baseDir, line.settings.siteUrl,
+                                   demo.clock()->now().toString(u"HH:mm:ss"_s))
                               .arg(line.speed)),
                stdout);
     if (window) {

@@ -1,5 +1,6 @@
 #include "demo/demo_day.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "demo/odds_pages.h"
@@ -37,9 +38,13 @@ const char16_t* const kHorseNames[] = {
 
 DemoDay::DemoDay(const Clock& clock, const QDateTime& start) : m_clock(clock)
 {
-    const QDateTime first = start.addSecs(4 * 60);
-    addMeeting(u"大井"_s, u"20"_s, 12, QDateTime(first.date(), QTime(first.time().hour(), first.time().minute())), 15);
-    addMeeting(u"川崎"_s, u"21"_s, 11, QDateTime(first.date(), QTime(first.time().hour(), first.time().minute())).addSecs(7 * 60), 15);
+    const QDateTime first(start.date(), QTime(start.time().hour(), start.time().minute()));
+    const QDateTime oiFirst = first.addSecs(4 * 60);
+    // Races 15 minutes apart, closer when that is what it takes to finish before midnight.
+    const qint64 minutesLeft = oiFirst.secsTo(QDateTime(start.date(), QTime(23, 40))) / 60;
+    const int between = int(std::clamp<qint64>((minutesLeft - 7) / 11, 3, 15));
+    addMeeting(u"大井"_s, u"20"_s, 12, oiFirst, between);
+    addMeeting(u"川崎"_s, u"21"_s, 11, oiFirst.addSecs(7 * 60), between);
 }
 
 DemoDay::DemoDay(const Clock& clock, const QDateTime& firstPost,

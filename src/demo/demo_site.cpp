@@ -9,9 +9,20 @@ namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The racing day has to end before midnight, when the day key changes: a late evening
+// start puts the demo's clock at noon of the same day.
+QDateTime demoStart(const Settings& settings)
+{
+    const QDateTime start = settings.now.value_or(QDateTime::currentDateTime());
+    return start.time() > QTime(22, 30) ? QDateTime(start.date(), QTime(12, 0)) : start;
+}
+
+} // namespace
+
 DemoSite::DemoSite(Settings& settings, double speed)
-    : m_clock(std::make_shared<RunningClock>(settings.now.value_or(QDateTime::currentDateTime()), speed)),
-      m_day(*m_clock, m_clock->now())
+    : m_clock(std::make_shared<RunningClock>(demoStart(settings), speed)), m_day(*m_clock, m_clock->now())
 {
     if (!settings.baseGiven)
         settings.baseDir = QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))

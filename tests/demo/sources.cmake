@@ -1,5 +1,6 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
+    demo/demo_day_test.cpp
     demo/odds_pages_test.cpp
     demo/site_server_test.cpp
 )
