@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGridLayout>
@@ -376,6 +377,8 @@ void MainWindow::showNotice()
     if (m_form.noticeVisible()) {
         m_notice->show();
         m_notice->raise();
+        // Start-up runs before the event loop: paint the notice now, or it is never seen.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     } else {
         m_notice->hide();
     }
