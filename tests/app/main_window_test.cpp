@@ -1,6 +1,10 @@
 #include "app/main_window.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,6 +16,8 @@
 
 #include "shell/form_actions.h"
 #include "shell/form_state.h"
+#include "shell/notifier.h"
+#include "shell/session.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -107,4 +113,39 @@ TEST_F(Window, ShowsTheCoreStateAndForwardsClicksAndEdits)
     form.log(u"fetch failed"_s);
     form.hideStartupControls();
     EXPECT_TRUE(control<QWidget>(u"Option1_0"_s)->isHidden());
+}
+
+TEST(WindowOnSampleDay, ShowsTheScheduleAndTheTickedVenuesAfterStartUp)
+{
+    class Quiet final : public Notifier {
+    public:
+        void tell(const QString&, const QString&) override {}
+        bool ask(const QString&, const QString&) override { return false; }
+    } notifier;
+    // A copy of the sample day: start-up makes folders beside the cards.
+    QTemporaryDir base;
+    const QDir sample(QStringLiteral(KAZEYOMI_SAMPLES_DIR "/uma/nsdat2/251205"));
+    QDir().mkpath(base.filePath(u"uma/nsdat2/251205"_s));
+    for (const QString& name : sample.entryList(QDir::Files))
+        QFile::copy(sample.filePath(name), base.filePath(u"uma/nsdat2/251205/"_s + name));
+    Settings settings;
+    settings.baseDir = base.filePath(u"uma"_s);
+    settings.appDir = base.filePath(u"app"_s);
+    settings.now = QDateTime(QDate(2025, 12, 5), QTime(10, 0));
+    Session session(settings, notifier);
+    MainWindow window(session.form(), session);
+    ASSERT_TRUE(session.start().ok());
+
+    auto* schedule = window.findChild<QTableView*>(u"VSFlexGrid8"_s);
+    ASSERT_NE(schedule, nullptr);
+    EXPECT_EQ(schedule->model()->rowCount(), 23);
+    EXPECT_EQ(schedule->model()->index(12, 1).data().toString(), u"川崎"_s);
+    EXPECT_EQ(schedule->model()->headerData(11, Qt::Horizontal).toString(), u"NEXT TIME"_s);
+    for (int i = 0; i < 2; ++i) {
+        auto* box = window.findChild<QCheckBox*>(u"Check2_%1"_s.arg(i));
+        EXPECT_TRUE(box->isChecked() && !box->isHidden());
+    }
+    EXPECT_EQ(window.findChild<QCheckBox*>(u"Check2_0"_s)->text(), u"大井"_s);
+    EXPECT_TRUE(window.findChild<QCheckBox*>(u"Check2_2"_s)->isHidden());
+    EXPECT_TRUE(window.findChild<QDialog*>(u"Form2"_s)->isHidden()); // the notice is closed again
 }
