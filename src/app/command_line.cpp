@@ -8,10 +8,10 @@
 #include "app/interrupt.h"
 #include "fetch/http_page_source.h"
 #include "fetch/page_fetcher.h"
-#include "shell/text_codec.h"
 #include "schedule/schedule_grid.h"
 #include "shell/grid_layouts.h"
 #include "shell/session.h"
+#include "shell/text_codec.h"
 
 namespace kazeyomi {
 
@@ -38,7 +38,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (arg == u"--help" || arg == u"-h")
             line.mode = CommandLine::Mode::Help;
         else if (arg == u"--headless")
-            line.headlessDemo = true;
+            line.headless = true;
         else if (arg == u"--speed" || arg.startsWith(u"--speed=")) {
             const QString value = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
             bool ok = false;
@@ -63,7 +63,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (line.mode == CommandLine::Mode::Help)
         return line;
     if (positional.isEmpty()) {
-        line.mode = line.headlessDemo ? CommandLine::Mode::Headless : CommandLine::Mode::Window;
+        line.mode = line.headless ? CommandLine::Mode::Headless : CommandLine::Mode::Window;
         return line;
     }
     const QString command = positional.takeFirst();

@@ -17,7 +17,7 @@ struct CommandLine {
     QStringList positional; // arguments of the command
     QStringList errors;
     Settings settings;
-    bool headlessDemo = false;
+    bool headless = false;
     double speed = 1.0;
     QString style; // render --style
 };

@@ -86,7 +86,7 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(line.errors.join(u'\n') + u"\n(kazeyomi --help lists the options)\n"_s), stderr);
         return kExitUsage;
     }
-    if (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headlessDemo)) {
+    if (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless)) {
         QApplication app(argc, argv);
         if (line.mode == CommandLine::Mode::Demo)
             return runDemo(line, true);
