@@ -54,7 +54,8 @@ FetchResult HttpPageSource::get(const QString& url, const QList<QPair<QByteArray
     limit.stop();
 
     if (reply) {
-        body += reply->readAll();
+        if (reply->isOpen())
+            body += reply->readAll();
         result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         result.contentType = reply->rawHeader("Content-Type");
         if (failure.isEmpty() && reply->error() != QNetworkReply::NoError && result.status < 300)

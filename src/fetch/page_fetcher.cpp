@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include "fetch/html_renderer.h"
+#include "fetch/nesting_guard.h"
 #include "fetch/page_charset.h"
 #include "fetch/page_source.h"
 #include "fetch/text_helpers.h"
@@ -101,7 +102,12 @@ bool PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QString&
         return false;
     }
     File_Replace(path(u"tmp.html2"_s), path(u"tmp.html"_s), u"<script"_s, u"<Sscript"_s);
-    markup = renderPage(page.body, page.contentType, style);
+    const QString html = decodePage(page.body, page.contentType);
+    if (const int depth = estimatedNestingDepth(html); depth > kMaxNestingDepth) {
+        fail(u"%1: the page nests %2 elements deep and is not rendered"_s.arg(url).arg(depth));
+        return false;
+    }
+    markup = renderBody(disableScripts(html), style);
     Tmp_Delete();
     return true;
 }

@@ -2,6 +2,7 @@
 target_sources(kazeyomi_core PRIVATE
     fetch/html_renderer.cpp
     fetch/http_page_source.cpp
+    fetch/nesting_guard.cpp
     fetch/page_charset.cpp
     fetch/page_fetcher.cpp
     fetch/page_reader.cpp

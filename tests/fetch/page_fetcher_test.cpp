@@ -8,6 +8,7 @@
 
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
+#include "fetch/nesting_guard.h"
 #include "shell/form_state.h"
 #include "shell/text_codec.h"
 #include "support/files.h"
@@ -170,4 +171,18 @@ TEST_F(Fetching, FollowsARedirectOnTheSameHostAndUnpacksACompressedPage)
     fetcher.Navigate2(url(u"/old"_s));
     EXPECT_EQ(fetcher.lastError(), QString());
     EXPECT_EQ(cache(), QByteArray("\"<p>moved and packed</p>\"\r\n"));
+}
+
+TEST_F(Fetching, RefusesAPageNestedTooDeepInsteadOfFreezing)
+{
+    QByteArray body = "<html><body>";
+    for (int i = 0; i <= kMaxNestingDepth; ++i)
+        body += "<div>";
+    server.setPage(u"/deep"_s, page(body));
+    QElapsedTimer timer;
+    timer.start();
+    fetcher.Navigate2(url(u"/deep"_s));
+    EXPECT_LT(timer.elapsed(), kLimitMs);
+    EXPECT_TRUE(fetcher.lastError().contains(u"nests"_s)) << fetcher.lastError().toStdString();
+    EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
 }

@@ -1,0 +1,16 @@
+// The HTML parser's time grows with the square of the element nesting depth, so a page
+// nested tens of thousands deep would freeze the program; such a page is refused instead.
+#pragma once
+
+#include <QString>
+
+namespace kazeyomi {
+
+inline constexpr int kMaxNestingDepth = 20000;
+
+// The deepest run of open elements a rough scan of the markup finds. Elements whose end
+// tag may be left out (p, li, td, tr ...) and void elements do not count, so sloppy but
+// ordinary pages stay shallow.
+int estimatedNestingDepth(const QString& html);
+
+} // namespace kazeyomi
