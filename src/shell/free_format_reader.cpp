@@ -4,12 +4,21 @@ namespace kazeyomi {
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
 
 } // namespace
 
-FreeFormatReader::FreeFormatReader(QString text) : m_text(std::move(text)) {}
+FreeFormatReader::FreeFormatReader(QString text, TrailingBlanks trailing)
+    : m_text(std::move(text)), m_trailing(trailing)
+{
+}
 
 // Empty lines hold no field; a trailing line end must not produce one more record.
 void FreeFormatReader::skipBlankLines()
@@ -61,7 +70,11 @@ bool FreeFormatReader::next(QString& field, int* line)
         const qsizetype start = m_pos;
         while (m_pos < m_text.size() && m_text[m_pos] != u',' && !isLineEnd(m_text[m_pos]))
             ++m_pos;
-        field = m_text.mid(start, m_pos - start);
+        qsizetype end = m_pos;
+        if (m_trailing == TrailingBlanks::Drop)
+            while (end > start && isBlank(m_text[end - 1]))
+                --end;
+        field = m_text.mid(start, end - start);
     }
     if (m_pos < m_text.size()) {
         if (m_text[m_pos] == u',') {

@@ -8,7 +8,11 @@ namespace kazeyomi {
 
 class FreeFormatReader {
 public:
-    explicit FreeFormatReader(QString text);
+    // Drop: an unquoted field loses its trailing blanks too, as "Input #" reads it; a quoted
+    // field keeps its blanks either way. Keep: the odds snapshot line is taken as it stands.
+    enum class TrailingBlanks { Keep, Drop };
+
+    explicit FreeFormatReader(QString text, TrailingBlanks trailing = TrailingBlanks::Keep);
 
     // False at the end of the text. `line` is the 1-based line the field starts on.
     bool next(QString& field, int* line = nullptr);
@@ -18,6 +22,7 @@ private:
     void skipBlankLines();
 
     QString m_text;
+    TrailingBlanks m_trailing;
     qsizetype m_pos = 0;
     int m_line = 1;
 };
