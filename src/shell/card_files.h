@@ -10,12 +10,15 @@
 
 namespace kazeyomi {
 
+// Far more than any meeting list or race card; anything larger is not one.
+inline constexpr qint64 kMaxInputFileBytes = 4 * 1024 * 1024;
+
 struct RaceCard {
-    QString venue;     // two characters, safe in a file name
-    int race = 0;      // number within its meeting
-    QString postTime;  // last five characters of the title, normally "hh:mm"
+    QString venue;    // two characters, safe in a file name
+    int race = 0;     // number within its meeting
+    QString postTime; // last five characters of the title: "hh:mm" or " h:mm"
     QString raceName;
-    QString pageId;    // ASCII letters and digits only
+    QString pageId; // ASCII letters and digits only
 };
 
 struct CardReading {
@@ -29,12 +32,17 @@ CardReading readDayCards(const QString& cardFolder);
 // Title: the two characters after the first space (ideographic spaces count) are the venue.
 std::optional<QString> venueFromTitle(const QString& title);
 QString postTimeFromTitle(const QString& title);
+// A five-character cut that reads as a time of day from 0:00 to 23:59: "hh:mm", or " h:mm"
+// where the title's blank stands before a one-digit hour.
+bool isTimeOfDay(const QString& cut);
 // URL: the text after the fourth "/" up to the first "." after it.
 std::optional<QString> pageIdFromUrl(const QString& url);
 
 bool isSafeVenueName(const QString& venue);
 bool isSafePageId(const QString& id);
 
+// Reads a regular file (or a link to one) of at most kMaxInputFileBytes in the Japanese code
+// page; anything else is refused with its path in `error`, without waiting on it.
 QString readCp932File(const QString& path, QString* error);
 
 } // namespace kazeyomi
