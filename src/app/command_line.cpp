@@ -1,8 +1,10 @@
 #include "app/command_line.h"
 
 #include <cstdio>
+#include <utility>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 #include "app/interrupt.h"
@@ -25,6 +27,20 @@ void printLine(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
+}
+
+// A command is where an event enters the program: a failure thrown below it is reported
+// with what failed, never the end of the program through the event loop.
+template <typename Body> int guarded(const QString& what, Body&& body)
+{
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        printLine(stderr, u"%1 failed: %2"_s.arg(what, QString::fromLocal8Bit(e.what())));
+    } catch (...) {
+        printLine(stderr, u"%1 failed"_s.arg(what));
+    }
+    return kExitFailed;
 }
 
 } // namespace
@@ -143,7 +159,20 @@ int runHeadless(const CommandLine& line)
 {
     StderrNotifier notifier;
     Session session(line.settings, notifier);
-    return pollHeadless(session, notifier);
+    return guarded(u"the headless mode"_s, [&] { return pollHeadless(session, notifier); });
+}
+
+int endHeadless(Session& session, const QString& why)
+{
+    const QString stamp = session.clock().now().toString(u"HH:mm:ss"_s);
+    printLine(stdout, stamp + u"  "_s + why);
+    // As closing the window does: the schedule is kept in Grid8.dat.
+    if (const QString error = session.saveSchedule(); !error.isEmpty()) {
+        printLine(stderr, error);
+        return kExitFailed;
+    }
+    printLine(stdout, stamp + u"  saved the schedule to "_s + QDir::toNativeSeparators(session.schedulePath()));
+    return kExitOk;
 }
 
 int pollHeadless(Session& session, Notifier& notifier)
@@ -152,26 +181,33 @@ int pollHeadless(Session& session, Notifier& notifier)
         return code;
     printSchedule(session);
     const auto stamp = [&] { return session.clock().now().toString(u"HH:mm:ss"_s); };
-    QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
-    QObject::connect(&session.poll(), &PollCycle::raceFetched, [&](const RaceOutcome& outcome) {
+    // The connections end with this run: a test may run the headless mode more than once.
+    QObject run;
+    bool ended = false;
+    const auto end = [&](const QString& why) {
+        if (!std::exchange(ended, true))
+            QCoreApplication::exit(
+                guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why); }));
+    };
+    QObject::connect(&session.form(), &FormState::logged, &run, [](const QString& text) { printLine(stderr, text); });
+    QObject::connect(&session.poll(), &PollCycle::raceFetched, &run, [&](const RaceOutcome& outcome) {
         printLine(stdout, stamp() + u"  "_s + describe(outcome));
     });
-    QObject::connect(&session.poll(), &PollCycle::tickFinished, [&] {
-        if (session.poll().activeRows() == 0) {
-            printLine(stdout, stamp() + u"  every race is stopped"_s);
-            QCoreApplication::exit(kExitOk);
-        }
+    QObject::connect(&session.poll(), &PollCycle::tickFinished, &run, [&] {
+        if (guarded(u"counting the races still polled"_s, [&] { return session.poll().activeRows(); }) == 0)
+            end(u"every race is stopped"_s);
     });
-    onInterrupt([&] {
-        printLine(stdout, stamp() + u"  interrupted: stopping"_s);
-        QCoreApplication::exit(kExitOk);
-    });
+    onInterrupt([&] { end(u"interrupted: stopping"_s); });
     printLine(stdout, stamp() + u"  開始: polling %1 races"_s.arg(session.form().grid(kScheduleGrid).rows() - 1));
     session.click(u"Command2"_s);
-    return QCoreApplication::exec();
+    const int code = QCoreApplication::exec();
+    onInterrupt({});
+    return code;
 }
 
-int runRender(const CommandLine& line)
+namespace {
+
+int renderCommand(const CommandLine& line)
 {
     const QString source = line.positional.value(0);
     MarkupStyle style = line.settings.siteStyle;
@@ -214,7 +250,16 @@ int runRender(const CommandLine& line)
     return kExitOk;
 }
 
-int runRace(const CommandLine& line)
+} // namespace
+
+int runRender(const CommandLine& line)
+{
+    return guarded(u"render"_s, [&] { return renderCommand(line); });
+}
+
+namespace {
+
+int raceCommand(const CommandLine& line)
 {
     bool ok = false;
     const int race = line.positional.value(1).toInt(&ok);
@@ -241,6 +286,13 @@ int runRace(const CommandLine& line)
     const RaceOutcome outcome = session.races().Race_get(venue, race, row);
     printLine(stdout, describe(outcome));
     return outcome.ok() ? kExitOk : kExitFailed;
+}
+
+} // namespace
+
+int runRace(const CommandLine& line)
+{
+    return guarded(u"race"_s, [&] { return raceCommand(line); });
 }
 
 } // namespace kazeyomi

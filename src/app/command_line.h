@@ -48,6 +48,9 @@ QString describe(const RaceOutcome& outcome);
 // Start-up, 開始, then polls until every row is stopped or the user interrupts.
 int runHeadless(const CommandLine& line);
 int pollHeadless(Session& session, Notifier& notifier);
+// The end of the headless mode, every race stopped or interrupted: says why and saves the
+// schedule to Grid8.dat as closing the window does; returns the exit code.
+int endHeadless(Session& session, const QString& why);
 int runRace(const CommandLine& line);
 int runRender(const CommandLine& line);
 

@@ -5,7 +5,8 @@
 
 namespace kazeyomi {
 
-// Calls `handler` on the event loop's thread when the user interrupts the program.
+// Calls `handler` on the event loop's thread when the user interrupts the program; a later
+// call replaces it, an empty handler ignores the interrupt.
 void onInterrupt(std::function<void()> handler);
 
 } // namespace kazeyomi

@@ -4,12 +4,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 
 namespace kazeyomi {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+std::function<void()> g_handler;
+// Owned by the application object, so it goes when the event loop's owner goes.
+QPointer<QSocketNotifier> g_notifier;
 
 // Only async-signal-safe work here: wake the event loop through the socket pair.
 void wake(int)
@@ -22,13 +27,17 @@ void wake(int)
 
 void onInterrupt(std::function<void()> handler)
 {
+    g_handler = std::move(handler);
     if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_pipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read);
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler](QSocketDescriptor socket) {
+    if (g_notifier)
+        return;
+    g_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [](QSocketDescriptor socket) {
         char byte;
         [[maybe_unused]] const auto got = ::read(int(qintptr(socket)), &byte, 1);
-        handler();
+        if (g_handler)
+            g_handler();
     });
     struct sigaction action {};
     action.sa_handler = wake;

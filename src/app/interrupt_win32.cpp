@@ -12,7 +12,13 @@ std::function<void()> g_handler;
 
 BOOL WINAPI console(DWORD)
 {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { g_handler(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            if (g_handler)
+                g_handler();
+        },
+        Qt::QueuedConnection);
     return TRUE;
 }
 

@@ -52,6 +52,19 @@ QGroupBox* frame(const QString& name, const QString& caption)
     return box;
 }
 
+// A slot is where a click enters the program: whatever the handler throws is reported in
+// the fetch log, and the window goes on.
+void clickSafely(FormState& form, FormActions& actions, const QString& control)
+{
+    try {
+        actions.click(control);
+    } catch (const std::exception& e) {
+        form.log(u"%1 failed: %2"_s.arg(control, QString::fromLocal8Bit(e.what())));
+    } catch (...) {
+        form.log(u"%1 failed"_s.arg(control));
+    }
+}
+
 QLabel* label(const QString& name, const QString& caption)
 {
     auto* l = new QLabel(caption);
@@ -173,7 +186,7 @@ QWidget* MainWindow::button(const QString& name, const QString& caption)
 {
     auto* b = new QPushButton(caption);
     b->setObjectName(name);
-    connect(b, &QPushButton::clicked, this, [this, name] { m_actions.click(name); });
+    connect(b, &QPushButton::clicked, this, [this, name] { clickSafely(m_form, m_actions, name); });
     return b;
 }
 
@@ -287,7 +300,8 @@ QWidget* MainWindow::buildBottom()
     for (int k = 0; k <= 10; ++k) {
         auto* option = new QRadioButton(QString::number(k + 1));
         option->setObjectName(u"Option2_%1"_s.arg(k));
-        connect(option, &QRadioButton::clicked, this, [this, k] { m_actions.click(u"Option2_%1"_s.arg(k)); });
+        connect(option, &QRadioButton::clicked, this,
+                [this, k] { clickSafely(m_form, m_actions, u"Option2_%1"_s.arg(k)); });
         raceRow->addWidget(option);
     }
     card->addWidget(races);
@@ -389,7 +403,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // Closing the window runs the exit button, which saves the schedule and quits.
     if (!m_closing) {
         m_closing = true;
-        m_actions.click(u"Command3"_s);
+        clickSafely(m_form, m_actions, u"Command3"_s);
     }
     event->accept();
 }

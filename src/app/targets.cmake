@@ -4,15 +4,21 @@ add_library(kazeyomi_window STATIC
 target_compile_options(kazeyomi_window PRIVATE -Wall -Wextra)
 target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
 
-# Chooses the window or the command line at run time.
-add_executable(kazeyomi
-    app/main.cpp
+# The command line's runners: a library of their own so that tests can run the headless mode.
+add_library(kazeyomi_cli STATIC
     app/command_line.cpp
 )
 if(WIN32)
-    target_sources(kazeyomi PRIVATE app/interrupt_win32.cpp)
+    target_sources(kazeyomi_cli PRIVATE app/interrupt_win32.cpp)
 else()
-    target_sources(kazeyomi PRIVATE app/interrupt_posix.cpp)
+    target_sources(kazeyomi_cli PRIVATE app/interrupt_posix.cpp)
 endif()
+target_compile_options(kazeyomi_cli PRIVATE -Wall -Wextra)
+target_link_libraries(kazeyomi_cli PUBLIC kazeyomi_core)
+
+# Chooses the window or the command line at run time.
+add_executable(kazeyomi
+    app/main.cpp
+)
 target_compile_options(kazeyomi PRIVATE -Wall -Wextra)
-target_link_libraries(kazeyomi PRIVATE kazeyomi_window)
+target_link_libraries(kazeyomi PRIVATE kazeyomi_window kazeyomi_cli)

@@ -27,7 +27,8 @@ DemoSite::DemoSite(Settings& settings, double speed)
     if (!settings.baseGiven)
         settings.baseDir = QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
                                .filePath(u"demo"_s);
-    settings.appDir = QDir(settings.baseDir).filePath(u"app"_s);
+    if (!settings.appDirGiven)
+        settings.appDir = QDir(settings.baseDir).filePath(u"app"_s);
     m_server.setHandler([this](const QString& target) { return m_day.respond(target); });
 }
 

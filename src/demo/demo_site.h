@@ -16,7 +16,8 @@ namespace kazeyomi {
 
 class DemoSite {
 public:
-    // `settings` gets the demo's base folder (unless one was given), application folder and site.
+    // `settings` gets the demo's base folder and application folder (each unless one was given)
+    // and site.
     DemoSite(Settings& settings, double speed);
 
     // Starts the server and writes today's card folder; empty on success, else what failed.

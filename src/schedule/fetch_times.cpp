@@ -28,41 +28,58 @@ std::optional<qint64> secondsUntil(const QDateTime& t0, const QString& hhmm)
     return from.secsTo(*target);
 }
 
-QString nextFetchTime(const QDateTime& post, qint64 secondsToPost, double minutes)
+QDateTime nextFetchAt(const QDateTime& post, qint64 secondsToPost, int minutes)
 {
-    const double step = minutes * 60;
-    const qint64 k = -qint64(std::floor(double(secondsToPost) / step));
-    return post.addSecs(qint64(std::llround(double(k) * step))).toString(u"HH:mm"_s);
+    const qint64 step = qint64(minutes) * 60;
+    const qint64 k = -qint64(std::floor(double(secondsToPost) / double(step)));
+    return post.addSecs(k * step);
+}
+
+QString nextFetchTime(const QDateTime& post, qint64 secondsToPost, int minutes)
+{
+    return nextFetchAt(post, secondsToPost, minutes).toString(u"HH:mm"_s);
 }
 
 IntervalChoice chooseInterval(const FormState& form, qint64 s, bool startRun)
 {
+    constexpr int kMaxMinutes = 24 * 60;
     IntervalChoice choice;
-    const auto box = [&](int index) -> std::optional<double> {
+    // An interval divides the time to the post, so it must be above 0; a band edge may be 0.
+    const auto box = [&](int index, int lowest) -> std::optional<int> {
         bool ok = false;
         const QString text = form.text(FormState::intervalBox(index));
-        const double value = text.trimmed().toDouble(&ok);
-        if (!ok || value <= 0 || value > 24 * 60) {
-            choice.error = u"fetch interval Text5(%1) \"%2\" is not a number of minutes"_s.arg(index).arg(text);
+        const int value = text.trimmed().toInt(&ok);
+        if (!ok || value < lowest || value > kMaxMinutes) {
+            choice.error =
+                u"fetch interval Text5(%1) \"%2\" is not a whole number of minutes from %3 to %4"_s.arg(index)
+                    .arg(text)
+                    .arg(lowest)
+                    .arg(kMaxMinutes);
             return std::nullopt;
         }
         return value;
     };
+    const auto interval = [&](int index) { return box(index, 1); };
+    const auto edge = [&](int index) { return box(index, 0); };
     if (s <= 0) {
         choice.raceStarted = true;
-        choice.minutes = box(startRun ? 3 : 0);
+        choice.minutes = interval(startRun ? 3 : 0);
         return choice;
     }
-    const auto finalBand = box(2);
-    const auto middleBand = box(1);
-    if (!finalBand || !middleBand)
+    const auto finalBand = edge(2);
+    if (!finalBand)
         return choice;
-    if (s < *finalBand * 60)
-        choice.minutes = box(3);
-    else if (s < *middleBand * 60)
-        choice.minutes = box(4);
-    else if (s > *middleBand * 60)
-        choice.minutes = box(5);
+    if (s < qint64(*finalBand) * 60) {
+        choice.minutes = interval(3);
+        return choice;
+    }
+    const auto middleBand = edge(1);
+    if (!middleBand)
+        return choice;
+    if (s < qint64(*middleBand) * 60)
+        choice.minutes = interval(4);
+    else if (s > qint64(*middleBand) * 60)
+        choice.minutes = interval(5);
     return choice; // exactly at the middle band's start: no new time
 }
 

@@ -17,18 +17,21 @@ std::optional<QDateTime> todayAt(const QDateTime& t0, const QString& hhmm);
 // Whole seconds from t0 to todayAt(hhmm); negative once passed.
 std::optional<qint64> secondsUntil(const QDateTime& t0, const QString& hhmm);
 
-// The first point at or after t0 of the `minutes` grid through the post time, "hh:mm";
-// `secondsToPost` is secondsUntil(t0, post).
-QString nextFetchTime(const QDateTime& post, qint64 secondsToPost, double minutes);
+// The first point at or after t0 of the `minutes` grid through the post time;
+// `secondsToPost` is secondsUntil(t0, post). It may fall on the next day.
+QDateTime nextFetchAt(const QDateTime& post, qint64 secondsToPost, int minutes);
+// The same as "hh:mm".
+QString nextFetchTime(const QDateTime& post, qint64 secondsToPost, int minutes);
 
 struct IntervalChoice {
-    std::optional<double> minutes; // none: keep the present next fetch time
-    QString error;                 // a Text5 box that is not a positive number
-    bool raceStarted = false;      // s <= 0
+    std::optional<int> minutes; // none: keep the present next fetch time
+    QString error;              // the Text5 box that cannot be used, and why
+    bool raceStarted = false;   // s <= 0
 };
 
 // The interval for a row `s` seconds before its post; the start run takes Text5(3)
-// for a race that has already started, the tick Text5(0).
+// for a race that has already started, the tick Text5(0). Only the boxes the chain
+// reaches are read: the intervals must be whole minutes above 0, the band edges may be 0.
 IntervalChoice chooseInterval(const FormState& form, qint64 s, bool startRun);
 
 } // namespace kazeyomi

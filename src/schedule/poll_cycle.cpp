@@ -47,16 +47,56 @@ int PollCycle::DounChk(const QString& chkba) const
     return 0;
 }
 
-void PollCycle::setAside(int row, const QString& why)
+QString PollCycle::rowName(int row) const
 {
     const GridModel& schedule = m_form.grid(kScheduleGrid);
-    const QString message = u"row %1 (%2 %3R): %4; the row is not polled until 開始 is pressed again"_s.arg(row)
-                                .arg(schedule.textMatrix(row, ScheduleColumn::Venue))
-                                .arg(schedule.textMatrix(row, ScheduleColumn::Race))
-                                .arg(why);
+    return u"row %1 (%2 %3R)"_s.arg(row)
+        .arg(schedule.textMatrix(row, ScheduleColumn::Venue))
+        .arg(schedule.textMatrix(row, ScheduleColumn::Race));
+}
+
+void PollCycle::setAside(int row, const QString& why)
+{
+    const QString message = u"%1: %2; the row is not polled until 開始 is pressed again"_s.arg(rowName(row)).arg(why);
     if (m_setAside[row] != message)
         m_form.log(message);
     m_setAside[row] = message;
+}
+
+void PollCycle::stopRow(int row, const QString& why)
+{
+    GridModel& schedule = m_form.grid(kScheduleGrid);
+    schedule.setTextMatrix(row, ScheduleColumn::State, u"2"_s);
+    schedule.setTextMatrix(row, ScheduleColumn::Countdown, u"停止"_s);
+    schedule.setTextMatrix(row, ScheduleColumn::Payout, u"1"_s);
+    m_form.log(u"%1: %2; the row is stopped"_s.arg(rowName(row), why));
+}
+
+void PollCycle::reportFailure(int row, const QString& what)
+{
+    QString message = u"row %1: %2"_s.arg(row).arg(what);
+    try {
+        message = u"%1: %2"_s.arg(rowName(row), what);
+    } catch (const std::exception&) {
+        // The row cannot even be named: the plain number will do.
+    }
+    if (m_failures[row] != message)
+        m_form.log(message);
+    m_failures[row] = message;
+}
+
+void PollCycle::reportIntervalProblems()
+{
+    for (const QString& problem : m_intervalProblems)
+        if (!m_intervalProblemsReported.count(problem))
+            m_form.log(problem + u"; the races due wait until it is corrected"_s);
+    m_intervalProblemsReported = std::move(m_intervalProblems);
+    m_intervalProblems.clear();
+}
+
+bool PollCycle::fetchInProgress() const
+{
+    return m_races.busy() || (m_fetchInProgress && m_fetchInProgress());
 }
 
 bool PollCycle::computeNextTime(int row, const QDateTime& t0, bool startRun)
@@ -69,83 +109,150 @@ bool PollCycle::computeNextTime(int row, const QDateTime& t0, bool startRun)
         return false;
     }
     const IntervalChoice choice = chooseInterval(m_form, *s, startRun);
-    if (!choice.error.isEmpty()) {
-        setAside(row, choice.error);
-        return false;
-    }
-    if (choice.minutes)
-        schedule.setTextMatrix(row, ScheduleColumn::NextTime, nextFetchTime(*todayAt(t0, post), *s, *choice.minutes));
     if (startRun && choice.raceStarted) {
         const int state = schedule.textMatrix(row, ScheduleColumn::State).toInt();
         schedule.setTextMatrix(row, ScheduleColumn::State, QString::number(state + 1));
     }
+    if (!choice.error.isEmpty()) {
+        // The user may be typing: the row stays due and is planned once the box reads well.
+        m_intervalProblems.insert(choice.error);
+        if (startRun)
+            schedule.setTextMatrix(row, ScheduleColumn::NextTime, QString());
+        return false;
+    }
+    if (!choice.minutes)
+        return true;
+    const QDateTime postAt = *todayAt(t0, post);
+    const QDateTime next = nextFetchAt(postAt, *s, *choice.minutes);
+    // A fetch on the next day would read that day's folders and, with today's date put to
+    // its time, be due on every tick: the racing day ends at midnight.
+    if (next.date() != postAt.date()) {
+        stopRow(row, u"the next fetch time %1 is past midnight"_s.arg(next.toString(u"HH:mm"_s)));
+        return false;
+    }
+    schedule.setTextMatrix(row, ScheduleColumn::NextTime, next.toString(u"HH:mm"_s));
     return true;
+}
+
+void PollCycle::startRow(int r, const QDateTime& t0)
+{
+    GridModel& schedule = m_form.grid(kScheduleGrid);
+    m_form.currentRow = r;
+    schedule.setTextMatrix(r, ScheduleColumn::State, u"0"_s);
+    if (schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty()) {
+        clearMarks(schedule, r);
+        return;
+    }
+    computeNextTime(r, t0, true);
 }
 
 void PollCycle::Command2_Click()
 {
     const QDateTime t0 = m_clock.now();
+    m_day = t0.date();
     m_setAside.clear();
-    GridModel& schedule = m_form.grid(kScheduleGrid);
-    for (int r = 1; r < schedule.rows(); ++r) {
-        m_form.currentRow = r;
-        schedule.setTextMatrix(r, ScheduleColumn::State, u"0"_s);
-        if (schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty()) {
-            clearMarks(schedule, r);
-            continue;
+    m_failures.clear();
+    m_intervalProblemsReported.clear();
+    for (int r = 1; r < m_form.grid(kScheduleGrid).rows(); ++r) {
+        try {
+            startRow(r, t0);
+        } catch (const std::exception& e) {
+            reportFailure(r, QString::fromLocal8Bit(e.what()));
         }
-        computeNextTime(r, t0, true);
     }
+    reportIntervalProblems();
     arm();
+}
+
+void PollCycle::tickRow(int r, const QDateTime& t0)
+{
+    GridModel& schedule = m_form.grid(kScheduleGrid);
+    m_form.currentRow = r;
+    bool isNumber = false;
+    const QString stateText = schedule.textMatrix(r, ScheduleColumn::State);
+    const double state = stateText.trimmed().toDouble(&isNumber);
+    if (isNumber && state >= 2) {
+        schedule.setTextMatrix(r, ScheduleColumn::Countdown, u"停止"_s);
+        schedule.setTextMatrix(r, ScheduleColumn::Payout, u"1"_s);
+        return;
+    }
+    if (m_setAside.count(r))
+        return;
+    if (!isNumber) {
+        setAside(r, u"the fetch state \"%1\" is not a number"_s.arg(stateText));
+        return;
+    }
+    const QString venue = schedule.textMatrix(r, ScheduleColumn::Venue);
+    // After midnight the day's remaining races are over; their files must not go into the
+    // next day's folders.
+    if (m_day.isValid() && t0.date() > m_day && !venue.isEmpty()) {
+        stopRow(r, u"the racing day %1 is over"_s.arg(m_day.toString(u"yyyy-MM-dd"_s)));
+        return;
+    }
+    const QString next = schedule.textMatrix(r, ScheduleColumn::NextTime);
+    // A start exactly an hour before the post leaves no next time; that moment is on
+    // every grid, so the row is due at once rather than never.
+    const auto d = next.isEmpty() ? std::optional<qint64>(-1) : secondsUntil(t0, next);
+    if (!d) {
+        setAside(r, u"the next fetch time \"%1\" is not a time hh:mm"_s.arg(next));
+        return;
+    }
+    schedule.setTextMatrix(r, ScheduleColumn::Countdown, QString::number(*d));
+    if (*d >= 0)
+        return;
+    if (venue.isEmpty()) {
+        clearMarks(schedule, r);
+        return;
+    }
+    // A tick inside another fetch (a test button's, say) would lose this row's fetch: the
+    // row stays due and is fetched at the next tick.
+    if (fetchInProgress())
+        return;
+    // The interval is checked before the fetch, so that a box being edited holds the row
+    // due instead of fetching it on every tick.
+    if (const auto s = secondsUntil(t0, schedule.textMatrix(r, ScheduleColumn::PostTime))) {
+        if (const IntervalChoice choice = chooseInterval(m_form, *s, false); !choice.error.isEmpty()) {
+            m_intervalProblems.insert(choice.error);
+            return;
+        }
+    }
+    if (DounChk(venue) == 1) {
+        const int race = schedule.textMatrix(r, ScheduleColumn::Race).toInt();
+        RaceOutcome outcome;
+        try {
+            outcome = m_races.Race_get(venue, race, r);
+        } catch (const std::exception& e) {
+            outcome.venue = venue;
+            outcome.race = race;
+            outcome.row = r;
+            outcome.failures << u"the fetch failed: %1"_s.arg(QString::fromLocal8Bit(e.what()));
+            m_form.log(u"%1: %2"_s.arg(rowName(r), outcome.failures.back()));
+        }
+        Q_EMIT raceFetched(outcome);
+    }
+    schedule.setTextMatrix(r, ScheduleColumn::Payout, QString());
+    computeNextTime(r, t0, false);
+    m_failures.erase(r);
 }
 
 void PollCycle::Timer1_Timer()
 {
-    // A start run during a fetch re-arms the timer; a tick never runs inside another.
+    // A start run during a fetch re-arms the timer; a tick never runs inside another, and the
+    // tick it interrupted re-arms the timer when it ends.
     if (m_inTick)
         return;
     m_inTick = true;
     m_timer.stop();
     m_form.setTimer1Interval(0);
     const QDateTime t0 = m_clock.now();
-    GridModel& schedule = m_form.grid(kScheduleGrid);
-    for (int r = 1; r < schedule.rows(); ++r) {
-        m_form.currentRow = r;
-        bool isNumber = false;
-        const QString stateText = schedule.textMatrix(r, ScheduleColumn::State);
-        const double state = stateText.trimmed().toDouble(&isNumber);
-        if (isNumber && state >= 2) {
-            schedule.setTextMatrix(r, ScheduleColumn::Countdown, u"停止"_s);
-            schedule.setTextMatrix(r, ScheduleColumn::Payout, u"1"_s);
-            continue;
+    for (int r = 1; r < m_form.grid(kScheduleGrid).rows(); ++r) {
+        try {
+            tickRow(r, t0);
+        } catch (const std::exception& e) {
+            reportFailure(r, QString::fromLocal8Bit(e.what()));
         }
-        if (m_setAside.count(r))
-            continue;
-        if (!isNumber) {
-            setAside(r, u"the fetch state \"%1\" is not a number"_s.arg(stateText));
-            continue;
-        }
-        const QString next = schedule.textMatrix(r, ScheduleColumn::NextTime);
-        // A start exactly an hour before the post leaves no next time; that moment is on
-        // every grid, so the row is due at once rather than never.
-        const auto d = next.isEmpty() ? std::optional<qint64>(-1) : secondsUntil(t0, next);
-        if (!d) {
-            setAside(r, u"the next fetch time \"%1\" is not a time hh:mm"_s.arg(next));
-            continue;
-        }
-        schedule.setTextMatrix(r, ScheduleColumn::Countdown, QString::number(*d));
-        if (*d >= 0)
-            continue;
-        const QString venue = schedule.textMatrix(r, ScheduleColumn::Venue);
-        if (venue.isEmpty()) {
-            clearMarks(schedule, r);
-            continue;
-        }
-        if (DounChk(venue) == 1)
-            Q_EMIT raceFetched(m_races.Race_get(venue, schedule.textMatrix(r, ScheduleColumn::Race).toInt(), r));
-        schedule.setTextMatrix(r, ScheduleColumn::Payout, QString());
-        computeNextTime(r, t0, false);
     }
+    reportIntervalProblems();
     m_inTick = false;
     arm();
     Q_EMIT tickFinished();
@@ -156,8 +263,8 @@ int PollCycle::activeRows() const
     const GridModel& schedule = m_form.grid(kScheduleGrid);
     int active = 0;
     for (int r = 1; r < schedule.rows(); ++r)
-        if (schedule.textMatrix(r, ScheduleColumn::State).toDouble() < 2 && !m_setAside.count(r)
-            && !schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty())
+        if (schedule.textMatrix(r, ScheduleColumn::State).toDouble() < 2 && !m_setAside.count(r) &&
+            !schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty())
             ++active;
     return active;
 }

@@ -2,8 +2,11 @@
 // fetched, and each row's next fetch time follows its post time.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <set>
 
+#include <QDate>
 #include <QObject>
 #include <QTimer>
 
@@ -27,6 +30,10 @@ public:
     int activeRows() const;
     bool armed() const { return m_timer.isActive(); }
 
+    // What else counts as a fetch in progress besides the race fetcher's own (a page being
+    // fetched for a button, for instance); a tick then leaves the due rows for the next tick.
+    void setFetchInProgress(std::function<bool()> check) { m_fetchInProgress = std::move(check); }
+
 Q_SIGNALS:
     void raceFetched(const RaceOutcome& outcome);
     void tickFinished();
@@ -37,6 +44,16 @@ private:
     // the next start, so that it is neither fetched again and again nor reported every second.
     void setAside(int row, const QString& why);
     bool computeNextTime(int row, const QDateTime& t0, bool startRun);
+    void startRow(int row, const QDateTime& t0);
+    void tickRow(int row, const QDateTime& t0);
+    // Column 12 = "2" as for a finished race, so the row shows "停止" and is not fetched again.
+    void stopRow(int row, const QString& why);
+    bool fetchInProgress() const;
+    QString rowName(int row) const;
+    // A failure thrown inside the start run or a tick is reported once per row and message.
+    void reportFailure(int row, const QString& what);
+    // Interval boxes that cannot be used are reported once, until they are corrected.
+    void reportIntervalProblems();
 
     FormState& m_form;
     const Clock& m_clock;
@@ -44,6 +61,11 @@ private:
     QTimer m_timer;
     bool m_inTick = false;
     std::map<int, QString> m_setAside;
+    std::map<int, QString> m_failures;
+    std::set<QString> m_intervalProblems;
+    std::set<QString> m_intervalProblemsReported;
+    std::function<bool()> m_fetchInProgress;
+    QDate m_day; // the racing day polled, fixed by the start run
 };
 
 } // namespace kazeyomi

@@ -1,5 +1,7 @@
 #include "schedule/race_fetch.h"
 
+#include <QScopeGuard>
+
 #include "fetch/page_fetcher.h"
 #include "fetch/page_reader.h"
 #include "fetch/text_helpers.h"
@@ -35,6 +37,8 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         return outcome;
     }
     m_busy = true;
+    // A failure thrown from a grid ends the cycle too; the next race must still be fetched.
+    const auto idle = qScopeGuard([this] { m_busy = false; });
     FormState& form = m_ctx.form;
     form.currentRow = row;
     form.setText(u"Text3"_s, QString::number(n));

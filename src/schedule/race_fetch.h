@@ -23,14 +23,15 @@ public:
     virtual ~RaceFetcher() = default;
     // `row` is the race's own schedule row: its page id is read there and its marks land there.
     virtual RaceOutcome Race_get(const QString& venue, int n, int row) = 0;
+    // True while a race is being fetched (a nested fetch would overwrite the page cache).
+    virtual bool busy() const { return false; }
 };
 
 class RaceCycle final : public RaceFetcher {
 public:
     explicit RaceCycle(Context& ctx) : m_ctx(ctx) {}
     RaceOutcome Race_get(const QString& venue, int n, int row) override;
-    // True while a race is being fetched (a nested fetch would overwrite the page cache).
-    bool busy() const { return m_busy; }
+    bool busy() const override { return m_busy; }
 
 private:
     Context& m_ctx;

@@ -44,21 +44,32 @@ public:
     PollCycle& poll() { return m_poll; }
     RaceCycle& races() { return m_races; }
 
-    // Command5: race 10 of 大井, with row 10's page id.
+    // Command5: race 10 of 大井, with row 10's page id; nothing is fetched without a row 10.
     RaceOutcome Command5_Click();
 
     // Saves the schedule grid to Grid8.dat and asks the program to end.
     void Command3_Click();
+    // Saves the schedule grid to Grid8.dat in the card folder; empty on success, else why not.
+    QString saveSchedule();
+    QString schedulePath() const;
+
+    // True while a race or a page is being fetched: the fetch lets window events run.
+    bool fetchInProgress() const;
 
 Q_SIGNALS:
     void quitRequested(int exitCode);
 
 private:
+    void dispatch(const QString& control);
+    // Why `control` may not run now, or empty.
+    QString refusal(const QString& control) const;
+
     Settings m_settings;
     Notifier& m_notifier;
     std::shared_ptr<Clock> m_clock;
     DayFolders m_folders;
     FormState m_form;
+    int m_pageWaits = 0; // fetches waiting for their page
     std::unique_ptr<PageSource> m_pages;
     PageFetcher m_fetcher;
     Context m_context;

@@ -125,8 +125,10 @@ SettingsResult resolveSettings(const SettingsSources& sources)
         s.baseGiven = true;
     }
     s.appDir = isWritableDir(sources.programDir) ? sources.programDir : sources.userStateDir;
-    if (auto v = value("app-dir"))
+    if (auto v = value("app-dir")) {
         s.appDir = QDir::cleanPath(v->first);
+        s.appDirGiven = true;
+    }
     if (auto v = value("site"))
         s.siteUrl = trimSlash(v->first.trimmed());
     if (auto v = value("portal"))

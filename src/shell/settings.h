@@ -17,6 +17,7 @@ struct Settings {
     QString baseDir;   // stands for C:\uma
     bool baseGiven = false; // set by an option, a variable or the settings file
     QString appDir;    // page cache and work files
+    bool appDirGiven = false; // set by an option, a variable or the settings file
     QString siteUrl;   // the Southern Kanto site, no trailing slash
     QString portalUrl; // the regional portal, no trailing slash
     MarkupStyle siteStyle = MarkupStyle::Modern;

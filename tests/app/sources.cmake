@@ -1,5 +1,7 @@
 # Tests of this folder.
 target_sources(window_tests PRIVATE
+    app/command_line_test.cpp
     app/main_window_test.cpp
     app/window_test_main.cpp
 )
+target_link_libraries(window_tests PRIVATE kazeyomi_cli)

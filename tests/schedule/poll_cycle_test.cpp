@@ -26,9 +26,15 @@ public:
     explicit RecordingRaces(const test::FakeClock& clock, FormState& form) : m_clock(clock), m_form(form) {}
     std::vector<Fetch> fetches;
     int completeAfter = 0; // mark the row complete on this fetch (0: never)
+    int throwOn = 0;       // throw as a grid out of range does on this call (0: never)
+    bool busyNow = false;  // another fetch is waiting for its page
+    int calls = 0;
 
+    bool busy() const override { return busyNow; }
     RaceOutcome Race_get(const QString& venue, int n, int row) override
     {
+        if (++calls == throwOn)
+            throw GridRangeError("VSFlexGrid16: cell (3, 2) outside 2 x 2");
         fetches.push_back({m_clock.now().toString(u"HH:mm:ss"_s), venue, n, row});
         if (completeAfter && int(fetches.size()) == completeAfter)
             m_form.grid(kScheduleGrid).setTextMatrix(row, ScheduleColumn::State, u"2"_s);
@@ -67,6 +73,20 @@ protected:
             poll.Timer1_Timer();
         }
     }
+    void tickFor(int seconds)
+    {
+        for (int i = 0; i < seconds; ++i) {
+            clock.advance(1);
+            poll.Timer1_Timer();
+        }
+    }
+    int logLinesWith(const QString& text)
+    {
+        int n = 0;
+        for (const QString& line : form.fetchLog())
+            n += line.contains(text) ? 1 : 0;
+        return n;
+    }
     std::vector<QString> fetchTimes()
     {
         std::vector<QString> times;
@@ -83,7 +103,7 @@ TEST(FetchTimes, NextTimeIsTheFirstGridPointAtOrAfterNow)
     const struct {
         const char* name;
         QTime now;
-        double minutes;
+        int minutes;
         const char* next;
     } rows[] = {
         {"4-minute grid before the post", QTime(14, 37, 30), 4, "14:40"},
@@ -139,10 +159,10 @@ TEST_F(Polling, FollowsThePostTimeBands)
     tickUntil(QTime(15, 7, 0));
     const std::vector<QString> expected = {
         u"14:16"_s, u"14:20"_s, u"14:24"_s, u"14:28"_s, u"14:32"_s, u"14:36"_s, u"14:40"_s, // 4-minute band
-        u"14:41"_s, u"14:42"_s, u"14:43"_s, u"14:44"_s, u"14:45"_s, u"14:46"_s, u"14:47"_s, u"14:48"_s,
-        u"14:49"_s, u"14:50"_s, u"14:51"_s, u"14:52"_s, u"14:53"_s, u"14:54"_s, u"14:55"_s, u"14:56"_s,
-        u"14:57"_s, u"14:58"_s, u"14:59"_s, u"15:00"_s, // every minute to the post
-        u"15:02"_s, u"15:04"_s, u"15:06"_s, // every 2 minutes after it
+        u"14:41"_s, u"14:42"_s, u"14:43"_s, u"14:44"_s, u"14:45"_s, u"14:46"_s, u"14:47"_s,
+        u"14:48"_s, u"14:49"_s, u"14:50"_s, u"14:51"_s, u"14:52"_s, u"14:53"_s, u"14:54"_s,
+        u"14:55"_s, u"14:56"_s, u"14:57"_s, u"14:58"_s, u"14:59"_s, u"15:00"_s, // every minute to the post
+        u"15:02"_s, u"15:04"_s, u"15:06"_s,                                     // every 2 minutes after it
     };
     EXPECT_EQ(fetchTimes(), expected);
 }
@@ -190,7 +210,8 @@ TEST_F(Polling, AnUntickedVenueIsNeverFetchedButItsTimesMoveOn)
 
 TEST_F(Polling, AVenueIsPolledWhileAnyOfItsBoxesIsTicked)
 {
-    day({{u"大井"_s, 1, u"14:00"_s, u"a"_s, u"O1"_s}, {u"川崎"_s, 1, u"14:00"_s, u"b"_s, u"K1"_s},
+    day({{u"大井"_s, 1, u"14:00"_s, u"a"_s, u"O1"_s},
+         {u"川崎"_s, 1, u"14:00"_s, u"b"_s, u"K1"_s},
          {u"大井"_s, 2, u"14:30"_s, u"c"_s, u"O2"_s}});
     ASSERT_EQ(form.venueBox(2).caption, u"大井"_s);
     form.setVenueChecked(0, false);
@@ -222,11 +243,136 @@ TEST_F(Polling, BadTimesAndSettingsAreReportedOnceAndNeverEndThePolling)
     EXPECT_EQ(form.fetchLog().size(), 1); // not repeated every second
     ASSERT_EQ(races.fetches.size(), 1u);  // row 2 goes on; row 1 is never fetched
     EXPECT_EQ(races.fetches[0].row, 2);
+    EXPECT_TRUE(poll.armed());
+}
 
-    form.setText(FormState::intervalBox(4), u"ten"_s);
-    tickUntil(QTime(13, 40, 5));
-    EXPECT_TRUE(form.fetchLog().back().contains(u"Text5(4)"_s));
-    EXPECT_EQ(cell(2, ScheduleColumn::NextTime), u"13:40"_s); // left as it was
-    EXPECT_EQ(races.fetches.size(), 2u);                      // fetched once, then set aside
+TEST_F(Polling, AnIntervalBoxBeingTypedKeepsTheRowsDueUntilItIsCorrected)
+{
+    const struct {
+        const char* name;
+        int box;
+        QString text;
+    } rows[] = {
+        {"empty middle-band interval", 4, QString()}, {"not a number", 4, u"ten"_s},
+        {"zero does not divide", 4, u"0"_s},          {"a fraction is no whole number", 4, u"1.5"_s},
+        {"empty after-the-post interval", 0, u" "_s},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        FormState form;
+        test::FakeClock clock{QDateTime(QDate(2025, 12, 5), QTime(13, 30))};
+        RecordingRaces races{clock, form};
+        PollCycle poll{form, clock, races};
+        // Row 1 is due in the middle band, row 2 after its post.
+        fillScheduleGrid(form.grid(kScheduleGrid),
+                         {{u"大井"_s, 1, u"14:10"_s, u"a"_s, u"O1"_s}, {u"大井"_s, 2, u"13:20"_s, u"b"_s, u"O2"_s}});
+        form.setVenueBox(0, {true, u"大井"_s, true});
+        const int row = r.box == 4 ? 1 : 2;
+        poll.Command2_Click();
+        clock.advance(1);
+        poll.Timer1_Timer(); // the first fetch of both rows
+        const QString due = form.grid(kScheduleGrid).textMatrix(row, ScheduleColumn::NextTime);
+        const size_t before = races.fetches.size();
+        form.setText(FormState::intervalBox(r.box), r.text);
+        clock.set(QDateTime(QDate(2025, 12, 5), QTime(13, 45)));
+        for (int i = 0; i < 30; ++i) {
+            clock.advance(1);
+            poll.Timer1_Timer();
+        }
+        EXPECT_EQ(form.grid(kScheduleGrid).textMatrix(row, ScheduleColumn::NextTime), due);
+        int reported = 0;
+        for (const QString& line : form.fetchLog())
+            reported += line.contains(u"Text5(%1)"_s.arg(r.box)) ? 1 : 0;
+        EXPECT_EQ(reported, 1); // once, not once a second
+        for (size_t i = before; i < races.fetches.size(); ++i)
+            EXPECT_NE(races.fetches[i].row, row);
+        EXPECT_EQ(poll.activeRows(), 2);
+
+        form.setText(FormState::intervalBox(r.box), r.box == 4 ? u"4"_s : u"2"_s);
+        const size_t fixedAt = races.fetches.size();
+        clock.advance(1);
+        poll.Timer1_Timer();
+        ASSERT_GT(races.fetches.size(), fixedAt);
+        EXPECT_EQ(races.fetches.back().row, row); // fetched at the next tick
+        EXPECT_NE(form.grid(kScheduleGrid).textMatrix(row, ScheduleColumn::NextTime), due);
+    }
+}
+
+TEST_F(Polling, TheBandEdgesMayBeZero)
+{
+    // No middle and no final band: every 10 minutes up to the post.
+    form.setText(FormState::intervalBox(1), u"0"_s);
+    form.setText(FormState::intervalBox(2), u"0"_s);
+    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 25)));
+    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
+    poll.Command2_Click();
+    tickUntil(QTime(15, 0, 1));
+    EXPECT_EQ(fetchTimes(), (std::vector<QString>{u"14:30"_s, u"14:40"_s, u"14:50"_s, u"15:00"_s}));
+    EXPECT_TRUE(form.fetchLog().isEmpty());
+}
+
+TEST_F(Polling, ARaceStillRunningAtMidnightIsStoppedNotFetchedEverySecond)
+{
+    clock.set(QDateTime(QDate(2025, 12, 5), QTime(23, 57, 0)));
+    day({{u"大井"_s, 12, u"23:58"_s, u"x"_s, u"ID12"_s}});
+    poll.Command2_Click();
+    tickFor(6 * 60); // to 00:03 of the next day
+    EXPECT_EQ(fetchTimes(), (std::vector<QString>{u"23:57"_s, u"23:58"_s}));
+    EXPECT_EQ(cell(1, ScheduleColumn::State), u"2"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::Countdown), u"停止"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"23:58"_s);
+    EXPECT_EQ(logLinesWith(u"past midnight"_s), 1);
+    EXPECT_EQ(poll.activeRows(), 0);
+}
+
+TEST_F(Polling, AfterMidnightNoRaceOfThePolledDayIsFetched)
+{
+    clock.set(QDateTime(QDate(2025, 12, 5), QTime(23, 30, 0)));
+    day({{u"大井"_s, 11, u"23:50"_s, u"x"_s, u"ID11"_s}, {u"大井"_s, 12, u"23:55"_s, u"y"_s, u"ID12"_s}});
+    poll.Command2_Click();
+    tickFor(2);
+    const size_t before = races.fetches.size();
+    // A fetch that hangs past midnight: the next tick comes on the next day.
+    clock.set(QDateTime(QDate(2025, 12, 6), QTime(0, 10, 0)));
+    tickFor(60);
+    EXPECT_EQ(races.fetches.size(), before);
+    EXPECT_EQ(cell(1, ScheduleColumn::State), u"2"_s);
+    EXPECT_EQ(cell(2, ScheduleColumn::Countdown), u"停止"_s);
+    EXPECT_EQ(logLinesWith(u"2025-12-05 is over"_s), 2);
+    EXPECT_EQ(poll.activeRows(), 0);
+}
+
+TEST_F(Polling, ATickDuringAnotherFetchLeavesTheDueRowsForTheNextTick)
+{
+    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
+    poll.Command2_Click();
+    races.busyNow = true; // a test button's fetch is waiting for its page
+    tickFor(3);
+    EXPECT_TRUE(races.fetches.empty());
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:30"_s);
+    EXPECT_TRUE(poll.armed());
+    races.busyNow = false;
+    tickFor(1);
+    ASSERT_EQ(races.fetches.size(), 1u);
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
+}
+
+TEST_F(Polling, AFailureThrownInsideATickIsReportedAndTheNextTickRuns)
+{
+    day({{u"大井"_s, 1, u"15:00"_s, u"a"_s, u"O1"_s}, {u"大井"_s, 2, u"15:30"_s, u"b"_s, u"O2"_s}});
+    races.throwOn = 1;
+    poll.Command2_Click();
+    tickFor(1);
+    EXPECT_EQ(logLinesWith(u"cell (3, 2) outside 2 x 2"_s), 1);
+    ASSERT_EQ(races.fetches.size(), 1u); // the next row of the same tick
+    EXPECT_EQ(races.fetches[0].row, 2);
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s); // counted as a failed fetch
+    EXPECT_TRUE(poll.armed());
+
+    // A schedule grid too narrow for its columns: reported once per row, the timer kept.
+    schedule().setCols(5);
+    tickFor(5);
+    EXPECT_EQ(logLinesWith(u"VSFlexGrid8: cell (1, 12) outside 3 x 5"_s), 1);
+    EXPECT_EQ(logLinesWith(u"VSFlexGrid8: cell (2, 12) outside 3 x 5"_s), 1);
     EXPECT_TRUE(poll.armed());
 }

@@ -1,0 +1,63 @@
+// The headless mode run to its end on a fixed clock: a race still unfinished at midnight is
+// stopped, the run ends, and the schedule is kept in Grid8.dat as closing the window keeps it.
+#include "app/command_line.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "schedule/schedule_grid.h"
+#include "shell/grid_layouts.h"
+#include "shell/session.h"
+#include "support/card_folder.h"
+#include "support/fake_clock.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+TEST(Headless, ALateRaceEndsTheRunAndTheScheduleIsSaved)
+{
+    QTemporaryDir base;
+    const QString cards = base.filePath(u"uma/nsdat2/251205"_s);
+    test::writeCardFolder(cards, {{u"oi"_s, u"大井"_s, 1, u"23:58"_s, u"OI"_s}});
+    Settings settings;
+    settings.baseDir = base.filePath(u"uma"_s);
+    settings.appDir = base.filePath(u"app"_s);
+    settings.siteUrl = u"http://127.0.0.1:9"_s; // nothing is fetched: the race is past its last time
+    auto clock = std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(23, 59, 30)));
+    StderrNotifier notifier;
+    Session session(settings, notifier, clock);
+
+    testing::internal::CaptureStdout();
+    const int code = pollHeadless(session, notifier);
+    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
+
+    EXPECT_EQ(code, kExitOk);
+    EXPECT_TRUE(out.contains(u"every race is stopped"_s)) << out.toStdString();
+    const QString saved = QDir(cards).filePath(u"Grid8.dat"_s);
+    EXPECT_TRUE(out.contains(u"saved the schedule to "_s + QDir::toNativeSeparators(saved))) << out.toStdString();
+    GridModel copy(u"VSFlexGrid8"_s, 1, 1);
+    ASSERT_EQ(copy.loadGrid(saved), QString());
+    ASSERT_EQ(copy.rows(), 2);
+    EXPECT_EQ(copy.textMatrix(1, ScheduleColumn::State), u"2"_s);
+    EXPECT_EQ(copy.textMatrix(1, ScheduleColumn::Countdown), u"停止"_s);
+}
+
+TEST(Headless, TheEndReportsAScheduleThatCannotBeSaved)
+{
+    QTemporaryDir base;
+    Settings settings;
+    settings.baseDir = base.filePath(u"uma"_s); // no card folder: nothing can be saved there
+    settings.appDir = base.filePath(u"app"_s);
+    auto clock = std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(12, 0)));
+    StderrNotifier notifier;
+    Session session(settings, notifier, clock);
+    testing::internal::CaptureStdout();
+    const int code = endHeadless(session, u"interrupted: stopping"_s);
+    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
+    EXPECT_EQ(code, kExitFailed);
+    EXPECT_TRUE(out.contains(u"interrupted: stopping"_s));
+    EXPECT_FALSE(out.contains(u"saved the schedule"_s));
+}
