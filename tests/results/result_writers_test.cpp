@@ -202,3 +202,21 @@ TEST_F(ResultWriters, Command9WritesOi03AndLeavesTheRaceKeyChanged)
     EXPECT_TRUE(Command9_Click(context).contains(u"大井03.sei"_s));
     EXPECT_FALSE(QFileInfo::exists(folders.oddsFolder()));
 }
+
+TEST_F(ResultWriters, AFailedWriteKeepsTheOldFileAndNamesIt)
+{
+    payouts().setTextMatrix(3, 2, u"350円"_s);
+    writeBoth();
+    const QByteArray before = sei();
+    payouts().clear();
+    using FailAt = FailingDevice::FailAt;
+    for (const auto at : {FailAt::Write, FailAt::Close}) {
+        const QString error = Sei_write(context, FailingFiles(10, at));
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井10.sei"_s)))) << error.toStdString();
+        EXPECT_EQ(sei(), before);
+    }
+    writeBytes(oddsFile(u"大井03.sei"_s), before);
+    const QString error = Command9_Click(context, FailingFiles(0, FailAt::Write));
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井03.sei"_s)))) << error.toStdString();
+    EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), before);
+}

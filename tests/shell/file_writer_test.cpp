@@ -126,6 +126,23 @@ TEST(FileWriter, WhereTheRenameIsRefusedItOverwritesInPlaceAndPutsTheOldBytesBac
     }
 }
 
+TEST(FileWriter, AnInPlaceWriteNeverCutsTheFileShortEvenWhenItsRepairFails)
+{
+    for (const Failure& f : kFailures) {
+        for (const QByteArray& bytes : {QByteArray("short\r\n"), kOld + kOld}) {
+            SCOPED_TRACE(std::string(f.name) + ", " + std::to_string(bytes.size()) + " new bytes");
+            QTemporaryDir dir;
+            const QString path = dir.filePath(u"大井01.sei"_s);
+            writeBytes(path, kOld);
+            FailingFiles files(f.budget, f.at, {1, 2}); // the write in place and its repair
+            files.refuseRenames = u"held by a reader"_s;
+            const WriteResult result = FileWriter(files).replace(path, bytes);
+            EXPECT_TRUE(result.error.contains(u"could not be put back"_s)) << result.error.toStdString();
+            EXPECT_GE(QFileInfo(path).size(), kOld.size());
+        }
+    }
+}
+
 TEST(FileWriter, APlainWriteThatFailsLeavesNoFile)
 {
     for (const Failure& f : kFailures) {
@@ -158,6 +175,7 @@ TEST(FileWriter, TheFullDeviceIsReportedForEveryKindOfWrite)
         EXPECT_TRUE(std::any_of(std::begin(results), std::end(results), [&](const WriteResult& r) {
             return r.error.contains(QDir::toNativeSeparators(path));
         })) << path.toStdString();
+    ASSERT_FALSE(QFileInfo(sei).isSymLink()); // reading the device would never end
     EXPECT_EQ(readBytes(sei), kOld);
     EXPECT_FALSE(QFileInfo(u"/dev/full"_s).isFile()); // the device itself is never removed
 }
