@@ -4,12 +4,10 @@
 #include <utility>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include "results/seiseki_scraper.h"
 #include "fetch/text_helpers.h"
+#include "results/seiseki_scraper.h"
 #include "shell/context.h"
 #include "shell/day_folders.h"
 #include "shell/form_state.h"
@@ -29,34 +27,9 @@ constexpr std::array<std::pair<int, int>, 12> kSeiCells = {
 constexpr std::array<int, 4> kJyunColumns = {2, 3, 4, 12};
 constexpr int kJyunHorses = 5;
 
-QString native(const QString& path) { return QDir::toNativeSeparators(path); }
-
-class RenameReplacer final : public FileReplacer {
-public:
-    QString replace(const QString& path, const QByteArray& bytes) const override
-    {
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly))
-            return out.errorString();
-        if (out.write(bytes) != bytes.size()) {
-            const QString why = out.errorString();
-            out.cancelWriting();
-            return why;
-        }
-        if (!out.commit())
-            return out.errorString();
-        return {};
-    }
-};
-
-QString rewriteInPlace(const QString& path, const QByteArray& bytes)
+QString native(const QString& path)
 {
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return out.errorString();
-    if (out.write(bytes) != bytes.size() || !out.flush())
-        return out.errorString();
-    return {};
+    return QDir::toNativeSeparators(path);
 }
 
 // Only the last level: a missing root is a failure to report, not to repair.
@@ -79,34 +52,16 @@ QString resultFilePath(const Context& ctx, const QString& folder, const QString&
 }
 
 QString writeResultFile(const Context& ctx, const QString& extension, const QByteArray& bytes,
-                        const FileReplacer& replacer)
+                        const FileDevices& devices)
 {
     // The day key is taken once, so the folder made is the folder written to.
     const QString folder = ctx.folders.oddsFolder();
     if (const QString error = ensureDayFolder(folder); !error.isEmpty())
         return error;
-    return writeWholeFile(resultFilePath(ctx, folder, extension), bytes, replacer);
+    return FileWriter(devices).replace(resultFilePath(ctx, folder, extension), bytes).error;
 }
 
 } // namespace
-
-const FileReplacer& renameReplacer()
-{
-    static const RenameReplacer replacer;
-    return replacer;
-}
-
-QString writeWholeFile(const QString& path, const QByteArray& bytes, const FileReplacer& replacer)
-{
-    const QString refused = replacer.replace(path, bytes);
-    if (refused.isEmpty())
-        return {};
-    // Readers poll these files every cycle; a file rewritten in place is better than a stale one.
-    const QString failed = rewriteInPlace(path, bytes);
-    if (failed.isEmpty())
-        return {};
-    return u"%1: cannot be written (replacing it: %2; rewriting it in place: %3)"_s.arg(native(path), refused, failed);
-}
 
 QString resultField(const QString& cellText)
 {
@@ -132,21 +87,21 @@ QByteArray jyunBytes(const Context& ctx)
     return bytes;
 }
 
-QString Sei_write(const Context& ctx, const FileReplacer& replacer)
+QString Sei_write(const Context& ctx, const FileDevices& devices)
 {
-    return writeResultFile(ctx, u"sei"_s, seiBytes(ctx), replacer);
+    return writeResultFile(ctx, u"sei"_s, seiBytes(ctx), devices);
 }
 
-QString Jyun_write(const Context& ctx, const FileReplacer& replacer)
+QString Jyun_write(const Context& ctx, const FileDevices& devices)
 {
-    return writeResultFile(ctx, u"jyun"_s, jyunBytes(ctx), replacer);
+    return writeResultFile(ctx, u"jyun"_s, jyunBytes(ctx), devices);
 }
 
-QString Command9_Click(Context& ctx, const FileReplacer& replacer)
+QString Command9_Click(Context& ctx, const FileDevices& devices)
 {
     ctx.form.setText(u"Text7"_s, u"大井"_s);
     ctx.form.setText(u"Text8"_s, u"03"_s);
-    return writeWholeFile(resultFilePath(ctx, ctx.folders.oddsFolder(), u"sei"_s), seiBytes(ctx), replacer);
+    return FileWriter(devices).replace(resultFilePath(ctx, ctx.folders.oddsFolder(), u"sei"_s), seiBytes(ctx)).error;
 }
 
 } // namespace kazeyomi

@@ -4,7 +4,7 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace kazeyomi {
 namespace {
@@ -12,11 +12,13 @@ namespace {
 // Snapshot layout: magic, payload length, SHA-256 of the payload, payload (size and cells).
 const QByteArray kMagic = QByteArrayLiteral("KAZEYOMI-GRID\x01");
 constexpr int kMaxCells = 4'000'000;
+// Far above what the largest grid's snapshot takes, so a stray huge file is never read whole.
+constexpr qint64 kMaxSnapshotBytes = 64 * 1024 * 1024;
 
 } // namespace
 
 GridModel::GridModel(QString name, int rows, int cols, QObject* parent)
-    : QAbstractTableModel(parent), m_name(std::move(name))
+    : QAbstractTableModel(parent), m_name(std::move(name)), m_designRows(rows), m_designCols(cols)
 {
     resize(rows, cols);
 }
@@ -25,7 +27,11 @@ void GridModel::check(int row, int col) const
 {
     if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
         throw GridRangeError(QStringLiteral("%1: cell (%2, %3) outside %4 x %5")
-                                 .arg(m_name).arg(row).arg(col).arg(m_rows).arg(m_cols)
+                                 .arg(m_name)
+                                 .arg(row)
+                                 .arg(col)
+                                 .arg(m_rows)
+                                 .arg(m_cols)
                                  .toStdString());
 }
 
@@ -74,8 +80,14 @@ void GridModel::resize(int rows, int cols)
     endResetModel();
 }
 
-void GridModel::setRows(int rows) { resize(rows, m_cols); }
-void GridModel::setCols(int cols) { resize(m_rows, cols); }
+void GridModel::setRows(int rows)
+{
+    resize(rows, m_cols);
+}
+void GridModel::setCols(int cols)
+{
+    resize(m_rows, cols);
+}
 
 void GridModel::clear()
 {
@@ -85,7 +97,7 @@ void GridModel::clear()
     endResetModel();
 }
 
-QString GridModel::saveGrid(const QString& path) const
+QString GridModel::saveGrid(const QString& path, const FileDevices& devices) const
 {
     QByteArray payload;
     {
@@ -95,53 +107,62 @@ QString GridModel::saveGrid(const QString& path) const
         for (const auto& text : m_cells)
             out << text;
     }
-    // Write beside and rename, so a crash never leaves a half snapshot under the real name.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    QDataStream out(&file);
-    out.writeRawData(kMagic.constData(), int(kMagic.size()));
-    out << quint64(payload.size()) << QCryptographicHash::hash(payload, QCryptographicHash::Sha256);
-    out.writeRawData(payload.constData(), int(payload.size()));
-    if (out.status() != QDataStream::Ok || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return {};
+    QByteArray header;
+    {
+        QDataStream out(&header, QIODevice::WriteOnly);
+        out << quint64(payload.size()) << QCryptographicHash::hash(payload, QCryptographicHash::Sha256);
+    }
+    const QByteArray bytes = kMagic + header + payload;
+    // Replaced whole, so a full disk or a crash never leaves half a snapshot under the real name.
+    return FileWriter(devices).replace(path, bytes).error;
 }
 
 QString GridModel::loadGrid(const QString& path)
 {
+    const auto corrupt = [&](const QString& why) {
+        return QStringLiteral("%1 is not a grid snapshot or is damaged (%2)").arg(path, why);
+    };
+    // A device or a pipe under the snapshot's name would be read without end.
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        return corrupt(QStringLiteral("not a regular file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    if (file.size() > kMaxSnapshotBytes)
+        return corrupt(QStringLiteral("larger than %1 bytes").arg(kMaxSnapshotBytes));
     const QByteArray all = file.readAll();
-    const auto corrupt = [&](const char* why) {
-        return QStringLiteral("%1 is not a grid snapshot or is damaged (%2)").arg(path, QString::fromLatin1(why));
-    };
     if (!all.startsWith(kMagic))
-        return corrupt("unknown header");
+        return corrupt(QStringLiteral("unknown header"));
     QDataStream in(all.mid(kMagic.size()));
     quint64 length = 0;
     QByteArray digest;
     in >> length >> digest;
     const qsizetype headerSize = kMagic.size() + 8 + 4 + digest.size();
     if (in.status() != QDataStream::Ok || length != quint64(all.size() - headerSize))
-        return corrupt("truncated");
+        return corrupt(QStringLiteral("truncated"));
     const QByteArray payload = all.mid(headerSize);
     if (QCryptographicHash::hash(payload, QCryptographicHash::Sha256) != digest)
-        return corrupt("checksum mismatch");
+        return corrupt(QStringLiteral("checksum mismatch"));
 
     QDataStream body(payload);
     body.setVersion(QDataStream::Qt_6_0);
     qint32 rows = 0;
     qint32 cols = 0;
     body >> rows >> cols;
-    if (rows < 0 || cols < 0 || qint64(rows) * cols > kMaxCells)
-        return corrupt("bad size");
+    // Checked before anything is allocated; writers address fixed cells of the design size.
+    if (body.status() != QDataStream::Ok || rows != m_designRows || cols != m_designCols)
+        return QStringLiteral("%1 holds a grid of %2 x %3, %4 is %5 x %6: not loaded")
+            .arg(path)
+            .arg(rows)
+            .arg(cols)
+            .arg(m_name)
+            .arg(m_designRows)
+            .arg(m_designCols);
     std::vector<QString> cells(size_t(rows) * cols);
     for (auto& text : cells)
         body >> text;
     if (body.status() != QDataStream::Ok || !body.atEnd())
-        return corrupt("bad cells");
+        return corrupt(QStringLiteral("bad cells"));
 
     beginResetModel();
     m_rows = rows;
@@ -176,8 +197,14 @@ void GridModel::setSelectionEnabled(bool on)
     Q_EMIT highlightChanged();
 }
 
-int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : std::max(0, m_rows - 1); }
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_cols; }
+int GridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max(0, m_rows - 1);
+}
+int GridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_cols;
+}
 
 QVariant GridModel::data(const QModelIndex& index, int role) const
 {

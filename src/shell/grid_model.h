@@ -8,6 +8,8 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include "shell/file_writer.h"
+
 namespace kazeyomi {
 
 // A cell outside the grid is a programming error; scrapers catch it as a skipped statement.
@@ -36,10 +38,12 @@ public:
     // Empties every cell, header row included; the size stays.
     void clear();
 
-    // Returns an empty text on success, else a message that names the file.
-    QString saveGrid(const QString& path) const;
-    // A truncated or corrupt file is refused and leaves the grid as it was.
-    QString loadGrid(const QString& path);
+    // Returns an empty text on success, else a message that names the file; a failed save
+    // keeps the file that was there.
+    [[nodiscard]] QString saveGrid(const QString& path, const FileDevices& devices = realFiles()) const;
+    // A truncated or corrupt file, or one whose grid is not of this grid's design size, is
+    // refused and leaves the grid as it was.
+    [[nodiscard]] QString loadGrid(const QString& path);
 
     // Row highlight used while a race is fetched.
     void setRow(int row);
@@ -63,6 +67,9 @@ private:
     void resize(int rows, int cols);
 
     QString m_name;
+    // The size the grid was made with, the window's layout: the only size a snapshot may bring.
+    int m_designRows = 0;
+    int m_designCols = 0;
     int m_rows = 0;
     int m_cols = 0;
     std::vector<QString> m_cells;

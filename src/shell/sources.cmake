@@ -6,6 +6,7 @@ target_sources(kazeyomi_core PRIVATE
     shell/form_state.cpp
     shell/free_format_reader.cpp
     shell/grid_layouts.cpp
+    shell/file_writer.cpp
     shell/grid_model.cpp
     shell/popup_closer.cpp
     shell/session.cpp

@@ -8,6 +8,7 @@
 #include "demo/result_pages.h"
 #include "results/seiseki_scraper.h"
 #include "shell/text_codec.h"
+#include "support/failing_device.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 
@@ -20,8 +21,14 @@ namespace {
 const QByteArray kBlankSei = QByteArray(144, ' ') + "\r\n";
 
 // Twelve characters, blanks in front (a field with 円 is 13 bytes: widths count characters).
-QString fieldText(const QString& text) { return QString(12 - text.size(), u' ') + text; }
-QByteArray line(const QString& text) { return toCp932(fieldText(text)) + "\r\n"; }
+QString fieldText(const QString& text)
+{
+    return QString(12 - text.size(), u' ') + text;
+}
+QByteArray line(const QString& text)
+{
+    return toCp932(fieldText(text)) + "\r\n";
+}
 
 QByteArray jyunLines(const QStringList& fields)
 {
@@ -31,9 +38,9 @@ QByteArray jyunLines(const QStringList& fields)
     return bytes;
 }
 
-class RefusingReplacer final : public FileReplacer {
-public:
-    QString replace(const QString&, const QByteArray&) const override { return u"rename refused"_s; }
+// Real files whose renames are refused, as a reader holding the file does on Windows.
+struct RefusingReplacer final : FailingFiles {
+    RefusingReplacer() { refuseRenames = u"rename refused"_s; }
 };
 
 class ResultWriters : public RaceFixture {
@@ -177,7 +184,7 @@ TEST_F(ResultWriters, ReportsAFileThatCanBeNeitherReplacedNorRewritten)
     const QString path = oddsFile(u"大井10.jyun"_s);
     ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
     EXPECT_TRUE(Jyun_write(context).contains(QDir::toNativeSeparators(path)));
-    EXPECT_TRUE(writeWholeFile(path, "x", RefusingReplacer()).contains(u"rename refused"_s));
+    EXPECT_TRUE(FileWriter(RefusingReplacer()).replace(path, "x").error.contains(u"rename refused"_s));
 }
 
 TEST_F(ResultWriters, Command9WritesOi03AndLeavesTheRaceKeyChanged)
@@ -194,4 +201,22 @@ TEST_F(ResultWriters, Command9WritesOi03AndLeavesTheRaceKeyChanged)
     ASSERT_TRUE(QDir(folders.oddsFolder()).removeRecursively());
     EXPECT_TRUE(Command9_Click(context).contains(u"大井03.sei"_s));
     EXPECT_FALSE(QFileInfo::exists(folders.oddsFolder()));
+}
+
+TEST_F(ResultWriters, AFailedWriteKeepsTheOldFileAndNamesIt)
+{
+    payouts().setTextMatrix(3, 2, u"350円"_s);
+    writeBoth();
+    const QByteArray before = sei();
+    payouts().clear();
+    using FailAt = FailingDevice::FailAt;
+    for (const auto at : {FailAt::Write, FailAt::Close}) {
+        const QString error = Sei_write(context, FailingFiles(10, at));
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井10.sei"_s)))) << error.toStdString();
+        EXPECT_EQ(sei(), before);
+    }
+    writeBytes(oddsFile(u"大井03.sei"_s), before);
+    const QString error = Command9_Click(context, FailingFiles(0, FailAt::Write));
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井03.sei"_s)))) << error.toStdString();
+    EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), before);
 }

@@ -1,5 +1,6 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
     schedule/end_to_end_test.cpp
+    schedule/full_disk_test.cpp
     schedule/poll_cycle_test.cpp
 )

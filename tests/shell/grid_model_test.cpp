@@ -1,10 +1,12 @@
 #include "shell/grid_model.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "support/failing_device.h"
 #include "support/files.h"
 
 using namespace kazeyomi;
@@ -75,8 +77,8 @@ TEST(GridModel, SavedGridLoadsBackWithTheSameSizeAndEveryCell)
     const QString path = dir.filePath(u"Grid3.dat"_s);
     ASSERT_EQ(grid.saveGrid(path), QString());
 
-    GridModel other(u"g"_s, 2, 9);
-    other.setTextMatrix(1, 8, u"old"_s);
+    GridModel other(u"g"_s, 5, 4);
+    other.setTextMatrix(1, 3, u"old"_s);
     ASSERT_EQ(other.loadGrid(path), QString());
     expectSame(grid, other);
 }
@@ -122,4 +124,50 @@ TEST(GridModel, SaveToAMissingFolderFailsWithThePath)
     const QString path = dir.filePath(u"missing/Grid8.dat"_s);
     EXPECT_TRUE(grid.saveGrid(path).contains(path));
     EXPECT_TRUE(grid.loadGrid(path).contains(path));
+}
+
+TEST(GridModel, RefusesASnapshotOfAnotherSizeBeforeTakingAnything)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Grid16.dat"_s);
+    const struct {
+        const char* name;
+        int rows;
+        int cols;
+    } rows[] = {
+        {"one row fewer", 9, 18},
+        {"one column more", 10, 19},
+        {"another grid's size", 17, 4},
+        {"no cells: a 66-byte file", 2'147'483'646, 0},
+        {"empty", 0, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ASSERT_EQ(GridModel(u"g"_s, r.rows, r.cols).saveGrid(path), QString()); // a valid checksum
+        GridModel payouts(u"VSFlexGrid16"_s, 10, 18);
+        payouts.setTextMatrix(3, 2, u"350円"_s);
+        const QString error = payouts.loadGrid(path);
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_EQ(payouts.rows(), 10);
+        EXPECT_EQ(payouts.cols(), 18);
+        EXPECT_EQ(payouts.textMatrix(3, 2), u"350円"_s);
+    }
+    EXPECT_EQ(QFileInfo(path).size(), 66); // a snapshot without cells
+}
+
+TEST(GridModel, AFailedSaveKeepsTheSnapshotThatWasThere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Grid3.dat"_s);
+    GridModel grid(u"g"_s, 5, 4);
+    fill(grid);
+    ASSERT_EQ(grid.saveGrid(path), QString());
+    const QByteArray good = test::readBytes(path);
+    grid.clear();
+    for (const auto at : {test::FailingDevice::FailAt::Write, test::FailingDevice::FailAt::Close}) {
+        const QString error = grid.saveGrid(path, test::FailingFiles(40, at));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_EQ(test::readBytes(path), good);
+    }
+    EXPECT_TRUE(grid.loadGrid(u"/dev/zero"_s).contains(u"/dev/zero"_s)); // never read without end
 }

@@ -1,5 +1,6 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
+    shell/file_writer_test.cpp
     shell/free_format_reader_test.cpp
     shell/grid_model_test.cpp
     shell/popup_closer_test.cpp

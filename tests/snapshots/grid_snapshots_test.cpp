@@ -1,5 +1,7 @@
 #include "snapshots/grid_snapshots.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,6 +10,7 @@
 
 #include "shell/day_folders.h"
 #include "shell/form_state.h"
+#include "shell/grid_layouts.h"
 #include "shell/notifier.h"
 #include "support/fake_clock.h"
 
@@ -85,4 +88,30 @@ TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
     EXPECT_TRUE(error.contains(u"Grid5.dat"_s)) << error.toStdString();
     EXPECT_EQ(form.grid(16).textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
     EXPECT_EQ(form.text(u"Text9"_s), u"14:25"_s);
+}
+
+TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
+{
+    fillGrids();
+    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    const QString grid16 = QDir(folders.cardFolder()).filePath(u"Grid16.dat"_s);
+    const auto design = std::find_if(gridLayouts().begin(), gridLayouts().end(),
+                                     [](const GridLayout& layout) { return layout.number == 16; });
+    ASSERT_NE(design, gridLayouts().end());
+    const struct {
+        const char* name;
+        int rows;
+        int cols;
+    } rows[] = {{"the win/place grid's size", 17, 4}, {"two billion rows of nothing", 2'147'483'646, 0}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ASSERT_EQ(GridModel(u"other"_s, r.rows, r.cols).saveGrid(grid16), QString());
+        const QString error = Command7_Click(form, folders, notifier);
+        EXPECT_TRUE(error.contains(u"Grid16.dat"_s)) << error.toStdString();
+        const GridModel& payouts = form.grid(16);
+        EXPECT_EQ(payouts.rows(), design->rows);
+        EXPECT_EQ(payouts.cols(), design->cols);
+        EXPECT_EQ(payouts.textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
+        EXPECT_EQ(form.grid(15).textMatrix(1, 1), u"grid 15, 大井 \"1,2\""_s); // the others still load
+    }
 }

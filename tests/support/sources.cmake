@@ -1,3 +1,9 @@
 # Code shared by the tests.
-target_sources(core_tests PRIVATE support/core_test_main.cpp support/files.cpp support/card_folder.cpp)
+target_sources(core_tests PRIVATE
+    support/card_folder.cpp
+    support/core_test_main.cpp
+    support/failing_device.cpp
+    support/files.cpp
+    support/small_file_system.cpp
+)
 target_sources(window_tests PRIVATE support/files.cpp support/card_folder.cpp)

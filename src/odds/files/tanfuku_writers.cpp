@@ -57,7 +57,10 @@ QString formatOneDecimal(const QString& text)
     return sign + whole + u'.' + tenth;
 }
 
-QString rightField(const QString& text, int width) { return (QString(13, u' ') + text).right(width); }
+QString rightField(const QString& text, int width)
+{
+    return (QString(13, u' ') + text).right(width);
+}
 
 QString tanFukuLine(const Context& ctx, int column)
 {
@@ -74,8 +77,19 @@ QString tanFukuLine(const Context& ctx, int column)
 }
 
 // The win/place lines carry no line end of their own; the append adds it.
-QString TanA_write(const Context& ctx) { return writeOddsLine(ctx, u"tanA"_s, tanFukuLine(ctx, 1), false); }
-QString Fuk1_write(const Context& ctx) { return writeOddsLine(ctx, u"Fuk1"_s, tanFukuLine(ctx, 2), false); }
-QString Fuk2_write(const Context& ctx) { return writeOddsLine(ctx, u"Fuk2"_s, tanFukuLine(ctx, 3), false); }
+QString TanA_write(const Context& ctx, const FileDevices& devices)
+{
+    return writeOddsLine(ctx, u"tanA"_s, tanFukuLine(ctx, 1), false, devices);
+}
+
+QString Fuk1_write(const Context& ctx, const FileDevices& devices)
+{
+    return writeOddsLine(ctx, u"Fuk1"_s, tanFukuLine(ctx, 2), false, devices);
+}
+
+QString Fuk2_write(const Context& ctx, const FileDevices& devices)
+{
+    return writeOddsLine(ctx, u"Fuk2"_s, tanFukuLine(ctx, 3), false, devices);
+}
 
 } // namespace kazeyomi

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "shell/file_writer.h"
+
 namespace kazeyomi {
 
 struct Context;
@@ -17,8 +19,8 @@ QString rightField(const QString& text, int width);
 QString tanFukuLine(const Context& ctx, int column);
 
 // Each returns an empty text, or what failed and where; a failure ends that writer only.
-QString TanA_write(const Context& ctx);
-QString Fuk1_write(const Context& ctx);
-QString Fuk2_write(const Context& ctx);
+[[nodiscard]] QString TanA_write(const Context& ctx, const FileDevices& devices = realFiles());
+[[nodiscard]] QString Fuk1_write(const Context& ctx, const FileDevices& devices = realFiles());
+[[nodiscard]] QString Fuk2_write(const Context& ctx, const FileDevices& devices = realFiles());
 
 } // namespace kazeyomi

@@ -5,6 +5,7 @@
 
 #include "odds/files/odds_history.h"
 #include "shell/text_codec.h"
+#include "support/failing_device.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 
@@ -41,9 +42,10 @@ TEST(OddsFormat, ShowsNumbersWithOneDecimalAndKeepsOtherText)
     const struct {
         const char* in;
         const char* out;
-    } rows[] = {{"12", "12.0"}, {"2.3", "2.3"}, {"112.4", "112.4"}, {"007", "7.0"}, {".5", "0.5"},
-                {"1,234.5", "1234.5"}, {"2.25", "2.3"}, {"9.96", "10.0"}, {"99.95", "100.0"}, {"***", "***"},
-                {"", ""}, {"1,23", "1,23"}, {"取消", "取消"}, {"１２", "１２"}, {"1.", "1.0"}, {".", "."}};
+    } rows[] = {{"12", "12.0"},     {"2.3", "2.3"},        {"112.4", "112.4"}, {"007", "7.0"},
+                {".5", "0.5"},      {"1,234.5", "1234.5"}, {"2.25", "2.3"},    {"9.96", "10.0"},
+                {"99.95", "100.0"}, {"***", "***"},        {"", ""},           {"1,23", "1,23"},
+                {"取消", "取消"},   {"１２", "１２"},      {"1.", "1.0"},      {".", "."}};
     for (const auto& r : rows)
         EXPECT_EQ(formatOneDecimal(QString::fromUtf8(r.in)), QString::fromUtf8(r.out)) << r.in;
     EXPECT_EQ(rightField(u"12.0"_s, 8), u"    12.0"_s);
@@ -96,7 +98,8 @@ TEST_F(TanFukuWriters, AppendsOneLinePerWriteOldestFirst)
     const QList<QByteArray> lines = history(u"tanA"_s).split('\n');
     ASSERT_EQ(lines.size(), 11); // ten lines and nothing after the last CR LF
     for (int i = 0; i < 10; ++i)
-        EXPECT_TRUE(lines[i].startsWith(QStringLiteral("10:%1%2.0").arg(i, 2, 10, QChar(u'0')).arg(i + 1, 8 - 2).toLatin1()))
+        EXPECT_TRUE(
+            lines[i].startsWith(QStringLiteral("10:%1%2.0").arg(i, 2, 10, QChar(u'0')).arg(i + 1, 8 - 2).toLatin1()))
             << lines[i].constData();
 }
 
@@ -111,16 +114,50 @@ TEST_F(TanFukuWriters, AMissingOddsFolderIsReportedAndLeavesNoFile)
 
 TEST(SnapshotAppend, NeverLeavesHalfALineBehind)
 {
-    // /dev/full takes the open but refuses every byte: nothing may be claimed as written.
     QTemporaryDir dir;
     const QString snapshot = dir.filePath(u"x.tanAT"_s);
-    test::writeBytes(snapshot, "  10:25     2.3");
-    EXPECT_FALSE(Snapshot_append(u"/dev/full"_s, snapshot).isEmpty());
-
     const QString history = dir.filePath(u"x.tanA"_s);
+    test::writeBytes(snapshot, "  10:25     2.3");
     test::writeBytes(history, "old\r\n");
+    // The history takes five bytes of the line, then the disk is full.
+    const QString error = Snapshot_append(history, snapshot, test::FailingFiles(5, test::FailingDevice::FailAt::Write));
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(history))) << error.toStdString();
+    EXPECT_EQ(test::readBytes(history), QByteArray("old\r\n"));
+
     ASSERT_EQ(Snapshot_append(history, snapshot), QString());
     EXPECT_EQ(test::readBytes(history), QByteArray("old\r\n10:25     2.3\r\n")); // leading blanks dropped
-    EXPECT_EQ(Snapshot_append(history, dir.filePath(u"missing"_s)), QString()); // no snapshot, no line
+    EXPECT_EQ(Snapshot_append(history, dir.filePath(u"missing"_s)), QString());  // no snapshot, no line
     EXPECT_EQ(test::readBytes(history), QByteArray("old\r\n10:25     2.3\r\n"));
+}
+
+TEST_F(TanFukuWriters, AFailedWriteLeavesTheHistoryAsItWasAndNoSnapshotFile)
+{
+    using FailAt = test::FailingDevice::FailAt;
+    const struct {
+        const char* name;
+        int failingOpen; // 0: the snapshot file, 1: the history
+        qint64 budget;
+        FailAt at;
+        const char* named;
+    } rows[] = {
+        {"snapshot takes no byte", 0, 0, FailAt::Write, "大井10.tanAT"},
+        {"snapshot cut after 20 bytes", 0, 20, FailAt::Write, "大井10.tanAT"},
+        {"snapshot fails at close", 0, 0, FailAt::Close, "大井10.tanAT"},
+        {"history takes half the line", 1, 60, FailAt::Write, "大井10.tanA"},
+        {"history fails at close", 1, 60, FailAt::Close, "大井10.tanA"},
+    };
+    setRace(u"大井"_s, 10);
+    form.setText(u"Text9"_s, u"10:25"_s);
+    horse(1, u"2.3"_s, u"1.1"_s, u"1.4"_s);
+    ASSERT_EQ(TanA_write(context), QString());
+    const QByteArray before = history(u"tanA"_s);
+    horse(1, u"2.9"_s, u"1.1"_s, u"1.4"_s);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QString error = TanA_write(context, test::FailingFiles(r.budget, r.at, {r.failingOpen}));
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(QString::fromUtf8(r.named)))))
+            << error.toStdString();
+        EXPECT_EQ(history(u"tanA"_s), before);
+        EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.tanAT"_s)));
+    }
 }
