@@ -164,6 +164,7 @@ int pollHeadless(Session& session, Notifier& notifier)
     });
     onInterrupt([&] {
         printLine(stdout, stamp() + u"  interrupted: stopping"_s);
+        session.context().fetcher.stop();
         QCoreApplication::exit(kExitOk);
     });
     printLine(stdout, stamp() + u"  開始: polling %1 races"_s.arg(session.form().grid(kScheduleGrid).rows() - 1));
@@ -202,11 +203,16 @@ int runRender(const CommandLine& line)
         }
         body = file.readAll();
     }
-    const QString markup = PageFetcher::renderPage(body, contentType, style);
+    const RenderedPage page = PageFetcher::renderPage(body, contentType, style);
+    if (!page.ok()) {
+        printLine(stderr, u"%1: %2"_s.arg(source, page.error));
+        return kExitFailed;
+    }
     // Modern: the page cache text the odds and result scrapers read; legacy: the body markup
     // with CR LF line ends, as the race card capture keeps it.
-    const QString text = style == MarkupStyle::Modern ? PageFetcher::cacheText(markup)
-                                                      : QString(markup).replace(u"\r\n"_s, u"\n"_s)
+    const QString text = style == MarkupStyle::Modern ? PageFetcher::cacheText(page.markup)
+                                                      : QString(page.markup)
+                                                            .replace(u"\r\n"_s, u"\n"_s)
                                                             .replace(u'\r', u'\n')
                                                             .replace(u"\n"_s, u"\r\n"_s);
     const QByteArray bytes = toCp932(text);

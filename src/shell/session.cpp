@@ -63,6 +63,8 @@ RaceOutcome Session::Command5_Click() { return m_races.Race_get(u"大井"_s, 10,
 
 void Session::Command3_Click()
 {
+    // A page half received is no page, and nothing is fetched or written on the way out.
+    m_fetcher.stop();
     const QString path = QDir(m_folders.cardFolder()).filePath(u"Grid8.dat"_s);
     const QString error = m_form.grid(kScheduleGrid).saveGrid(path);
     if (!error.isEmpty())

@@ -47,7 +47,8 @@ public:
     // Command5: race 10 of 大井, with row 10's page id.
     RaceOutcome Command5_Click();
 
-    // Saves the schedule grid to Grid8.dat and asks the program to end.
+    // Gives up the fetch in progress, saves the schedule grid to Grid8.dat and asks the
+    // program to end.
     void Command3_Click();
 
 Q_SIGNALS:
