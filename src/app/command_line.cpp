@@ -185,8 +185,11 @@ int pollHeadless(Session& session, Notifier& notifier)
     QObject run;
     bool ended = false;
     const auto end = [&](const QString& why) {
-        if (!std::exchange(ended, true))
-            QCoreApplication::exit(
+        if (std::exchange(ended, true))
+            return;
+        // A page half received is no page: nothing more is fetched or written on the way out.
+        session.context().fetcher.stop();
+        QCoreApplication::exit(
                 guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why); }));
     };
     QObject::connect(&session.form(), &FormState::logged, &run, [](const QString& text) { printLine(stderr, text); });
@@ -238,11 +241,16 @@ int renderCommand(const CommandLine& line)
         }
         body = file.readAll();
     }
-    const QString markup = PageFetcher::renderPage(body, contentType, style);
+    const RenderedPage page = PageFetcher::renderPage(body, contentType, style);
+    if (!page.ok()) {
+        printLine(stderr, u"%1: %2"_s.arg(source, page.error));
+        return kExitFailed;
+    }
     // Modern: the page cache text the odds and result scrapers read; legacy: the body markup
     // with CR LF line ends, as the race card capture keeps it.
-    const QString text = style == MarkupStyle::Modern ? PageFetcher::cacheText(markup)
-                                                      : QString(markup).replace(u"\r\n"_s, u"\n"_s)
+    const QString text = style == MarkupStyle::Modern ? PageFetcher::cacheText(page.markup)
+                                                      : QString(page.markup)
+                                                            .replace(u"\r\n"_s, u"\n"_s)
                                                             .replace(u'\r', u'\n')
                                                             .replace(u"\n"_s, u"\r\n"_s);
     const QByteArray bytes = toCp932(text);

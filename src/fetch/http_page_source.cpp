@@ -12,13 +12,35 @@ using namespace Qt::StringLiterals;
 
 HttpPageSource::HttpPageSource(int timeoutMs, qint64 maxBytes) : m_timeoutMs(timeoutMs), m_maxBytes(maxBytes)
 {
-    // Redirects are followed only within the same scheme, host and port.
-    m_network.setRedirectPolicy(QNetworkRequest::SameOriginRedirectPolicy);
+    // Each redirect is examined by followsRedirect().
+    m_network.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+}
+
+bool HttpPageSource::followsRedirect(const QUrl& from, const QUrl& to)
+{
+    if (from.host().compare(to.host(), Qt::CaseInsensitive) != 0 || to.host().isEmpty())
+        return false;
+    const auto port = [](const QUrl& url) { return url.port(url.scheme() == u"https" ? 443 : 80); };
+    if (from.scheme() == to.scheme())
+        return port(from) == port(to);
+    return from.scheme() == u"http" && to.scheme() == u"https";
+}
+
+void HttpPageSource::stop()
+{
+    m_stopped = true;
+    if (m_inFlight)
+        m_inFlight->abort();
 }
 
 FetchResult HttpPageSource::get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers)
 {
     FetchResult result;
+    if (m_stopped) {
+        result.error = u"%1: not fetched, the program is ending"_s.arg(url);
+        result.interrupted = true;
+        return result;
+    }
     const QUrl target(url);
     if (!target.isValid() || (target.scheme() != u"http" && target.scheme() != u"https") || target.host().isEmpty()) {
         result.error = u"%1: not an http or https address"_s.arg(url);
@@ -31,6 +53,7 @@ FetchResult HttpPageSource::get(const QString& url, const QList<QPair<QByteArray
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 
     QPointer<QNetworkReply> reply = m_network.get(request);
+    m_inFlight = reply;
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
@@ -47,11 +70,29 @@ FetchResult HttpPageSource::get(const QString& url, const QList<QPair<QByteArray
             reply->abort();
         }
     });
+    QObject::connect(reply, &QNetworkReply::redirected, &loop, [&](const QUrl& to) {
+        if (followsRedirect(reply->url(), to)) {
+            Q_EMIT reply->redirectAllowed();
+        } else if (failure.isEmpty()) {
+            failure = u"redirected to %1, another site"_s.arg(to.toString());
+            reply->abort();
+        }
+    });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     limit.start(m_timeoutMs);
     if (!reply->isFinished())
         loop.exec();
     limit.stop();
+    m_inFlight = nullptr;
+
+    // The wait can end before the answer is whole: QCoreApplication::exit() ends every
+    // event loop, this one included. What came so far is not the page.
+    if (failure.isEmpty() && (m_stopped || (reply && !reply->isFinished()))) {
+        failure = m_stopped ? u"given up, the program is ending"_s : u"the wait ended before the page was whole"_s;
+        result.interrupted = true;
+    }
+    if (reply && !reply->isFinished())
+        reply->abort();
 
     if (reply) {
         if (reply->isOpen())

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QUrl>
 
 #include "fetch/page_source.h"
 
@@ -14,9 +17,16 @@ public:
 
     explicit HttpPageSource(int timeoutMs, qint64 maxBytes = kMaxBodyBytes);
     FetchResult get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers) override;
+    void stop() override;
+
+    // Redirects are followed on the same site only: the same scheme, host and port, or from
+    // http to https on the same host.
+    static bool followsRedirect(const QUrl& from, const QUrl& to);
 
 private:
     QNetworkAccessManager m_network;
+    QPointer<QNetworkReply> m_inFlight;
+    bool m_stopped = false;
     int m_timeoutMs;
     qint64 m_maxBytes;
 };

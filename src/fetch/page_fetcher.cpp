@@ -26,14 +26,20 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 }
 
 // The browser never sees a script: every "<script" start becomes an unknown "<Sscript" element.
-QString disableScripts(QString html)
+QString disableScripts(const QString& html)
 {
-    qsizetype p = 0;
-    while ((p = html.indexOf(u"<script"_s, p, Qt::CaseInsensitive)) >= 0) {
-        html.replace(p, 7, u"<Sscript"_s);
-        p += 8;
+    const QString needle = u"<script"_s;
+    QString out;
+    out.reserve(html.size() + html.size() / 64);
+    qsizetype from = 0;
+    for (qsizetype p = html.indexOf(needle, 0, Qt::CaseInsensitive); p >= 0;
+         p = html.indexOf(needle, from, Qt::CaseInsensitive)) {
+        out += QStringView(html).mid(from, p - from);
+        out += u"<Sscript"_s;
+        from = p + needle.size();
     }
-    return html;
+    out += QStringView(html).mid(from);
+    return out;
 }
 
 } // namespace
@@ -50,16 +56,39 @@ PageFetcher::PageFetcher(FormState& form, PageSource& source, QString appDir, Ma
 
 QString PageFetcher::path(const QString& name) const { return QDir(m_appDir).filePath(name); }
 
-void PageFetcher::Tmp_Delete()
+QString PageFetcher::deleteCacheFiles()
 {
-    for (const auto& name : {u"tmp.txt"_s, u"tmp.html"_s, u"tmp.html2"_s})
-        if (QFile::exists(path(name)))
-            QFile::remove(path(name));
+    for (const auto& name : {u"tmp.txt"_s, u"tmp.html"_s, u"tmp.html2"_s}) {
+        const QString file = path(name);
+        if (QFile::exists(file) && !QFile::remove(file))
+            return file;
+    }
+    return {};
 }
 
-QString PageFetcher::renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
+bool PageFetcher::Tmp_Delete()
 {
-    return renderBody(disableScripts(decodePage(body, contentType)), style);
+    const QString left = deleteCacheFiles();
+    if (!left.isEmpty())
+        m_form.log(u"%1: cannot be removed; no page can be fetched until it can"_s.arg(left));
+    return left.isEmpty();
+}
+
+void PageFetcher::stop()
+{
+    m_stopped = true;
+    m_source.stop();
+}
+
+RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
+{
+    // The browser is given the page as the fetch writes it for it: the body, then CR LF.
+    // The text comes from the response bytes all the same, so that the character set is
+    // the page's own and not the code page the file is written in.
+    const QString html = disableScripts(decodePage(body, contentType)) + u"\r\n"_s;
+    if (const int depth = estimatedNestingDepth(html); depth > kMaxNestingDepth)
+        return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth)};
+    return {renderBody(html, style), {}};
 }
 
 QString PageFetcher::cacheText(const QString& bodyMarkup)
@@ -72,71 +101,83 @@ QString PageFetcher::cacheText(const QString& bodyMarkup)
     return u"\""_s + text + u"\"\r\n"_s;
 }
 
-void PageFetcher::fail(const QString& message)
+PageFetch PageFetcher::fail(const QString& message, bool interrupted)
 {
     m_lastError = message;
+    m_lastInterrupted = interrupted;
     m_form.log(message);
+    return {message, interrupted};
 }
 
-bool PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QString& markup)
+PageFetch PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QString& markup)
 {
     m_lastError.clear();
-    if (url.isEmpty())
-        return false;
+    m_lastInterrupted = false;
+    if (url.isEmpty()) {
+        m_lastError = u"nothing fetched: no address"_s;
+        return {m_lastError};
+    }
+    if (m_stopped)
+        return fail(u"%1: not fetched, the program is ending"_s.arg(url), true);
+    const auto cacheLeft = [&](const QString& file) {
+        return fail(u"%1: %2 cannot be removed, so the page cannot be kept apart from an older one"_s.arg(url, file));
+    };
     if (!url.startsWith(u"http://"_s, Qt::CaseInsensitive) && !url.startsWith(u"https://"_s, Qt::CaseInsensitive)) {
-        Tmp_Delete();
-        fail(u"%1: no site address is set; give it with --site/--portal, KAZEYOMI_SITE_URL/KAZEYOMI_PORTAL_URL "
-             "or site_url/portal_url in kazeyomi.ini"_s.arg(url));
-        return false;
+        if (const QString left = deleteCacheFiles(); !left.isEmpty())
+            return cacheLeft(left);
+        return fail(u"%1: no site address is set; give it with --site/--portal, KAZEYOMI_SITE_URL/KAZEYOMI_PORTAL_URL "
+                    "or site_url/portal_url in kazeyomi.ini"_s.arg(url));
     }
     const FetchResult page = m_source.get(url, {{"If-Modified-Since", kIfModifiedSince.toLatin1()}});
-    Tmp_Delete();
-    if (!page.ok()) {
-        fail(page.error);
-        return false;
-    }
-    // tmp.html2 and tmp.html keep the server's page for whoever looks into the folder.
+    // Nothing more is written once the program is ending, not even the cache files.
+    if (page.interrupted || m_stopped)
+        return fail(page.ok() ? u"%1: given up, the program is ending"_s.arg(url) : page.error, true);
+    if (const QString left = deleteCacheFiles(); !left.isEmpty())
+        return cacheLeft(left);
+    if (!page.ok())
+        return fail(page.error);
+    // The file the browser is given; removed again before the fetch returns.
     const QByteArray asSent = toCp932(fromCp932(page.body)) + "\r\n";
-    if (!writeFile(path(u"tmp.html2"_s), asSent)) {
-        fail(u"%1: cannot write %2"_s.arg(url, path(u"tmp.html2"_s)));
-        return false;
-    }
-    File_Replace(path(u"tmp.html2"_s), path(u"tmp.html"_s), u"<script"_s, u"<Sscript"_s);
-    const QString html = decodePage(page.body, page.contentType);
-    if (const int depth = estimatedNestingDepth(html); depth > kMaxNestingDepth) {
-        fail(u"%1: the page nests %2 elements deep and is not rendered"_s.arg(url).arg(depth));
-        return false;
-    }
-    markup = renderBody(disableScripts(html), style);
-    Tmp_Delete();
-    return true;
+    if (!writeFile(path(u"tmp.html2"_s), asSent))
+        return fail(u"%1: cannot write %2"_s.arg(url, path(u"tmp.html2"_s)));
+    if (File_Replace(path(u"tmp.html2"_s), path(u"tmp.html"_s), u"<script"_s, u"<Sscript"_s) < 0)
+        return fail(u"%1: cannot write %2"_s.arg(url, path(u"tmp.html"_s)));
+    RenderedPage rendered = renderPage(page.body, page.contentType, style);
+    if (!rendered.ok())
+        return fail(url + u": "_s + rendered.error);
+    if (const QString left = deleteCacheFiles(); !left.isEmpty())
+        return cacheLeft(left);
+    markup = std::move(rendered.markup);
+    return {};
 }
 
-void PageFetcher::Navigate2(const QString& a)
+PageFetch PageFetcher::Navigate2(const QString& a)
 {
     m_form.setText(u"Text10"_s, a);
     m_form.setFetchLampRed(true);
     QCoreApplication::processEvents();
     if (a.isEmpty())
-        return;
+        return {u"nothing fetched: no address"_s};
     QString markup;
-    if (fetchAndRender(a, m_style, markup)) {
+    PageFetch fetch = fetchAndRender(a, m_style, markup);
+    if (fetch.ok()) {
         // Written whole beside and renamed: a reader never sees half a page.
         QSaveFile out(path(u"tmp.txt"_s));
         const QByteArray bytes = toCp932(cacheText(markup));
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-            fail(u"%1: cannot write %2"_s.arg(a, path(u"tmp.txt"_s)));
+            fetch = fail(u"%1: cannot write %2"_s.arg(a, path(u"tmp.txt"_s)));
     }
     m_form.setText(u"Text10"_s, QString());
     m_form.setFetchLampRed(false);
     QCoreApplication::processEvents();
+    return fetch;
 }
 
 QString PageFetcher::Navigate1(const QString& a)
 {
     UrlCache_Delete(a);
     QString markup;
-    if (!fetchAndRender(a, MarkupStyle::Legacy, markup))
+    if (!fetchAndRender(a, MarkupStyle::Legacy, markup).ok())
         return {};
     return markup;
 }

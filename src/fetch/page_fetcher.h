@@ -13,37 +13,65 @@ class PageSource;
 
 inline const QString kIfModifiedSince = QStringLiteral("Sat, 29 Oct 1994 19:43:31 GMT");
 
+// What one fetch brought: tmp.txt holds this fetch's page only when it is ok.
+struct [[nodiscard]] PageFetch {
+    QString error; // empty when the page arrived whole and is in tmp.txt; names the URL otherwise
+    // The fetch was cut short or refused because the program is ending: the caller stops.
+    bool interrupted = false;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// A page rendered as the browser gives it, or why it was not.
+struct [[nodiscard]] RenderedPage {
+    QString markup;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
 class PageFetcher {
 public:
     PageFetcher(FormState& form, PageSource& source, QString appDir, MarkupStyle style);
 
-    // Fetches `a` into tmp.txt. After a failure there is no tmp.txt and the failure is in
-    // the fetch log; an empty `a` fetches nothing and leaves the cache files as they were.
-    void Navigate2(const QString& a);
+    // Fetches `a` into tmp.txt. After a failure the failure is in the fetch log and tmp.txt,
+    // if it could not be removed, is not this page; an empty `a` fetches nothing, leaves the
+    // cache files as they were and fails.
+    PageFetch Navigate2(const QString& a);
     // Loads a page for the race card capture; the rendered body comes back in the legacy style.
     QString Navigate1(const QString& a);
-    // Deletes tmp.txt, tmp.html and tmp.html2 (not tmp2.txt or a.html).
-    void Tmp_Delete();
+    // Deletes tmp.txt, tmp.html and tmp.html2 (not tmp2.txt or a.html); false, with the
+    // failure in the fetch log, when one of them is still there.
+    [[nodiscard]] bool Tmp_Delete();
+
+    // The program is ending: the fetch in flight is given up and every later one fails at once.
+    void stop();
+    bool stopped() const { return m_stopped; }
 
     QString path(const QString& name) const;
     // Empty after a successful fetch.
     const QString& lastError() const { return m_lastError; }
+    // The last fetch was cut short or refused because the program is ending.
+    bool lastInterrupted() const { return m_lastInterrupted; }
 
-    // The page's body markup as the browser would give it: character set found, scripts
-    // disabled, serialised in `style`.
-    static QString renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
+    // The page's body markup as the browser gives it from the file the fetch leaves for it:
+    // character set found, scripts disabled, the CR LF the file ends with, serialised in
+    // `style`. A page nested too deep for the parser is refused.
+    static RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
     // The quoted page cache form of a body markup: line ends made CR LF, quotes doubled.
     static QString cacheText(const QString& bodyMarkup);
 
 private:
-    bool fetchAndRender(const QString& url, MarkupStyle style, QString& markup);
-    void fail(const QString& message);
+    PageFetch fetchAndRender(const QString& url, MarkupStyle style, QString& markup);
+    PageFetch fail(const QString& message, bool interrupted = false);
+    // The first cache file that is still there after the attempt; empty when all are gone.
+    QString deleteCacheFiles();
 
     FormState& m_form;
     PageSource& m_source;
     QString m_appDir;
     MarkupStyle m_style;
     QString m_lastError;
+    bool m_lastInterrupted = false;
+    bool m_stopped = false;
 };
 
 } // namespace kazeyomi

@@ -81,16 +81,18 @@ int File_Replace(const QString& source, const QString& destination, const QStrin
     const QStringList lines = splitLines(fromCp932(in.readAll()));
     failed = in.error() != QFileDevice::NoError;
     QString text;
-    for (QString line : lines) {
-        if (!needle.isEmpty()) {
-            qsizetype p = lowerAscii(line).indexOf(needle);
-            while (p >= 0) {
-                line.replace(p, needle.size(), replacement);
-                ++count;
-                p = lowerAscii(line).indexOf(needle, p + replacement.size());
-            }
+    for (const QString& line : lines) {
+        // The search goes on after each replacement, so it only ever sees the line's own
+        // text: one lower-cased copy serves the whole line.
+        const QString lower = needle.isEmpty() ? QString() : lowerAscii(line);
+        qsizetype from = 0;
+        for (qsizetype p = lower.indexOf(needle); !needle.isEmpty() && p >= 0; p = lower.indexOf(needle, from)) {
+            text += QStringView(line).mid(from, p - from);
+            text += replacement;
+            from = p + needle.size();
+            ++count;
         }
-        text += line;
+        text += QStringView(line).mid(from);
         text += u"\r\n"_s;
     }
     const QByteArray bytes = toCp932(text);

@@ -150,7 +150,7 @@ bool readSecondPayouts(PageReader& page, QString& line, GridModel& payouts)
 
 } // namespace
 
-void Seiseki_get(Context& ctx, const QString& raceCode)
+PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
 {
     FormState& form = ctx.form;
     GridModel& table = form.grid(kFinishGrid);
@@ -161,30 +161,35 @@ void Seiseki_get(Context& ctx, const QString& raceCode)
     table.clear();
     payouts.clear();
     if (form.text(u"Label1"_s).isEmpty())
-        return;
+        return {};
     table.clear();
     for (int c = 1; c <= int(kFinishHeaders.size()); ++c)
         setCell(table, 0, c, kFinishHeaders[size_t(c - 1)]);
 
     const QString cachePath = ctx.appFile(u"tmp.txt"_s);
     if (!testMode) {
-        ctx.fetcher.Navigate2(ctx.siteUrl + u"/result/"_s + raceCode + u".do"_s);
-        // The last result page is kept for whoever wants to look at it.
+        PageFetch fetch = ctx.fetcher.Navigate2(ctx.siteUrl + u"/result/"_s + raceCode + u".do"_s);
+        if (fetch.interrupted)
+            return fetch;
+        // The last result page is kept for whoever wants to look at it; a failed fetch has none.
         const QString copyPath = ctx.appFile(u"成績.txt"_s);
         if (QFile::exists(copyPath))
             QFile::remove(copyPath);
+        // A failed fetch is no page, whatever an older tmp.txt may still hold.
+        if (!fetch.ok())
+            return fetch;
         QFile::copy(cachePath, copyPath);
     }
     // An error page or no page at all: nothing to cut.
     if (QFileInfo(cachePath).size() < kResultMinBytes)
-        return;
+        return {};
 
     PageReader page = PageReader::fromFile(cachePath);
     QString line;
     page.skip(line, 2);
     // A search that reaches the end of the page ends the capture with what was cut so far.
     if (!page.readUntil(line, kPopularityHeader))
-        return;
+        return {};
     if (testMode)
         form.runnerCount = 11;
     page.skip(line, 3);
@@ -196,7 +201,7 @@ void Seiseki_get(Context& ctx, const QString& raceCode)
     // Fewer horses than runners: the result is not complete yet, and no payouts are read.
     if (i < form.runnerCount) {
         table.clear();
-        return;
+        return {};
     }
     setCell(schedule, form.currentRow, kMarkColumn, u"2"_s);
     form.grid(kResultGrid).clear();
@@ -212,6 +217,7 @@ void Seiseki_get(Context& ctx, const QString& raceCode)
         payouts.clear();
         setCell(schedule, form.currentRow, kMarkColumn, u"-1"_s);
     }
+    return {};
 }
 
 } // namespace kazeyomi

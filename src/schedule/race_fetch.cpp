@@ -36,6 +36,12 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         m_ctx.form.log(outcome.failures.back());
         return outcome;
     }
+    // Once the program is ending nothing of a race is started any more.
+    const QString ending = u"the program is ending"_s;
+    if (m_ctx.fetcher.stopped()) {
+        outcome.stopped = ending;
+        return outcome;
+    }
     m_busy = true;
     // A failure thrown from a grid ends the cycle too; the next race must still be fetched.
     const auto idle = qScopeGuard([this] { m_busy = false; });
@@ -45,7 +51,13 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
     form.setText(u"Label1"_s, venue);
     form.setText(u"Text7"_s, venue);
     form.setText(u"Text8"_s, twoDigitRace(n));
-    m_ctx.fetcher.Tmp_Delete();
+    // An old page that cannot be removed would be read as this race's.
+    if (!m_ctx.fetcher.Tmp_Delete()) {
+        outcome.failures << u"the page cache cannot be cleared (see the fetch log)"_s;
+        outcome.stopped = u"nothing fetched: the page cache cannot be cleared"_s;
+        m_busy = false;
+        return outcome;
+    }
 
     GridModel& schedule = form.grid(kScheduleGrid);
     schedule.setSelectionEnabled(true);
@@ -57,10 +69,9 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         id = schedule.textMatrix(row, ScheduleColumn::PageId);
     });
 
-    // A scraper's fetch failure is kept for the caller; the scraper itself goes on as usual.
-    const auto fetched = [&](const QString& what) {
-        if (!m_ctx.fetcher.lastError().isEmpty())
-            outcome.failures << what + u": "_s + m_ctx.fetcher.lastError();
+    const auto fetched = [&](const QString& what, const QString& error) {
+        if (!error.isEmpty())
+            outcome.failures << what + u": "_s + error;
     };
     const auto write = [&](const QString& extension, const QString& error) {
         if (error.isEmpty()) {
@@ -75,19 +86,37 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         return outcome;
     };
 
+    // A fetch cut short, or a quit while the fetch let events run: no scraper or writer
+    // runs after it, so the end of the program writes nothing.
+    const auto endsHere = [&](bool interrupted) {
+        if (!interrupted && !m_ctx.fetcher.stopped())
+            return false;
+        outcome.stopped = ending;
+        return true;
+    };
+
     form.setTab(WinPlace);
     const ScrapeResult winPlace = TanFuku_get(m_ctx, id);
-    fetched(u"win/place odds"_s);
+    if (winPlace != ScrapeResult::Empty) {
+        fetched(u"win/place odds"_s, m_ctx.fetcher.lastError());
+        if (endsHere(m_ctx.fetcher.lastInterrupted()))
+            return finish();
+    }
     if (winPlace == ScrapeResult::NoData) {
-        outcome.stopped = u"no win/place odds (page too short, no odds on it, or race cancelled)"_s;
+        outcome.stopped = u"no win/place odds (fetch failed, page too short, no odds on it, or race cancelled)"_s;
         return finish();
     }
 
     form.setTab(Payouts);
-    Seiseki_get(m_ctx, id.trimmed());
-    fetched(u"result"_s);
-    write(u".sei"_s, Sei_write(m_ctx));
-    write(u".jyun"_s, Jyun_write(m_ctx));
+    const PageFetch result = Seiseki_get(m_ctx, id.trimmed());
+    fetched(u"result"_s, result.error);
+    if (endsHere(result.interrupted))
+        return finish();
+    // A result page that did not arrive says nothing: the files keep the last result read.
+    if (result.ok()) {
+        write(u".sei"_s, Sei_write(m_ctx));
+        write(u".jyun"_s, Jyun_write(m_ctx));
+    }
 
     form.setTab(WinPlace);
     write(u".tanA"_s, TanA_write(m_ctx));

@@ -155,6 +155,8 @@ QString Session::saveSchedule()
 
 void Session::Command3_Click()
 {
+    // A page half received is no page, and nothing is fetched or written on the way out.
+    m_fetcher.stop();
     if (const QString error = saveSchedule(); !error.isEmpty())
         m_notifier.tell(u"Kazeyomi"_s, error);
     Q_EMIT quitRequested(0);

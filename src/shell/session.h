@@ -47,7 +47,8 @@ public:
     // Command5: race 10 of 大井, with row 10's page id; nothing is fetched without a row 10.
     RaceOutcome Command5_Click();
 
-    // Saves the schedule grid to Grid8.dat and asks the program to end.
+    // Gives up the fetch in progress, saves the schedule grid to Grid8.dat and asks the
+    // program to end.
     void Command3_Click();
     // Saves the schedule grid to Grid8.dat in the card folder; empty on success, else why not.
     QString saveSchedule();

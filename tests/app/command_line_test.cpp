@@ -38,7 +38,7 @@ TEST(Headless, ALateRaceEndsTheRunAndTheScheduleIsSaved)
     EXPECT_TRUE(out.contains(u"every race is stopped"_s)) << out.toStdString();
     const QString saved = QDir(cards).filePath(u"Grid8.dat"_s);
     EXPECT_TRUE(out.contains(u"saved the schedule to "_s + QDir::toNativeSeparators(saved))) << out.toStdString();
-    GridModel copy(u"VSFlexGrid8"_s, 1, 1);
+    GridModel copy(u"VSFlexGrid8"_s, 2, kScheduleColumns); // a snapshot loads only into a grid of its size
     ASSERT_EQ(copy.loadGrid(saved), QString());
     ASSERT_EQ(copy.rows(), 2);
     EXPECT_EQ(copy.textMatrix(1, ScheduleColumn::State), u"2"_s);

@@ -1,8 +1,12 @@
 #include "fetch/page_fetcher.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -44,11 +48,11 @@ protected:
 TEST_F(Fetching, WritesTheBodyMarkupQuotedWithCrLfLines)
 {
     server.setPage(u"/odds/1.do"_s, page("<html><head><title>t</title></head><body><p class=\"a\">x \"y\"</p>\n"
-                                        "<td>1</td>\r<td>2</td>\r\n<SCRIPT>var a = 1;</script></body></html>"));
-    fetcher.Navigate2(url(u"/odds/1.do"_s));
+                                         "<td>1</td>\r<td>2</td>\r\n<SCRIPT>var a = 1;</script></body></html>"));
+    EXPECT_TRUE(fetcher.Navigate2(url(u"/odds/1.do"_s)).ok());
     EXPECT_EQ(fetcher.lastError(), QString());
     EXPECT_EQ(cache(), QByteArray("\"<p class=\"\"a\"\">x \"\"y\"\"</p>\r\n"
-                                  "1\r\n2\r\n<sscript>var a = 1;</sscript>\"\r\n"));
+                                  "1\r\n2\r\n<sscript>var a = 1;\r\n</sscript>\"\r\n"));
     EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.html"_s)));
     EXPECT_TRUE(QFile::exists(fetcher.path(u"a.html"_s)));
     EXPECT_EQ(form.text(u"Text10"_s), QString());
@@ -66,18 +70,18 @@ TEST_F(Fetching, AShiftJisPageAndAUtf8PageGiveTheSameCacheText)
     utf8.contentType = "text/html; charset=UTF-8";
     server.setPage(u"/sjis"_s, sjis);
     server.setPage(u"/utf8"_s, utf8);
-    fetcher.Navigate2(url(u"/sjis"_s));
+    EXPECT_TRUE(fetcher.Navigate2(url(u"/sjis"_s)).ok());
     const QByteArray first = cache();
-    fetcher.Navigate2(url(u"/utf8"_s));
+    EXPECT_TRUE(fetcher.Navigate2(url(u"/utf8"_s)).ok());
     EXPECT_EQ(cache(), first);
-    EXPECT_EQ(first, toCp932(u"\"<p>複勝</p>\r\n<b>大井－～</b>\"\r\n"_s));
+    EXPECT_EQ(first, toCp932(u"\"<p>複勝</p>\r\n<b>大井－～</b>\r\n\"\r\n"_s));
 }
 
 TEST_F(Fetching, AnEmptyAddressLeavesTheCacheAndTheRedLamp)
 {
     test::writeBytes(fetcher.path(u"tmp.txt"_s), "previous");
     form.setText(u"Text10"_s, u"x"_s);
-    fetcher.Navigate2(QString());
+    EXPECT_FALSE(fetcher.Navigate2(QString()).ok());
     EXPECT_EQ(cache(), QByteArray("previous"));
     EXPECT_EQ(form.text(u"Text10"_s), QString());
     EXPECT_TRUE(form.fetchLampRed());
@@ -124,7 +128,7 @@ TEST_F(Fetching, EveryFailureEndsInTimeLeavesNoCacheAndIsReported)
         const int logged = int(form.fetchLog().size());
         QElapsedTimer timer;
         timer.start();
-        fetcher.Navigate2(url(path));
+        EXPECT_FALSE(fetcher.Navigate2(url(path)).ok());
         EXPECT_LT(timer.elapsed(), kLimitMs + 1000);
         EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
         ASSERT_EQ(form.fetchLog().size(), logged + 1);
@@ -145,14 +149,14 @@ TEST_F(Fetching, ASlowButHealthyPageWithinTheLimitArrivesWhole)
     slow.pauseAfterBytes = body.size() / 2;
     slow.pauseMs = 400;
     server.setPage(u"/slow"_s, slow);
-    fetcher.Navigate2(url(u"/slow"_s));
+    EXPECT_TRUE(fetcher.Navigate2(url(u"/slow"_s)).ok());
     EXPECT_EQ(fetcher.lastError(), QString());
-    EXPECT_TRUE(cache().endsWith("<p>1999</p>\r\n\"\r\n"));
+    EXPECT_TRUE(cache().endsWith("<p>1999</p>\r\n\r\n\"\r\n"));
 }
 
 TEST_F(Fetching, WithoutASiteAddressTheFetchSaysHowToSetIt)
 {
-    fetcher.Navigate2(u"/odds/123401.do"_s);
+    EXPECT_FALSE(fetcher.Navigate2(u"/odds/123401.do"_s).ok());
     EXPECT_TRUE(fetcher.lastError().contains(u"--site"_s));
     EXPECT_TRUE(fetcher.lastError().contains(u"KAZEYOMI_SITE_URL"_s));
     EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
@@ -168,9 +172,9 @@ TEST_F(Fetching, FollowsARedirectOnTheSameHostAndUnpacksACompressedPage)
     moved.status = 302;
     moved.headers = {{"Location", (url(u"/new"_s)).toLatin1()}};
     server.setPage(u"/old"_s, moved);
-    fetcher.Navigate2(url(u"/old"_s));
+    EXPECT_TRUE(fetcher.Navigate2(url(u"/old"_s)).ok());
     EXPECT_EQ(fetcher.lastError(), QString());
-    EXPECT_EQ(cache(), QByteArray("\"<p>moved and packed</p>\"\r\n"));
+    EXPECT_EQ(cache(), QByteArray("\"<p>moved and packed</p>\r\n\"\r\n"));
 }
 
 TEST_F(Fetching, RefusesAPageNestedTooDeepInsteadOfFreezing)
@@ -181,8 +185,131 @@ TEST_F(Fetching, RefusesAPageNestedTooDeepInsteadOfFreezing)
     server.setPage(u"/deep"_s, page(body));
     QElapsedTimer timer;
     timer.start();
-    fetcher.Navigate2(url(u"/deep"_s));
+    EXPECT_FALSE(fetcher.Navigate2(url(u"/deep"_s)).ok());
     EXPECT_LT(timer.elapsed(), kLimitMs);
     EXPECT_TRUE(fetcher.lastError().contains(u"nests"_s)) << fetcher.lastError().toStdString();
     EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
+}
+
+TEST(PageText, EndsWithTheLineEndTheBrowserIsGivenAfterTheBody)
+{
+    const struct {
+        const char* name;
+        QByteArray body;
+        QByteArray text;
+    } rows[] = {
+        {"body ends in an open element", "<html><body><div>a\r\n<b>x", "\"<div>a\r\n<b>x\r\n</b></div>\"\r\n"},
+        {"document closed", "<html><body><p>x</p></body></html>", "\"<p>x</p>\r\n\"\r\n"},
+        {"body already ends with CR LF", "<body><p>x</p>\r\n", "\"<p>x</p>\r\n\r\n\"\r\n"},
+        {"empty page: blanks before the document are dropped", "", "\"\"\r\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const RenderedPage page = PageFetcher::renderPage(r.body, "text/html; charset=Shift_JIS", MarkupStyle::Modern);
+        ASSERT_TRUE(page.ok());
+        EXPECT_EQ(toCp932(PageFetcher::cacheText(page.markup)), r.text);
+    }
+}
+
+TEST_F(Fetching, TheFetchAndTheRenderCommandGiveTheSameText)
+{
+    const QByteArray body = "<html><body><table><tr><td>1<td>\x91\xE5\x88\xE4";
+    server.setPage(u"/open"_s, page(body));
+    ASSERT_TRUE(fetcher.Navigate2(url(u"/open"_s)).ok());
+    const RenderedPage rendered = PageFetcher::renderPage(body, "text/html; charset=Shift_JIS", MarkupStyle::Modern);
+    EXPECT_EQ(cache(), toCp932(PageFetcher::cacheText(rendered.markup)));
+    EXPECT_TRUE(cache().endsWith("\x91\xE5\x88\xE4\r\n</td></tr></tbody></table>\"\r\n"));
+}
+
+TEST_F(Fetching, HostilePagesAreHandledWithinASecond)
+{
+    const auto times = [](const QByteArray& piece, int n) { return "<html><body>" + piece.repeated(n); };
+    const struct {
+        const char* name;
+        QByteArray body;
+        bool refused;
+    } rows[] = {
+        {"160,000 script starts in 1.1 MB", times("<script", 160000), false},
+        {"unmatched end tags after each div", times("<div></x>", 100000), true},
+        {"end tag inside an attribute value", times("<div title='</div>'>", 30000), true},
+        {"end tag inside a style element", times("<div><style></div></style>", 30000), true},
+        {"end tags behind a special element", times("<span><div></span>", 30000), true},
+        {"many closed divs", times("<div>x</div>", 100000), false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QString path = u"/hostile/"_s + QString::fromLatin1(r.name).replace(u' ', u'_');
+        server.setPage(path, page(r.body));
+        QElapsedTimer timer;
+        timer.start();
+        const PageFetch fetch = fetcher.Navigate2(url(path));
+        EXPECT_LT(timer.elapsed(), 1000);
+        EXPECT_EQ(fetch.ok(), !r.refused) << fetch.error.toStdString();
+        // The render command goes the same way.
+        timer.restart();
+        EXPECT_EQ(PageFetcher::renderPage(r.body, {}, MarkupStyle::Modern).ok(), !r.refused);
+        EXPECT_LT(timer.elapsed(), 1000);
+    }
+}
+
+TEST_F(Fetching, AStopGivesUpTheStalledPageAndRefusesLaterFetchesWithoutARequest)
+{
+    SiteResponse stalled = page(QByteArray(6000, 'x'));
+    stalled.pauseAfterBytes = 4000;
+    stalled.pauseMs = 10000;
+    server.setPage(u"/stall"_s, stalled);
+    test::writeBytes(fetcher.path(u"tmp.txt"_s), "the previous page");
+    QTimer::singleShot(200, qApp, [&] { fetcher.stop(); });
+    QElapsedTimer timer;
+    timer.start();
+    const PageFetch fetch = fetcher.Navigate2(url(u"/stall"_s));
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(fetch.ok());
+    EXPECT_TRUE(fetch.interrupted);
+    // The program is ending: not even the cache files are touched.
+    EXPECT_EQ(cache(), QByteArray("the previous page"));
+    const qsizetype requests = server.requests().size();
+    const PageFetch later = fetcher.Navigate2(url(u"/stall"_s));
+    EXPECT_TRUE(later.interrupted);
+    EXPECT_EQ(server.requests().size(), requests);
+}
+
+TEST(Redirects, AreFollowedOnTheSameSiteAndFromHttpToHttpsOnTheSameHost)
+{
+    const struct {
+        const char* from;
+        const char* to;
+        bool followed;
+    } rows[] = {
+        {"http://a.test/x", "http://a.test/y", true},       {"http://a.test/x", "https://a.test/y", true},
+        {"http://a.test:8080/x", "https://A.TEST/y", true}, {"https://a.test/x", "https://a.test:443/y", true},
+        {"https://a.test/x", "http://a.test/y", false},     {"http://a.test/x", "http://a.test:8080/y", false},
+        {"http://a.test/x", "https://b.test/y", false},     {"http://a.test/x", "http://a.test.evil/y", false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.from) + " -> " + r.to);
+        EXPECT_EQ(HttpPageSource::followsRedirect(QUrl(QString::fromLatin1(r.from)), QUrl(QString::fromLatin1(r.to))),
+                  r.followed);
+    }
+}
+
+TEST_F(Fetching, ARedirectToHttpsOnTheSameHostIsFollowed)
+{
+    // A listener that takes the TLS connection and closes it: enough to see it was tried.
+    QTcpServer tls;
+    ASSERT_TRUE(tls.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    QObject::connect(&tls, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = tls.nextPendingConnection()) {
+            ++connections;
+            socket->abort();
+            socket->deleteLater();
+        }
+    });
+    SiteResponse moved;
+    moved.status = 301;
+    moved.headers = {{"Location", "https://127.0.0.1:" + QByteArray::number(tls.serverPort()) + "/new"}};
+    server.setPage(u"/old"_s, moved);
+    EXPECT_FALSE(fetcher.Navigate2(url(u"/old"_s)).ok());
+    EXPECT_EQ(connections, 1);
 }

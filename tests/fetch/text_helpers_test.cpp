@@ -1,6 +1,7 @@
 #include "fetch/text_helpers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -52,7 +53,8 @@ TEST(TrioKey, SortsTheCallersNumbersLargestFirst)
     const struct {
         qint16 a, b, c;
         const char* key;
-    } rows[] = {{3, 12, 7, "12-7-3"}, {5, 5, 2, "5-5-2"}, {1, 2, 3, "3-2-1"}, {16, 15, 14, "16-15-14"}, {2, 5, 5, "5-5-2"}};
+    } rows[] = {
+        {3, 12, 7, "12-7-3"}, {5, 5, 2, "5-5-2"}, {1, 2, 3, "3-2-1"}, {16, 15, 14, "16-15-14"}, {2, 5, 5, "5-5-2"}};
     for (const auto& r : rows) {
         qint16 a = r.a, b = r.b, c = r.c;
         EXPECT_EQ(Trio_key(a, b, c), QString::fromLatin1(r.key));
@@ -83,6 +85,24 @@ TEST(FileReplace, ReplacesInEveryLineAndCountsTheReplacements)
         EXPECT_EQ(File_Replace(src, dst, u"<script"_s, u"<Sscript"_s), r.count);
         EXPECT_EQ(test::readBytes(dst), r.out);
     }
+}
+
+TEST(FileReplace, NeverSearchesItsOwnReplacementsAndStaysLinear)
+{
+    QTemporaryDir dir;
+    const QString src = dir.filePath(u"in"_s);
+    const QString dst = dir.filePath(u"out"_s);
+    test::writeBytes(src, "aXAa");
+    EXPECT_EQ(File_Replace(src, dst, u"a"_s, u"aa"_s), 3);
+    EXPECT_EQ(test::readBytes(dst), QByteArray("aaXaaaa\r\n"));
+
+    // 160,000 matches on one line of 1.1 MB.
+    test::writeBytes(src, QByteArray("<script").repeated(160000));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(File_Replace(src, dst, u"<script"_s, u"<Sscript"_s), 160000);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(test::readBytes(dst), QByteArray("<Sscript").repeated(160000) + "\r\n");
 }
 
 TEST(FileReplace, ReportsFilesThatCannotBeOpened)

@@ -63,7 +63,7 @@ protected:
     {
         site.setPage(kSite + resultPagePath(u"R10"_s), resultPage(page), "text/html; charset=UTF-8");
         form.runnerCount = qint16(runners);
-        Seiseki_get(context, u"R10"_s);
+        ASSERT_TRUE(Seiseki_get(context, u"R10"_s).ok());
         writeBoth();
     }
 };

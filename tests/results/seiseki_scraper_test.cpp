@@ -60,8 +60,9 @@ protected:
     {
         form.grid(kSchedule).setTextMatrix(kRow, kMarkColumn, u"1"_s);
         form.runnerCount = qint16(runners);
-        Seiseki_get(context, kCode);
+        fetch = Seiseki_get(context, kCode);
     }
+    PageFetch fetch;
     QString mark() const { return form.grid(kSchedule).textMatrix(kRow, kMarkColumn); }
     QString cell(int grid, int row, int col) const { return form.grid(grid).textMatrix(row, col); }
     int filledPayouts() const
@@ -193,6 +194,7 @@ TEST_F(SeisekiGet, LeavesNoResultWhenThereIsNoneToRead)
         EXPECT_EQ(filledPayouts(), 0);
         EXPECT_EQ(mark(), QString::fromUtf8(r.mark));
         EXPECT_EQ(QFile::exists(context.appFile(u"成績.txt"_s)), !r.body.isEmpty());
+        EXPECT_EQ(fetch.ok(), !r.body.isEmpty());
     }
 }
 

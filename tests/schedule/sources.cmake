@@ -3,4 +3,5 @@ target_sources(core_tests PRIVATE
     schedule/end_to_end_test.cpp
     schedule/full_disk_test.cpp
     schedule/poll_cycle_test.cpp
+    schedule/race_fetch_test.cpp
 )

@@ -71,7 +71,14 @@ ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
     setCell(grid, 0, 2, u"複勝"_s);
     setCell(grid, 0, 3, u"複勝"_s);
 
-    ctx.fetcher.Navigate2(ctx.siteUrl + u"/odds/"_s + raceCode + u"01.do"_s);
+    // A failed fetch is no page, whatever an older tmp.txt may still hold; nor is there a
+    // last page to keep a copy of, unless the program is ending and writes nothing.
+    const PageFetch fetch = ctx.fetcher.Navigate2(ctx.siteUrl + u"/odds/"_s + raceCode + u"01.do"_s);
+    if (!fetch.ok()) {
+        if (!fetch.interrupted)
+            QFile::remove(ctx.appFile(u"単勝・複勝.txt"_s));
+        return ScrapeResult::NoData;
+    }
     return cutWinPlacePage(ctx);
 }
 
@@ -87,7 +94,6 @@ ScrapeResult cutWinPlacePage(Context& ctx)
         QFile::remove(copy);
     QFile::copy(page, copy);
 
-    // A missing page (failed fetch) has size 0 and counts as short.
     if (QFileInfo(page).size() < kMinPageBytes)
         return ScrapeResult::NoData;
 

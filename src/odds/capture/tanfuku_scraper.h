@@ -9,8 +9,9 @@
 namespace kazeyomi {
 
 // Fetches "/odds/<raceCode>01.do" and cuts it into VSFlexGrid3. Empty while Label1 is
-// empty (nothing fetched); NoData for a page under 1800 bytes, a cancelled race (marked
-// in the schedule grid on the current row) or a page without odds; Parsed otherwise.
+// empty (nothing fetched); NoData for a failed fetch, a page under 1800 bytes, a cancelled
+// race (marked in the schedule grid on the current row) or a page without odds; Parsed
+// otherwise. The fetch's failure is the fetcher's lastError().
 ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode);
 
 // Everything after the fetch: copies tmp.txt to "単勝・複勝.txt" and cuts it into

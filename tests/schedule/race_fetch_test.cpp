@@ -1,0 +1,253 @@
+// One race's fetch against pages that fail, stall or never come, and a program that ends
+// in the middle: the files other programs read are written from whole pages only.
+#include "schedule/race_fetch.h"
+
+#include <optional>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "demo/odds_pages.h"
+#include "demo/result_pages.h"
+#include "demo/site_server.h"
+#include "fetch/http_page_source.h"
+#include "schedule/schedule_grid.h"
+#include "shell/grid_layouts.h"
+#include "shell/text_codec.h"
+#include "support/files.h"
+#include "support/race_fixture.h"
+
+using namespace kazeyomi;
+using namespace kazeyomi::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kRow = 1;
+const QString kCode = u"20251205200101"_s;
+// File access as the user "nobody" while it lives, when the tests run as root.
+class FileAccessAsNobody {
+public:
+    FileAccessAsNobody()
+    {
+        if (::geteuid() == 0) {
+            ::setfsgid(65534);
+            ::setfsuid(65534);
+        }
+    }
+    ~FileAccessAsNobody()
+    {
+        if (::geteuid() == 0) {
+            ::setfsuid(0);
+            ::setfsgid(0);
+        }
+    }
+    FileAccessAsNobody(const FileAccessAsNobody&) = delete;
+    FileAccessAsNobody& operator=(const FileAccessAsNobody&) = delete;
+};
+
+const QStringList kFiles = {u"大井01.sei"_s, u"大井01.jyun"_s, u"大井01.tanA"_s, u"大井01.Fuk1"_s, u"大井01.Fuk2"_s};
+
+QByteArray oddsPage(const QString& time)
+{
+    WinPlacePage page;
+    page.raceCode = kCode;
+    page.time = time;
+    page.runners = sampleRunners(8);
+    return winPlacePage(page);
+}
+
+class RaceGet : public RaceFixture {
+protected:
+    RaceCycle races{context};
+
+    void SetUp() override
+    {
+        RaceFixture::SetUp();
+        form.grid(kScheduleGrid).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
+    }
+    QString oddsUrl() const { return kSite + u"/odds/"_s + kCode + u"01.do"_s; }
+    QString resultUrl() const { return kSite + resultPagePath(kCode); }
+    void serveFake(const QString& time, const QByteArray& result)
+    {
+        site.setPage(oddsUrl(), oddsPage(time), kOddsPageContentType);
+        site.setPage(resultUrl(), result, "text/html; charset=UTF-8");
+    }
+    std::map<QString, QByteArray> files() const
+    {
+        std::map<QString, QByteArray> bytes;
+        for (const QString& name : kFiles)
+            bytes[name] = readBytes(oddsFile(name));
+        return bytes;
+    }
+    // A first cycle after the race: every file holds the complete result and one odds line.
+    void completeCycle()
+    {
+        serveFake(u"14:25"_s, resultPage(resultAfterRace(u"大井"_s, 1, 8)));
+        const RaceOutcome first = races.Race_get(u"大井"_s, 1, kRow);
+        ASSERT_TRUE(first.ok()) << first.failures.join(u"; "_s).toStdString();
+        ASSERT_EQ(first.written.size(), 5);
+        ASSERT_TRUE(readBytes(oddsFile(u"大井01.sei"_s)).contains(toCp932(u"円"_s)));
+    }
+};
+
+TEST_F(RaceGet, AFailedResultFetchKeepsTheResultFilesAndStillWritesTheOdds)
+{
+    completeCycle();
+    const auto before = files();
+    FetchResult error;
+    error.status = 500;
+    error.error = resultUrl() + u": HTTP status 500"_s;
+    site.setPage(oddsUrl(), oddsPage(u"14:27"_s), kOddsPageContentType);
+    site.pages[resultUrl()] = error;
+
+    const RaceOutcome outcome = races.Race_get(u"大井"_s, 1, kRow);
+    EXPECT_EQ(outcome.written, (QStringList{u".tanA"_s, u".Fuk1"_s, u".Fuk2"_s}));
+    ASSERT_EQ(outcome.failures.size(), 1);
+    EXPECT_TRUE(outcome.failures[0].contains(u"500"_s));
+    EXPECT_EQ(readBytes(oddsFile(u"大井01.sei"_s)), before.at(u"大井01.sei"_s));
+    EXPECT_EQ(readBytes(oddsFile(u"大井01.jyun"_s)), before.at(u"大井01.jyun"_s));
+    EXPECT_TRUE(readBytes(oddsFile(u"大井01.tanA"_s)).startsWith(before.at(u"大井01.tanA"_s)));
+    EXPECT_GT(readBytes(oddsFile(u"大井01.tanA"_s)).size(), before.at(u"大井01.tanA"_s).size());
+}
+
+TEST_F(RaceGet, AResultPageWithoutAResultYetStillBlanksTheResultFiles)
+{
+    completeCycle();
+    serveFake(u"14:27"_s, resultPage(resultBeforeRace(u"大井"_s, 1)));
+    const RaceOutcome outcome = races.Race_get(u"大井"_s, 1, kRow);
+    EXPECT_TRUE(outcome.ok());
+    EXPECT_EQ(readBytes(oddsFile(u"大井01.sei"_s)), QByteArray(144, ' ') + "\r\n");
+}
+
+TEST_F(RaceGet, AnOldPageThatCannotBeRemovedIsNeverReadAsThisRaces)
+{
+    // Race 1's win/place page is left in tmp.txt; then the folder can no longer be written.
+    serveFake(u"14:25"_s, resultPage(resultBeforeRace(u"大井"_s, 1)));
+    ASSERT_TRUE(races.Race_get(u"大井"_s, 1, kRow).ok());
+    ASSERT_TRUE(fetcher.Navigate2(oddsUrl()).ok());
+    const QByteArray stale = readBytes(context.appFile(u"tmp.txt"_s));
+    ASSERT_GT(stale.size(), 1800);
+    // Root may write anywhere: file access then goes as "nobody", for whom the odds folders
+    // are open and the application folder is read-only.
+    const QFile::Permissions open =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    for (QString dir = folders.oddsFolder(); dir.startsWith(base.path()); dir = QFileInfo(dir).path())
+        QFile::setPermissions(dir, open);
+    ASSERT_TRUE(
+        QFile::setPermissions(app.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    QFile::setPermissions(context.appFile(u"tmp.txt"_s), QFile::ReadOwner | QFile::ReadOther);
+    const auto before = files();
+    std::optional<FileAccessAsNobody> nobody(std::in_place);
+    ASSERT_FALSE(QFile(context.appFile(u"tmp.txt"_s)).remove());
+    ASSERT_EQ(readBytes(context.appFile(u"tmp.txt"_s)), stale);
+
+    const struct {
+        const char* name;
+        bool pagesFail;
+    } rows[] = {{"pages answer 500", true}, {"pages answer", false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        site.pages.clear();
+        if (!r.pagesFail)
+            serveFake(u"14:40"_s, resultPage(resultAfterRace(u"大井"_s, 2, 8)));
+        const RaceOutcome outcome = races.Race_get(u"大井"_s, 2, kRow);
+        EXPECT_TRUE(outcome.written.isEmpty()) << outcome.written.join(u' ').toStdString();
+        EXPECT_FALSE(outcome.ok());
+        for (const QString& name : kFiles)
+            EXPECT_FALSE(QFile::exists(oddsFile(name).replace(u"01."_s, u"02."_s))) << name.toStdString();
+    }
+    nobody.reset();
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(readBytes(context.appFile(u"tmp.txt"_s)), stale);
+}
+
+// The same race over HTTP, for pages that stall in the middle of their body.
+class RaceGetOverHttp : public RaceGet {
+protected:
+    SiteServer server;
+
+    void SetUp() override
+    {
+        RaceGet::SetUp();
+        ASSERT_TRUE(server.listen());
+    }
+    void TearDown() override { runMainLoopOnce(); }
+    // QCoreApplication::exit() leaves every later event loop to return at once until the
+    // main loop has run; run it once so that the next fetch waits as it should.
+    static void runMainLoopOnce()
+    {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+    void serve(const QString& path, const QByteArray& body, qint64 pauseAfter)
+    {
+        SiteResponse response;
+        response.body = body;
+        response.contentType = "text/html; charset=UTF-8";
+        response.pauseAfterBytes = pauseAfter;
+        response.pauseMs = pauseAfter >= 0 ? 4000 : 0;
+        server.setPage(path, response);
+    }
+};
+
+TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
+{
+    const struct {
+        const char* name;
+        bool stallWinPlace; // else the result page stalls
+        bool stop;          // the quit paths stop the fetcher; else only the event loops end
+    } rows[] = {
+        {"result page, quit", false, true},
+        {"result page, event loops ended", false, false},
+        {"win/place page, quit", true, true},
+        {"win/place page, event loops ended", true, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        HttpPageSource http(5000);
+        PageFetcher fetcher(form, http, app.path(), MarkupStyle::Modern);
+        Context ctx{form, clock, folders, fetcher, app.path(), server.baseUrl()};
+        RaceCycle cycle(ctx);
+        serve(u"/odds/"_s + kCode + u"01.do"_s, oddsPage(u"14:25"_s), -1);
+        serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 1, 8)), -1);
+        const RaceOutcome first = cycle.Race_get(u"大井"_s, 1, kRow);
+        ASSERT_EQ(first.written.size(), 5) << first.failures.join(u"; "_s).toStdString();
+        const auto before = files();
+
+        const QByteArray odds = oddsPage(u"14:27"_s);
+        const QByteArray result = resultPage(resultAfterRace(u"大井"_s, 1, 8));
+        serve(u"/odds/"_s + kCode + u"01.do"_s, odds, r.stallWinPlace ? odds.size() * 2 / 3 : -1);
+        // Cut in its finishing table, the result page would blank both result files.
+        serve(resultPagePath(kCode), result, r.stallWinPlace ? -1 : result.size() / 3);
+        const int requests = int(server.requests().size());
+        const int expectedRequests = requests + (r.stallWinPlace ? 1 : 2);
+        QTimer::singleShot(300, qApp, [&] {
+            if (r.stop)
+                fetcher.stop();
+            QCoreApplication::exit(0);
+        });
+        const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 1, kRow);
+        EXPECT_TRUE(outcome.written.isEmpty()) << outcome.written.join(u' ').toStdString();
+        EXPECT_EQ(outcome.stopped, u"the program is ending"_s);
+        EXPECT_EQ(files(), before);
+        EXPECT_EQ(int(server.requests().size()), expectedRequests);
+        if (r.stop) {
+            // Every later fetch fails at once, without a request.
+            EXPECT_TRUE(cycle.Race_get(u"大井"_s, 1, kRow).written.isEmpty());
+            EXPECT_FALSE(fetcher.Navigate2(server.baseUrl() + u"/odds/x.do"_s).ok());
+            EXPECT_EQ(int(server.requests().size()), expectedRequests);
+        }
+        runMainLoopOnce();
+    }
+}
+
+} // namespace
