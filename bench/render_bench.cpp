@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "fetch/html_renderer.h"
-#include "shell/settings.h"
+#include "session/settings.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;

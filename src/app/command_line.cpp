@@ -11,9 +11,9 @@
 #include "fetch/http_page_source.h"
 #include "fetch/page_fetcher.h"
 #include "schedule/schedule_grid.h"
-#include "shell/grid_layouts.h"
-#include "shell/session.h"
-#include "shell/text_codec.h"
+#include "foundation/grid_layouts.h"
+#include "session/session.h"
+#include "foundation/text_codec.h"
 
 namespace kazeyomi {
 

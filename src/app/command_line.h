@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "shell/notifier.h"
-#include "shell/settings.h"
+#include "foundation/notifier.h"
+#include "session/settings.h"
 
 namespace kazeyomi {
 

@@ -7,7 +7,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "demo/demo_site.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;

@@ -19,9 +19,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "shell/form_actions.h"
-#include "shell/form_state.h"
-#include "shell/grid_layouts.h"
+#include "session/form_actions.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
 
 namespace kazeyomi {
 

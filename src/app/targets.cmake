@@ -21,4 +21,4 @@ add_executable(kazeyomi
     app/main.cpp
 )
 target_compile_options(kazeyomi PRIVATE -Wall -Wextra)
-target_link_libraries(kazeyomi PRIVATE kazeyomi_window kazeyomi_cli)
+target_link_libraries(kazeyomi PRIVATE kazeyomi_window kazeyomi_cli kazeyomi_demo)

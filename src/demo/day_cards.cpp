@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QSaveFile>
 
-#include "shell/day_folders.h"
-#include "shell/text_codec.h"
+#include "foundation/day_folders.h"
+#include "foundation/text_codec.h"
 
 namespace kazeyomi {
 

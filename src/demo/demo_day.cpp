@@ -5,8 +5,8 @@
 
 #include "demo/odds_pages.h"
 #include "demo/result_pages.h"
-#include "shell/clock.h"
-#include "shell/day_folders.h"
+#include "foundation/clock.h"
+#include "foundation/day_folders.h"
 
 namespace kazeyomi {
 

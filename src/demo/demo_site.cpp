@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include "shell/day_folders.h"
+#include "foundation/day_folders.h"
 
 namespace kazeyomi {
 

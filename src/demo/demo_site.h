@@ -9,8 +9,8 @@
 
 #include "demo/demo_day.h"
 #include "demo/site_server.h"
-#include "shell/clock.h"
-#include "shell/settings.h"
+#include "foundation/clock.h"
+#include "session/settings.h"
 
 namespace kazeyomi {
 

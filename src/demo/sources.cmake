@@ -1,5 +1,6 @@
-# Sources of this folder, added to kazeyomi_core.
-target_sources(kazeyomi_core PRIVATE
+# The local site and its page generator: a library of their own, for the demo day and the
+# tests; the core never contains them.
+add_library(kazeyomi_demo STATIC
     demo/day_cards.cpp
     demo/demo_day.cpp
     demo/demo_site.cpp
@@ -7,3 +8,5 @@ target_sources(kazeyomi_core PRIVATE
     demo/result_pages.cpp
     demo/site_server.cpp
 )
+target_compile_options(kazeyomi_demo PRIVATE -Wall -Wextra)
+target_link_libraries(kazeyomi_demo PUBLIC kazeyomi_core)

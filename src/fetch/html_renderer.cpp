@@ -12,7 +12,6 @@
 
 #include <gumbo.h>
 
-#include "shell/settings.h"
 
 namespace kazeyomi {
 namespace {

@@ -6,7 +6,8 @@
 
 namespace kazeyomi {
 
-enum class MarkupStyle;
+// How the browser writes markup: today's for the racing site, an old one's for the portal.
+enum class MarkupStyle { Modern, Legacy };
 
 // Parses html as an HTML5 document and writes out the children of its body element
 // (or frameset). Modern follows today's fragment serialisation; Legacy imitates an old

@@ -8,7 +8,7 @@
 #include <QByteArrayView>
 #include <QStringDecoder>
 
-#include "shell/text_codec.h"
+#include "foundation/text_codec.h"
 
 namespace kazeyomi {
 namespace {

@@ -9,9 +9,9 @@
 #include "fetch/nesting_guard.h"
 #include "fetch/page_charset.h"
 #include "fetch/page_source.h"
-#include "fetch/text_helpers.h"
-#include "shell/form_state.h"
-#include "shell/text_codec.h"
+#include "foundation/form_state.h"
+#include "foundation/text_codec.h"
+#include "fetch/file_replace.h"
 
 namespace kazeyomi {
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "shell/settings.h"
+#include "fetch/html_renderer.h"
 
 namespace kazeyomi {
 

@@ -1,10 +1,9 @@
 # Sources of this folder, added to kazeyomi_core.
 target_sources(kazeyomi_core PRIVATE
+    fetch/file_replace.cpp
     fetch/html_renderer.cpp
     fetch/http_page_source.cpp
     fetch/nesting_guard.cpp
     fetch/page_charset.cpp
     fetch/page_fetcher.cpp
-    fetch/page_reader.cpp
-    fetch/text_helpers.cpp
 )

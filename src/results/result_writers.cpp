@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "fetch/text_helpers.h"
 #include "results/seiseki_scraper.h"
-#include "shell/context.h"
-#include "shell/day_folders.h"
-#include "shell/form_state.h"
-#include "shell/text_codec.h"
+#include "foundation/context.h"
+#include "foundation/day_folders.h"
+#include "foundation/form_state.h"
+#include "foundation/text_codec.h"
+#include "foundation/text_fields.h"
 
 namespace kazeyomi {
 

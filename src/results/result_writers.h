@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "shell/file_writer.h"
+#include "foundation/file_writer.h"
 
 namespace kazeyomi {
 

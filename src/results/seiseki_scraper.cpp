@@ -6,11 +6,12 @@
 #include <QFileInfo>
 
 #include "fetch/page_fetcher.h"
-#include "fetch/page_reader.h"
-#include "fetch/text_helpers.h"
-#include "shell/context.h"
-#include "shell/form_state.h"
-#include "shell/grid_layouts.h"
+#include "scraping/page_reader.h"
+#include "scraping/text_helpers.h"
+#include "foundation/context.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/text_fields.h"
 
 namespace kazeyomi {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "shell/form_state.h"
+#include "foundation/form_state.h"
 
 namespace kazeyomi {
 

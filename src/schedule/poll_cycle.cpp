@@ -2,9 +2,9 @@
 
 #include "schedule/fetch_times.h"
 #include "schedule/schedule_grid.h"
-#include "shell/clock.h"
-#include "shell/form_state.h"
-#include "shell/grid_layouts.h"
+#include "foundation/clock.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
 
 namespace kazeyomi {
 

@@ -3,17 +3,16 @@
 #include <QScopeGuard>
 
 #include "fetch/page_fetcher.h"
-#include "fetch/page_reader.h"
-#include "fetch/text_helpers.h"
+#include "scraping/page_reader.h"
 #include "odds/capture/tanfuku_scraper.h"
 #include "odds/files/tanfuku_writers.h"
 #include "results/result_writers.h"
 #include "results/seiseki_scraper.h"
 #include "schedule/schedule_grid.h"
-#include "shell/context.h"
-#include "shell/day_folders.h"
-#include "shell/form_state.h"
-#include "shell/grid_layouts.h"
+#include "foundation/context.h"
+#include "foundation/day_folders.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
 
 namespace kazeyomi {
 

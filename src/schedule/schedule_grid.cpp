@@ -1,7 +1,7 @@
 #include "schedule/schedule_grid.h"
 
-#include "shell/card_files.h"
-#include "shell/grid_model.h"
+#include "foundation/card_files.h"
+#include "foundation/grid_model.h"
 
 namespace kazeyomi {
 

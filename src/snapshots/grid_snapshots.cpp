@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QStringList>
 
-#include "shell/day_folders.h"
-#include "shell/form_state.h"
-#include "shell/notifier.h"
+#include "foundation/day_folders.h"
+#include "foundation/form_state.h"
+#include "foundation/notifier.h"
 
 namespace kazeyomi {
 

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "schedule/schedule_grid.h"
-#include "shell/grid_layouts.h"
-#include "shell/session.h"
+#include "foundation/grid_layouts.h"
+#include "session/session.h"
 #include "support/card_folder.h"
 #include "support/fake_clock.h"
 

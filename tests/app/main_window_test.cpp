@@ -14,10 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/form_actions.h"
-#include "shell/form_state.h"
-#include "shell/notifier.h"
-#include "shell/session.h"
+#include "session/form_actions.h"
+#include "foundation/form_state.h"
+#include "foundation/notifier.h"
+#include "session/session.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;

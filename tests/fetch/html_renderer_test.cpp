@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/settings.h"
+#include "session/settings.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;

@@ -13,8 +13,8 @@
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
 #include "fetch/nesting_guard.h"
-#include "shell/form_state.h"
-#include "shell/text_codec.h"
+#include "foundation/form_state.h"
+#include "foundation/text_codec.h"
 #include "support/files.h"
 
 using namespace kazeyomi;

@@ -7,7 +7,7 @@
 
 #include "demo/result_pages.h"
 #include "results/seiseki_scraper.h"
-#include "shell/text_codec.h"
+#include "foundation/text_codec.h"
 #include "support/failing_device.h"
 #include "support/files.h"
 #include "support/race_fixture.h"

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "demo/result_pages.h"
-#include "fetch/text_helpers.h"
+#include "scraping/text_helpers.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 

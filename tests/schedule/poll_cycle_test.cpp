@@ -4,9 +4,9 @@
 
 #include "schedule/fetch_times.h"
 #include "schedule/schedule_grid.h"
-#include "shell/card_files.h"
-#include "shell/form_state.h"
-#include "shell/grid_layouts.h"
+#include "foundation/card_files.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
 #include "support/fake_clock.h"
 
 using namespace kazeyomi;

@@ -20,8 +20,8 @@
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
 #include "schedule/schedule_grid.h"
-#include "shell/grid_layouts.h"
-#include "shell/text_codec.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/text_codec.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/day_folders.h"
-#include "shell/form_state.h"
-#include "shell/grid_layouts.h"
-#include "shell/notifier.h"
+#include "foundation/day_folders.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/notifier.h"
 #include "support/fake_clock.h"
 
 using namespace kazeyomi;

@@ -9,7 +9,7 @@
 #include <QSet>
 #include <QStringList>
 
-#include "shell/file_writer.h"
+#include "foundation/file_writer.h"
 
 namespace kazeyomi::test {
 

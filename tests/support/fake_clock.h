@@ -1,7 +1,7 @@
 // A clock that stands still until the test moves it.
 #pragma once
 
-#include "shell/clock.h"
+#include "foundation/clock.h"
 
 namespace kazeyomi::test {
 

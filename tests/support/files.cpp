@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "shell/text_codec.h"
+#include "foundation/text_codec.h"
 
 namespace kazeyomi::test {
 

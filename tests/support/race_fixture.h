@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "fetch/page_fetcher.h"
-#include "shell/context.h"
-#include "shell/day_folders.h"
-#include "shell/form_state.h"
+#include "foundation/context.h"
+#include "foundation/day_folders.h"
+#include "foundation/form_state.h"
 #include "support/fake_clock.h"
 #include "support/fake_page_source.h"
 

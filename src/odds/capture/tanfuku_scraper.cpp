@@ -4,12 +4,13 @@
 #include <QFileInfo>
 
 #include "fetch/page_fetcher.h"
-#include "fetch/page_reader.h"
-#include "fetch/text_helpers.h"
-#include "shell/clock.h"
-#include "shell/form_state.h"
-#include "shell/grid_layouts.h"
-#include "shell/grid_model.h"
+#include "scraping/page_reader.h"
+#include "scraping/text_helpers.h"
+#include "foundation/clock.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/grid_model.h"
+#include "foundation/text_fields.h"
 
 namespace kazeyomi {
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "shell/context.h"
+#include "foundation/context.h"
 
 namespace kazeyomi {
 

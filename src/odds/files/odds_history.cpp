@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 
-#include "shell/context.h"
-#include "shell/day_folders.h"
-#include "shell/form_state.h"
-#include "shell/free_format_reader.h"
-#include "shell/text_codec.h"
+#include "foundation/context.h"
+#include "foundation/day_folders.h"
+#include "foundation/form_state.h"
+#include "foundation/free_format_reader.h"
+#include "foundation/text_codec.h"
 
 namespace kazeyomi {
 

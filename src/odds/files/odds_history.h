@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "shell/file_writer.h"
+#include "foundation/file_writer.h"
 
 namespace kazeyomi {
 

@@ -2,10 +2,10 @@
 
 #include <QRegularExpression>
 
-#include "fetch/text_helpers.h"
 #include "odds/files/odds_history.h"
-#include "shell/context.h"
-#include "shell/form_state.h"
+#include "foundation/context.h"
+#include "foundation/form_state.h"
+#include "foundation/text_fields.h"
 
 namespace kazeyomi {
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "demo/odds_pages.h"
-#include "shell/text_codec.h"
+#include "foundation/text_codec.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 

@@ -4,7 +4,7 @@
 #include <QFile>
 
 #include "odds/files/odds_history.h"
-#include "shell/text_codec.h"
+#include "foundation/text_codec.h"
 #include "support/failing_device.h"
 #include "support/files.h"
 #include "support/race_fixture.h"

@@ -1,0 +1,13 @@
+# Sources of this folder, added to kazeyomi_core.
+target_sources(kazeyomi_core PRIVATE
+    foundation/card_files.cpp
+    foundation/clock.cpp
+    foundation/day_folders.cpp
+    foundation/file_writer.cpp
+    foundation/form_state.cpp
+    foundation/free_format_reader.cpp
+    foundation/grid_layouts.cpp
+    foundation/grid_model.cpp
+    foundation/text_codec.cpp
+    foundation/text_fields.cpp
+)

@@ -1,0 +1,92 @@
+#include "foundation/text_codec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace kazeyomi {
+namespace {
+
+// The encoder's count of characters the code page lacks; it goes up once per such character.
+class CountingEncoder final : public QStringEncoder {
+public:
+    CountingEncoder() : QStringEncoder("CP932") {}
+    qsizetype missing() const { return state.invalidChars; }
+};
+
+// A character of the text: a high surrogate takes the next unit with it, whatever that is.
+qsizetype unitLength(const QString& text, qsizetype i)
+{
+    return text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+}
+
+class IcuCp932Codec final : public TextCodec {
+public:
+    QByteArray encode(const QString& text) const override
+    {
+        {
+            QStringEncoder encoder("CP932");
+            QByteArray bytes = encoder.encode(text);
+            if (!encoder.hasError())
+                return bytes;
+        }
+        // ICU substitutes 0xFCFC for a missing character (and drops some without a trace);
+        // Windows writes "?". One converter goes through the text in chunks, and only a chunk
+        // that lacks something is done again a character at a time.
+        constexpr qsizetype kChunk = 256;
+        CountingEncoder encoder;
+        QByteArray bytes(encoder.requiredSpace(text.size()), Qt::Uninitialized);
+        char* out = bytes.data();
+        const QStringView all(text);
+        for (qsizetype start = 0; start < text.size();) {
+            qsizetype end = start;
+            qsizetype last = start;
+            while (end < text.size() && end - start < kChunk) {
+                last = end;
+                end += unitLength(text, end);
+            }
+            // A high surrogate that ends the text would wait in the converter for its partner
+            // and spoil the next character; like a converter of its own, it gives nothing.
+            const bool dangling = end == text.size() && end - last == 1 && text.at(last).isHighSurrogate();
+            if (dangling)
+                end = last;
+            const qsizetype before = encoder.missing();
+            char* chunkEnd = encoder.appendToBuffer(out, all.mid(start, end - start));
+            if (encoder.missing() == before) {
+                out = chunkEnd;
+            } else {
+                for (qsizetype i = start; i < end;) {
+                    const qsizetype len = unitLength(text, i);
+                    const qsizetype missing = encoder.missing();
+                    char* next = encoder.appendToBuffer(out, all.mid(i, len));
+                    if (encoder.missing() != missing) {
+                        *out = '?';
+                        next = out + 1;
+                    }
+                    out = next;
+                    i += len;
+                }
+            }
+            if (dangling)
+                break;
+            start = end;
+        }
+        bytes.truncate(out - bytes.data());
+        return bytes;
+    }
+
+    QString decode(const QByteArray& bytes) const override
+    {
+        QStringDecoder decoder("CP932");
+        return decoder.decode(bytes);
+    }
+};
+
+} // namespace
+
+const TextCodec& cp932()
+{
+    static const IcuCp932Codec codec;
+    return codec;
+}
+
+} // namespace kazeyomi

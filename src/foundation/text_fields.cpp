@@ -1,0 +1,35 @@
+#include "foundation/text_fields.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+QString trimSpaces(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ')
+        ++start;
+    while (end > start && text[end - 1] == u' ')
+        --end;
+    return text.mid(start, end - start);
+}
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r')
+            continue;
+        lines << text.mid(start, i - start);
+        if (i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,53 @@
+// Reading a page cache or work file the way the scrapers do: one line in hand, replaced
+// by each read; a read past the end fails and keeps the line in hand.
+#pragma once
+
+#include <exception>
+
+#include <QString>
+#include <QStringList>
+
+#include "foundation/text_fields.h"
+
+namespace kazeyomi {
+
+class PageReader {
+public:
+    // Reads the CP932 file; a missing file reads as a page without lines.
+    static PageReader fromFile(const QString& path);
+    explicit PageReader(const QString& text);
+
+    // The next line into `line`; at the end `line` is left as it was and false comes back.
+    bool readLine(QString& line);
+    // n reads; false when the end came first (the line in hand is then the last one read).
+    bool skip(QString& line, int n);
+    bool atEnd() const { return m_next >= m_lines.size(); }
+    // Set once a read has passed the end: loops that would wait for a marker stop here.
+    bool passedEnd() const { return m_passedEnd; }
+
+    // Tests the line in hand first, then reads until the line contains `marker`.
+    // False at the end of the page; the line in hand is then the last line.
+    bool readUntil(QString& line, const QString& marker);
+
+    int lineCount() const { return int(m_lines.size()); }
+
+private:
+    QStringList m_lines;
+    qsizetype m_next = 0;
+    bool m_passedEnd = false;
+};
+
+// Runs one statement of a scraper; a failing statement (a bad cut, a cell outside the grid)
+// is skipped and leaves its target as it was.
+template <typename Statement>
+bool attempt(Statement&& statement)
+{
+    try {
+        statement();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,29 @@
+// The small text routines every scraper shares: the marker cut and the trio key.
+#pragma once
+
+#include <stdexcept>
+
+#include <QString>
+
+namespace kazeyomi {
+
+// The end marker stands before the start marker: a failed cut, not an empty one.
+class CutError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+// ASCII letters only, as the marker cut compares character codes exactly.
+QString upperAscii(const QString& text);
+
+// Text between the first start marker and the first end marker (both searched from the
+// start). All three arguments are upper-cased in place, so the caller's line stays
+// upper-cased. Empty when a marker is missing; throws CutError when the length is negative.
+QString Moji_get(QString& tmp, QString& ststr, QString& edstr);
+// The same with literal markers; only the line is changed in place.
+QString Moji_get(QString& tmp, const QString& ststr, const QString& edstr);
+
+// Sorts the three numbers in place, largest first, and joins them with "-": 3, 12, 7 give "12-7-3".
+QString Trio_key(qint16& a, qint16& b, qint16& c);
+
+} // namespace kazeyomi

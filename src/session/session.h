@@ -1,0 +1,84 @@
+// One run of the program: settings, clock, day folders, the controls' state and the
+// button handlers. The window and the headless mode both drive this object.
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QTimer>
+
+#include "fetch/http_page_source.h"
+#include "fetch/page_fetcher.h"
+#include "schedule/poll_cycle.h"
+#include "schedule/race_fetch.h"
+#include "foundation/clock.h"
+#include "foundation/context.h"
+#include "foundation/day_folders.h"
+#include "session/form_actions.h"
+#include "foundation/form_state.h"
+#include "session/popup_closer.h"
+#include "session/settings.h"
+#include "session/startup.h"
+
+namespace kazeyomi {
+
+class Notifier;
+
+class Session : public QObject, public FormActions {
+    Q_OBJECT
+public:
+    Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> clock = nullptr,
+            std::unique_ptr<WindowSystem> windows = nullptr, std::unique_ptr<PageSource> pages = nullptr);
+    ~Session() override;
+
+    // Form_Initialize; on failure the caller shows result.message and ends.
+    StartupResult start();
+    void click(const QString& control) override;
+
+    FormState& form() { return m_form; }
+    const Settings& settings() const { return m_settings; }
+    const Clock& clock() const { return *m_clock; }
+    const DayFolders& folders() const { return m_folders; }
+    Notifier& notifier() { return m_notifier; }
+    Context& context() { return m_context; }
+    PollCycle& poll() { return m_poll; }
+    RaceCycle& races() { return m_races; }
+
+    // Command5: race 10 of 大井, with row 10's page id; nothing is fetched without a row 10.
+    RaceOutcome Command5_Click();
+
+    // Gives up the fetch in progress, saves the schedule grid to Grid8.dat and asks the
+    // program to end.
+    void Command3_Click();
+    // Saves the schedule grid to Grid8.dat in the card folder; empty on success, else why not.
+    QString saveSchedule();
+    QString schedulePath() const;
+
+    // True while a race or a page is being fetched: the fetch lets window events run.
+    bool fetchInProgress() const;
+
+Q_SIGNALS:
+    void quitRequested(int exitCode);
+
+private:
+    void dispatch(const QString& control);
+    // Why `control` may not run now, or empty.
+    QString refusal(const QString& control) const;
+
+    Settings m_settings;
+    Notifier& m_notifier;
+    std::shared_ptr<Clock> m_clock;
+    DayFolders m_folders;
+    FormState m_form;
+    int m_pageWaits = 0; // fetches waiting for their page
+    std::unique_ptr<PageSource> m_pages;
+    PageFetcher m_fetcher;
+    Context m_context;
+    RaceCycle m_races;
+    PollCycle m_poll;
+    std::unique_ptr<WindowSystem> m_windows;
+    std::unique_ptr<PopupCloser> m_popupCloser;
+    QTimer m_timer2;
+};
+
+} // namespace kazeyomi

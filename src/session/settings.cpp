@@ -1,0 +1,203 @@
+#include "session/settings.h"
+
+#include <map>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Key {
+    const char* option;
+    const char* env;
+    const char* ini;
+};
+
+const Key kKeys[] = {
+    {"base", "KAZEYOMI_BASE", "base"},
+    {"app-dir", "KAZEYOMI_APP_DIR", "app_dir"},
+    {"site", "KAZEYOMI_SITE_URL", "site_url"},
+    {"portal", "KAZEYOMI_PORTAL_URL", "portal_url"},
+    {"timeout", "KAZEYOMI_TIMEOUT", "timeout"},
+    {"now", "KAZEYOMI_NOW", "now"},
+    {"site-style", "KAZEYOMI_SITE_STYLE", "site_style"},
+    {"portal-style", "KAZEYOMI_PORTAL_STYLE", "portal_style"},
+};
+
+bool isWritableDir(const QString& dir)
+{
+    const QFileInfo info(dir);
+    return info.isDir() && info.isWritable();
+}
+
+QString trimSlash(QString url)
+{
+    while (url.endsWith(u'/'))
+        url.chop(1);
+    return url;
+}
+
+} // namespace
+
+std::optional<QDateTime> parseNow(const QString& text)
+{
+    for (const auto* format : {"yyyy-MM-ddTHH:mm:ss", "yyyy-MM-ddTHH:mm", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm"}) {
+        const QDateTime moment = QDateTime::fromString(text.trimmed(), QString::fromLatin1(format));
+        if (moment.isValid())
+            return moment;
+    }
+    return std::nullopt;
+}
+
+SettingsResult resolveSettings(const SettingsSources& sources)
+{
+    SettingsResult result;
+    std::map<QString, QString> fromArgs;
+    for (qsizetype i = 0; i < sources.args.size(); ++i) {
+        const QString& arg = sources.args[i];
+        bool known = false;
+        for (const auto& key : kKeys) {
+            const QString name = u"--"_s + QString::fromLatin1(key.option);
+            if (arg == name) {
+                if (i + 1 >= sources.args.size()) {
+                    result.errors << u"option %1 needs a value"_s.arg(name);
+                } else {
+                    fromArgs[QString::fromLatin1(key.option)] = sources.args[++i];
+                }
+                known = true;
+            } else if (arg.startsWith(name + u'=')) {
+                fromArgs[QString::fromLatin1(key.option)] = arg.mid(name.size() + 1);
+                known = true;
+            }
+            if (known)
+                break;
+        }
+        if (!known)
+            result.unusedArgs << arg;
+    }
+
+    QString iniPath;
+    for (const QString& dir : {sources.programDir, sources.userConfigDir}) {
+        const QString candidate = QDir(dir).filePath(u"kazeyomi.ini"_s);
+        if (!dir.isEmpty() && QFileInfo::exists(candidate)) {
+            iniPath = candidate;
+            break;
+        }
+    }
+    std::optional<QSettings> ini;
+    if (!iniPath.isEmpty())
+        ini.emplace(iniPath, QSettings::IniFormat);
+
+    std::map<QString, std::pair<QString, QString>> values; // option -> (value, where it came from)
+    for (const auto& key : kKeys) {
+        const QString option = QString::fromLatin1(key.option);
+        const QString env = QString::fromLatin1(key.env);
+        if (const auto it = fromArgs.find(option); it != fromArgs.end())
+            values[option] = {it->second, u"--"_s + option};
+        else if (const auto e = sources.environment.find(env); e != sources.environment.end() && !e->second.isEmpty())
+            values[option] = {e->second, env};
+        else if (ini && ini->contains(QString::fromLatin1(key.ini)))
+            values[option] = {ini->value(QString::fromLatin1(key.ini)).toString(),
+                              iniPath + u" ["_s + QString::fromLatin1(key.ini) + u']'};
+    }
+    const auto value = [&](const char* option) -> std::optional<std::pair<QString, QString>> {
+        const auto it = values.find(QString::fromLatin1(option));
+        return it == values.end() ? std::nullopt : std::optional(it->second);
+    };
+
+    Settings& s = result.settings;
+    s.iniPath = iniPath;
+#ifdef Q_OS_WIN
+    s.baseDir = u"C:/uma"_s;
+#else
+    s.baseDir = QDir(sources.homeDir).filePath(u"uma"_s);
+#endif
+    if (auto v = value("base")) {
+        s.baseDir = QDir::cleanPath(v->first);
+        s.baseGiven = true;
+    }
+    s.appDir = isWritableDir(sources.programDir) ? sources.programDir : sources.userStateDir;
+    if (auto v = value("app-dir")) {
+        s.appDir = QDir::cleanPath(v->first);
+        s.appDirGiven = true;
+    }
+    if (auto v = value("site"))
+        s.siteUrl = trimSlash(v->first.trimmed());
+    if (auto v = value("portal"))
+        s.portalUrl = trimSlash(v->first.trimmed());
+    if (auto v = value("timeout")) {
+        bool ok = false;
+        const double seconds = v->first.toDouble(&ok);
+        if (ok && seconds > 0 && seconds <= 3600)
+            s.timeoutMs = int(seconds * 1000);
+        else
+            result.errors << u"%1: timeout \"%2\" is not a number of seconds between 0 and 3600"_s.arg(v->second, v->first);
+    }
+    if (auto v = value("now")) {
+        s.now = parseNow(v->first);
+        if (!s.now)
+            result.errors << u"%1: \"%2\" is not a date and time like 2025-12-05T14:30:00"_s.arg(v->second, v->first);
+    }
+    const auto style = [&](const char* option, MarkupStyle& target) {
+        if (auto v = value(option)) {
+            const QString name = v->first.trimmed().toLower();
+            if (name == u"modern")
+                target = MarkupStyle::Modern;
+            else if (name == u"legacy")
+                target = MarkupStyle::Legacy;
+            else
+                result.errors << u"%1: style \"%2\" is neither modern nor legacy"_s.arg(v->second, v->first);
+        }
+    };
+    style("site-style", s.siteStyle);
+    style("portal-style", s.portalStyle);
+    return result;
+}
+
+SettingsSources currentSources(const QStringList& args)
+{
+    SettingsSources sources;
+    sources.args = args;
+    const auto env = QProcessEnvironment::systemEnvironment();
+    for (const auto& key : kKeys) {
+        const QString name = QString::fromLatin1(key.env);
+        if (env.contains(name))
+            sources.environment[name] = env.value(name);
+    }
+    // Works before the application object exists, which the front end is chosen by.
+    sources.programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                       : QFileInfo(u"/proc/self/exe"_s).canonicalPath();
+    sources.userConfigDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    sources.userStateDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    sources.homeDir = QDir::homePath();
+    return sources;
+}
+
+QString settingsHelp()
+{
+    return uR"(Settings (strongest first: option, environment variable, kazeyomi.ini, default):
+  --base DIR        KAZEYOMI_BASE        base = DIR      folder that stands for C:\uma; holds nsdat2\ and dat2\
+                                                         (default: C:\uma on Windows, ~/uma elsewhere)
+  --app-dir DIR     KAZEYOMI_APP_DIR     app_dir = DIR   page cache and work files (default: the program's
+                                                         folder if writable, else the per-user data folder)
+  --site URL        KAZEYOMI_SITE_URL    site_url = URL  base URL of the Southern Kanto racing site (no default:
+                                                         fetching needs it)
+  --portal URL      KAZEYOMI_PORTAL_URL  portal_url = URL base URL of the regional racing portal (race cards)
+  --timeout SEC     KAZEYOMI_TIMEOUT     timeout = SEC   time limit of one page fetch (default 30)
+  --now DATETIME    KAZEYOMI_NOW         now = DATETIME  start the clock at this local time, e.g. 2025-12-05T14:30:00;
+                                                         it runs on in real time
+  --site-style S    KAZEYOMI_SITE_STYLE  site_style = S    markup style the site's pages are rendered in: modern
+  --portal-style S  KAZEYOMI_PORTAL_STYLE portal_style = S  markup style of the portal's pages: legacy
+kazeyomi.ini is read from the program's folder, else from the per-user configuration folder.
+The fetch intervals are set in the window and are never stored.)"_s;
+}
+
+} // namespace kazeyomi

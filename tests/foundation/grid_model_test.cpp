@@ -1,0 +1,173 @@
+#include "foundation/grid_model.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/failing_device.h"
+#include "support/files.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void fill(GridModel& grid)
+{
+    grid.setTextMatrix(0, 1, u"単勝"_s);
+    grid.setTextMatrix(1, 0, u"1"_s);
+    grid.setTextMatrix(1, 1, u"a,b \"quoted\""_s);
+    grid.setTextMatrix(2, 2, u"line\r\nbreak\nand\rcr"_s);
+    grid.setTextMatrix(3, 3, u"－～①\u00a0 "_s);
+    grid.setTextMatrix(4, 1, u"\t"_s);
+}
+
+void expectSame(const GridModel& a, const GridModel& b)
+{
+    ASSERT_EQ(a.rows(), b.rows());
+    ASSERT_EQ(a.cols(), b.cols());
+    for (int r = 0; r < a.rows(); ++r)
+        for (int c = 0; c < a.cols(); ++c)
+            EXPECT_EQ(a.textMatrix(r, c), b.textMatrix(r, c)) << r << "," << c;
+}
+
+} // namespace
+
+TEST(GridModel, ACellOutsideTheGridIsAnErrorTheCallerCanCatch)
+{
+    GridModel grid(u"VSFlexGrid3"_s, 17, 4);
+    EXPECT_THROW(grid.textMatrix(17, 0), GridRangeError);
+    EXPECT_THROW(grid.setTextMatrix(0, 4, u"x"_s), GridRangeError);
+    EXPECT_THROW(grid.textMatrix(-1, 0), GridRangeError);
+    EXPECT_THROW(grid.cell(1, 0, 0), GridRangeError);
+    EXPECT_EQ(grid.textMatrix(16, 3), QString()); // never written reads as ""
+}
+
+TEST(GridModel, ClearEmptiesEveryCellAndKeepsTheSize)
+{
+    GridModel grid(u"g"_s, 5, 4);
+    fill(grid);
+    grid.clear();
+    EXPECT_EQ(grid.rows(), 5);
+    EXPECT_EQ(grid.cols(), 4);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_TRUE(grid.textMatrix(r, c).isEmpty());
+}
+
+TEST(GridModel, GrowingAndShrinkingRowsKeepsTheRemainingCells)
+{
+    GridModel grid(u"g"_s, 5, 4);
+    fill(grid);
+    grid.setRows(3);
+    EXPECT_THROW(grid.textMatrix(3, 0), GridRangeError);
+    grid.setRows(10);
+    EXPECT_EQ(grid.textMatrix(1, 1), u"a,b \"quoted\""_s);
+    EXPECT_EQ(grid.textMatrix(4, 1), QString()); // cut off by the shrink, empty after the growth
+    EXPECT_EQ(grid.rowCount(), 9);               // the view shows data rows only
+}
+
+TEST(GridModel, SavedGridLoadsBackWithTheSameSizeAndEveryCell)
+{
+    QTemporaryDir dir;
+    GridModel grid(u"g"_s, 5, 4);
+    fill(grid);
+    const QString path = dir.filePath(u"Grid3.dat"_s);
+    ASSERT_EQ(grid.saveGrid(path), QString());
+
+    GridModel other(u"g"_s, 5, 4);
+    other.setTextMatrix(1, 3, u"old"_s);
+    ASSERT_EQ(other.loadGrid(path), QString());
+    expectSame(grid, other);
+}
+
+TEST(GridModel, RefusesADamagedSnapshotAndKeepsItsCells)
+{
+    QTemporaryDir dir;
+    GridModel grid(u"g"_s, 5, 4);
+    fill(grid);
+    const QString path = dir.filePath(u"Grid3.dat"_s);
+    ASSERT_EQ(grid.saveGrid(path), QString());
+    const QByteArray good = test::readBytes(path);
+
+    QByteArray flipped = good;
+    flipped[flipped.size() - 3] = char(flipped[flipped.size() - 3] ^ 0x40);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } rows[] = {
+        {"truncated", good.left(good.size() - 5)},
+        {"cut after the header", good.left(20)},
+        {"one byte changed", flipped},
+        {"not a snapshot", QByteArray("1,2,3\r\n")},
+        {"empty", QByteArray()},
+        {"trailing garbage", good + "x"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        test::writeBytes(path, r.bytes);
+        GridModel target(u"g"_s, 3, 3);
+        target.setTextMatrix(2, 2, u"kept"_s);
+        const QString error = target.loadGrid(path);
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_EQ(target.rows(), 3);
+        EXPECT_EQ(target.textMatrix(2, 2), u"kept"_s);
+    }
+}
+
+TEST(GridModel, SaveToAMissingFolderFailsWithThePath)
+{
+    QTemporaryDir dir;
+    GridModel grid(u"g"_s, 2, 2);
+    const QString path = dir.filePath(u"missing/Grid8.dat"_s);
+    EXPECT_TRUE(grid.saveGrid(path).contains(path));
+    EXPECT_TRUE(grid.loadGrid(path).contains(path));
+}
+
+TEST(GridModel, RefusesASnapshotOfAnotherSizeBeforeTakingAnything)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Grid16.dat"_s);
+    const struct {
+        const char* name;
+        int rows;
+        int cols;
+    } rows[] = {
+        {"one row fewer", 9, 18},
+        {"one column more", 10, 19},
+        {"another grid's size", 17, 4},
+        {"no cells: a 66-byte file", 2'147'483'646, 0},
+        {"empty", 0, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ASSERT_EQ(GridModel(u"g"_s, r.rows, r.cols).saveGrid(path), QString()); // a valid checksum
+        GridModel payouts(u"VSFlexGrid16"_s, 10, 18);
+        payouts.setTextMatrix(3, 2, u"350円"_s);
+        const QString error = payouts.loadGrid(path);
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_EQ(payouts.rows(), 10);
+        EXPECT_EQ(payouts.cols(), 18);
+        EXPECT_EQ(payouts.textMatrix(3, 2), u"350円"_s);
+    }
+    EXPECT_EQ(QFileInfo(path).size(), 66); // a snapshot without cells
+}
+
+TEST(GridModel, AFailedSaveKeepsTheSnapshotThatWasThere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Grid3.dat"_s);
+    GridModel grid(u"g"_s, 5, 4);
+    fill(grid);
+    ASSERT_EQ(grid.saveGrid(path), QString());
+    const QByteArray good = test::readBytes(path);
+    grid.clear();
+    for (const auto at : {test::FailingDevice::FailAt::Write, test::FailingDevice::FailAt::Close}) {
+        const QString error = grid.saveGrid(path, test::FailingFiles(40, at));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_EQ(test::readBytes(path), good);
+    }
+    EXPECT_TRUE(grid.loadGrid(u"/dev/zero"_s).contains(u"/dev/zero"_s)); // never read without end
+}

@@ -1,0 +1,64 @@
+#include "foundation/text_codec.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+TEST(Cp932, EncodesTheCharactersThatDifferFromPlainShiftJis)
+{
+    const struct {
+        const char* name;
+        QString text;
+        QByteArray bytes;
+    } rows[] = {
+        {"full-width minus", u"－"_s, "\x81\x7C"},        {"wave dash", u"～"_s, "\x81\x60"},
+        {"full-width one", u"１"_s, "\x82\x50"},          {"venue name", u"大井"_s, "\x91\xE5\x88\xE4"},
+        {"circled one (NEC row 13)", u"①"_s, "\x87\x40"}, {"ascii stays", u"a-1 \"x\""_s, "a-1 \"x\""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(toCp932(r.text), r.bytes);
+        EXPECT_EQ(fromCp932(r.bytes), r.text);
+    }
+}
+
+TEST(Cp932, WritesAQuestionMarkForEachCharacterTheCodePageLacks)
+{
+    const QString ab = QString(255, u'a');
+    const struct {
+        const char* name;
+        QString text;
+        QByteArray bytes;
+    } rows[] = {
+        {"accented letter", u"a\u00e9b"_s, "a?b"},
+        {"emoji (a surrogate pair)", u"x\U0001F600y大"_s, "x?y\x91\xE5"},
+        {"soft hyphen, which the converter drops silently", u"a\u00adb"_s, "a?b"},
+        {"variation selector", u"大\ufe0f"_s, "\x91\xE5?"},
+        {"lone low surrogate", u"a"_s + QChar(0xDC00) + u"b"_s, "a?b"},
+        {"high surrogate before a letter takes the letter", u"a"_s + QChar(0xD800) + u"b"_s, "a?"},
+        {"high surrogate at the end gives nothing", u"a\u00e9"_s + QChar(0xD800), "a?"},
+        {"missing character on a chunk edge", ab + u"\u00e9\u00e9b"_s, ab.toLatin1() + "??b"},
+        {"pair across a chunk edge", ab + u"\U0001F600大"_s, ab.toLatin1() + "?\x91\xE5"},
+        {"every character missing", u"\u00e9\u00e8\u00ea"_s, "???"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(toCp932(r.text), r.bytes);
+    }
+}
+
+TEST(Cp932, APageWithOneMissingCharacterIsEncodedInOnePass)
+{
+    QString page;
+    for (int i = 0; i < 5000; ++i)
+        page += u"<td>大井 1R 単勝 abc</td>\n"_s;
+    const QByteArray clean = toCp932(page);
+    page += u"\U0001F600"_s;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(toCp932(page), clean + "?");
+    EXPECT_LT(timer.elapsed(), 20);
+}

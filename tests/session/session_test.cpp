@@ -1,0 +1,163 @@
+// The session as the window and the headless mode drive it: what a click may do while a
+// race's pages are being fetched, and the test buttons on a day too short for them.
+#include "session/session.h"
+
+#include <functional>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "results/seiseki_scraper.h"
+#include "schedule/schedule_grid.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/notifier.h"
+#include "support/card_folder.h"
+#include "support/fake_clock.h"
+#include "support/fake_page_source.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class QuietNotifier final : public Notifier {
+public:
+    void tell(const QString&, const QString&) override {}
+    bool ask(const QString&, const QString&) override { return true; }
+};
+
+// A site whose first answer is delayed by what the user does meanwhile: `whileWaiting`
+// runs inside the wait, as window events do while a page is on its way.
+class WaitingSite final : public PageSource {
+public:
+    explicit WaitingSite(test::FakePageSource& site) : m_site(site) {}
+    std::function<void()> whileWaiting;
+
+    FetchResult get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers) override
+    {
+        if (auto run = std::exchange(whileWaiting, nullptr))
+            run();
+        return m_site.get(url, headers);
+    }
+
+private:
+    test::FakePageSource& m_site;
+};
+
+class SessionTest : public ::testing::Test {
+protected:
+    QTemporaryDir base;
+    std::shared_ptr<test::FakeClock> clock =
+        std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(13, 30, 30)));
+    QuietNotifier notifier;
+    test::FakePageSource site;
+    WaitingSite* waiting = nullptr;
+    std::unique_ptr<Session> session;
+
+    void startDay(int races)
+    {
+        Settings settings;
+        settings.baseDir = base.filePath(u"uma"_s);
+        settings.appDir = base.filePath(u"app"_s);
+        settings.siteUrl = u"https://site.test"_s;
+        test::writeCardFolder(base.filePath(u"uma/nsdat2/251205"_s),
+                              {{u"kw"_s, u"川崎"_s, races, u"15:00"_s, u"KW"_s}});
+        auto pages = std::make_unique<WaitingSite>(site);
+        waiting = pages.get();
+        session = std::make_unique<Session>(settings, notifier, clock, nullptr, std::move(pages));
+        ASSERT_TRUE(session->start().ok());
+    }
+    FormState& form() { return session->form(); }
+    QString cell(int row, int col) { return form().grid(kScheduleGrid).textMatrix(row, col); }
+    int requestsFor(const QString& id)
+    {
+        int n = 0;
+        for (const QString& url : site.requested)
+            n += url.contains(u"/odds/"_s + id) || url.contains(u"/result/"_s + id) ? 1 : 0;
+        return n;
+    }
+    int logLinesWith(const QString& text)
+    {
+        int n = 0;
+        for (const QString& line : form().fetchLog())
+            n += line.contains(text) ? 1 : 0;
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(SessionTest, AClickThatWouldChangeTheRaceBeingFetchedIsRefused)
+{
+    startDay(11);
+    QString venueSeen;
+    QString raceSeen;
+    waiting->whileWaiting = [&] {
+        for (const QString& control : {u"Command9"_s, u"Command5"_s, u"Command6"_s, u"Command7"_s, u"Command11"_s,
+                                       u"Option2_3"_s, u"Command2"_s, u"Command12"_s})
+            session->click(control);
+        venueSeen = form().text(u"Text7"_s) + form().text(u"Label1"_s);
+        raceSeen = form().text(u"Text8"_s) + form().text(u"Text3"_s);
+    };
+    const RaceOutcome outcome = session->races().Race_get(u"川崎"_s, 7, 7);
+
+    EXPECT_EQ(venueSeen, u"川崎川崎"_s);
+    EXPECT_EQ(raceSeen, u"077"_s);
+    for (const char* control : {"Command9", "Command5", "Command6", "Command7", "Command11", "Option2_3"}) {
+        SCOPED_TRACE(control);
+        EXPECT_EQ(logLinesWith(QString::fromLatin1(control) + u" is refused: 川崎 7R is being fetched"_s), 1);
+    }
+    EXPECT_FALSE(QFile::exists(base.filePath(u"uma/dat2/251205/大井03.sei"_s)));
+    EXPECT_EQ(form().resultTestFlag, 0);
+    EXPECT_EQ(requestsFor(u"KW10"_s), 0); // Command5 started no fetch of its own
+    // The start button, the venue boxes and the window itself keep working.
+    EXPECT_EQ(logLinesWith(u"Command2 is refused"_s), 0);
+    EXPECT_EQ(logLinesWith(u"Command12 is refused"_s), 0);
+    EXPECT_EQ(form().timer1Interval(), 1000);
+    EXPECT_EQ(outcome.venue, u"川崎"_s);
+
+    // Once the fetch is over the same button runs.
+    session->click(u"Command9"_s);
+    EXPECT_EQ(form().text(u"Text7"_s), u"大井"_s);
+    EXPECT_TRUE(QFile::exists(base.filePath(u"uma/dat2/251205/大井03.sei"_s)));
+}
+
+TEST_F(SessionTest, ATickDuringATestButtonsFetchLeavesTheDueRowForTheNextTick)
+{
+    startDay(11);
+    session->click(u"Command2"_s);
+    ASSERT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
+    clock->set(QDateTime(QDate(2025, 12, 5), QTime(13, 40, 30))); // row 1 is due
+    waiting->whileWaiting = [&] { session->poll().Timer1_Timer(); };
+    session->click(u"Command5"_s);
+
+    EXPECT_EQ(requestsFor(u"KW01"_s), 0);
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
+    EXPECT_LT(cell(1, ScheduleColumn::Countdown).toInt(), 0);
+    EXPECT_GT(requestsFor(u"KW10"_s), 0);
+
+    clock->advance(1);
+    session->poll().Timer1_Timer();
+    EXPECT_GT(requestsFor(u"KW01"_s), 0);
+    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:50"_s);
+}
+
+TEST_F(SessionTest, TestButtonFiveWithoutARowTenSaysSoAndFetchesNothing)
+{
+    startDay(2);
+    session->click(u"Command5"_s);
+    EXPECT_TRUE(site.requested.isEmpty());
+    EXPECT_EQ(logLinesWith(u"no row 10"_s), 1);
+}
+
+TEST_F(SessionTest, AFailureThrownByAClickIsReportedAndTheProgramGoesOn)
+{
+    startDay(2);
+    form().grid(kPayoutGrid).setCols(1); // the payout cells the result test reads are gone
+    session->click(u"Command9"_s);
+    EXPECT_EQ(logLinesWith(u"Command9 failed: VSFlexGrid16: cell"_s), 1);
+    session->click(u"Command2"_s);
+    EXPECT_TRUE(session->poll().armed());
+}

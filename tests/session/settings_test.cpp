@@ -1,0 +1,88 @@
+#include "session/settings.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/files.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class SettingsSourcesTest : public ::testing::Test {
+protected:
+    QTemporaryDir program;
+    QTemporaryDir config;
+    SettingsSources sources;
+
+    void SetUp() override
+    {
+        sources.programDir = program.path();
+        sources.userConfigDir = config.path();
+        sources.userStateDir = u"/state"_s;
+        sources.homeDir = u"/home/user"_s;
+    }
+    void ini(const QString& dir, const QByteArray& text) { test::writeBytes(QDir(dir).filePath(u"kazeyomi.ini"_s), text); }
+};
+
+} // namespace
+
+TEST_F(SettingsSourcesTest, OptionsBeatVariablesBeatTheIniFileBeatDefaults)
+{
+    ini(program.path(), "base = /ini/base\nsite_url = http://ini.test/\ntimeout = 12\nportal_url = http://portal.ini\n");
+    sources.environment = {{u"KAZEYOMI_BASE"_s, u"/env/base"_s}, {u"KAZEYOMI_SITE_URL"_s, u"http://env.test"_s}};
+    sources.args = {u"--site"_s, u"http://option.test//"_s, u"race"_s, u"--now=2025-12-05T14:30:00"_s};
+    const SettingsResult r = resolveSettings(sources);
+    EXPECT_TRUE(r.errors.isEmpty()) << r.errors.join(u'\n').toStdString();
+    EXPECT_EQ(r.settings.siteUrl, u"http://option.test"_s); // trailing slashes dropped
+    EXPECT_EQ(r.settings.baseDir, u"/env/base"_s);
+    EXPECT_TRUE(r.settings.baseGiven);
+    EXPECT_EQ(r.settings.portalUrl, u"http://portal.ini"_s);
+    EXPECT_EQ(r.settings.timeoutMs, 12000);
+    EXPECT_EQ(r.settings.appDir, program.path()); // the program's folder is writable
+    ASSERT_TRUE(r.settings.now);
+    EXPECT_EQ(*r.settings.now, QDateTime(QDate(2025, 12, 5), QTime(14, 30)));
+    EXPECT_EQ(r.unusedArgs, QStringList{u"race"_s});
+}
+
+TEST_F(SettingsSourcesTest, DefaultsNeedNoFileAndBuildInNoHost)
+{
+    const SettingsResult r = resolveSettings(sources);
+    EXPECT_TRUE(r.errors.isEmpty());
+    EXPECT_EQ(r.settings.baseDir, u"/home/user/uma"_s);
+    EXPECT_FALSE(r.settings.baseGiven);
+    EXPECT_EQ(r.settings.siteUrl, QString());
+    EXPECT_EQ(r.settings.timeoutMs, 30000);
+    EXPECT_FALSE(r.settings.now);
+
+    ini(config.path(), "app_dir = /from/user/config\n"); // the second place for the file
+    EXPECT_EQ(resolveSettings(sources).settings.appDir, u"/from/user/config"_s);
+}
+
+TEST_F(SettingsSourcesTest, BadValuesAreErrorsThatNameTheirSource)
+{
+    const struct {
+        const char* name;
+        QStringList args;
+        const char* mentions;
+    } rows[] = {
+        {"timeout not a number", {u"--timeout"_s, u"soon"_s}, "--timeout"},
+        {"timeout zero", {u"--timeout=0"_s}, "--timeout"},
+        {"now not a time", {u"--now"_s, u"tomorrow"_s}, "--now"},
+        {"option without value", {u"--base"_s}, "--base"},
+        {"unknown style", {u"--site-style"_s, u"fancy"_s}, "--site-style"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        sources.args = r.args;
+        const SettingsResult result = resolveSettings(sources);
+        ASSERT_EQ(result.errors.size(), 1);
+        EXPECT_TRUE(result.errors.front().contains(QString::fromLatin1(r.mentions))) << result.errors.front().toStdString();
+    }
+    sources.args.clear();
+    sources.environment = {{u"KAZEYOMI_TIMEOUT"_s, u"-3"_s}};
+    EXPECT_TRUE(resolveSettings(sources).errors.value(0).contains(u"KAZEYOMI_TIMEOUT"_s));
+}
