@@ -2,5 +2,6 @@
 target_sources(core_tests PRIVATE
     demo/demo_day_test.cpp
     demo/odds_pages_test.cpp
+    demo/pair_pages_test.cpp
     demo/site_server_test.cpp
 )
