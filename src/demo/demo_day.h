@@ -8,9 +8,11 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QPair>
 #include <QString>
 
 #include "demo/day_cards.h"
+#include "demo/odds_pages.h"
 #include "demo/site_server.h"
 
 namespace kazeyomi {
@@ -45,6 +47,11 @@ public:
     // The site's answer for a request target, or nothing for a page it does not have.
     std::optional<SiteResponse> respond(const QString& pathAndQuery) const;
     QByteArray oddsPage(const DemoRace& race, const QDateTime& now) const;
+    // What the win/place page shows at `now`; the pair odds pages are drawn from it, so they
+    // drift with it and show the same horses out.
+    WinPlacePage winPlace(const DemoRace& race, const QDateTime& now) const;
+    // Pairs whose odds the site does not show yet at `now`.
+    QList<QPair<int, int>> pairsNotShown(const DemoRace& race, const QDateTime& now) const;
     QByteArray resultPage(const DemoRace& race, const QDateTime& now) const;
 
     const DemoRace* findByPageId(const QString& id) const;

@@ -5,6 +5,9 @@ add_library(kazeyomi_demo STATIC
     demo/demo_day.cpp
     demo/demo_site.cpp
     demo/odds_pages.cpp
+    demo/pair_odds.cpp
+    demo/pair_pages.cpp
+    demo/pair_staircase.cpp
     demo/result_pages.cpp
     demo/site_server.cpp
 )
