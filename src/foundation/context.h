@@ -23,11 +23,4 @@ struct Context {
     QString appFile(const QString& name) const { return QDir(appDir).filePath(name); }
 };
 
-// What an odds scraper tells the fetch cycle.
-enum class ScrapeResult {
-    Empty,  // nothing done: no venue in Label1
-    Parsed, // the page was read
-    NoData, // page too short or race cancelled: no further bet types this cycle
-};
-
 } // namespace kazeyomi

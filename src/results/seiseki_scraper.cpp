@@ -2,16 +2,12 @@
 
 #include <array>
 
-#include <QFile>
-#include <QFileInfo>
-
-#include "fetch/page_fetcher.h"
-#include "scraping/page_reader.h"
-#include "scraping/text_helpers.h"
 #include "foundation/context.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_fields.h"
+#include "scraping/cached_page.h"
+#include "scraping/cells.h"
 
 namespace kazeyomi {
 
@@ -33,27 +29,9 @@ const QString kPopularityHeader = u"<th>人気</th>"_s;
 const QString kYen = u"円"_s;
 const QString kNoPayout = u"-円"_s;
 
-// One cut into one cell. The cut upper-cases the line in hand even when it fails; a failed
-// cut or a cell outside the grid leaves the cell as it was.
-void cut(GridModel& grid, int row, int col, QString& line, const QString& start, const QString& end,
-         const QString& suffix = {})
+void cutPayout(GridModel& grid, int row, int col, QString& line)
 {
-    attempt([&] { grid.setTextMatrix(row, col, Moji_get(line, start, end) + suffix); });
-}
-
-void cutPayout(GridModel& grid, int row, int col, QString& line) { cut(grid, row, col, line, u">"_s, kCellEnd, kYen); }
-
-void setCell(GridModel& grid, int row, int col, const QString& text)
-{
-    attempt([&] { grid.setTextMatrix(row, col, text); });
-}
-
-// A row the grid cannot hold reads as empty: such a table can never be complete.
-QString cellOrEmpty(const GridModel& grid, int row, int col)
-{
-    QString text;
-    attempt([&] { text = grid.textMatrix(row, col); });
-    return text;
+    cutIntoCell(grid, row, col, line, u">"_s, kCellEnd, kYen);
 }
 
 // One horse: 17 lines, the position cell two lines after the previous horse's last read.
@@ -63,33 +41,33 @@ bool readHorse(PageReader& page, QString& line, GridModel& table, int r)
     page.skip(line, 2);
     if (line.isEmpty())
         return false;
-    cut(table, r, 1, line, u">"_s, kCellEnd);
+    cutIntoCell(table, r, 1, line, u">"_s, kCellEnd);
     if (cellOrEmpty(table, r, 1).isEmpty())
         return false;
     page.readLine(line);
-    cut(table, r, 2, line, u"<strong>"_s, u"</strong>"_s);
+    cutIntoCell(table, r, 2, line, u"<strong>"_s, u"</strong>"_s);
     page.readLine(line);
-    cut(table, r, 3, line, kCellStart, kCellEnd);
+    cutIntoCell(table, r, 3, line, kCellStart, kCellEnd);
     page.readLine(line);
-    cut(table, r, 4, line, kLinkEnd, u"</a></td>"_s);
+    cutIntoCell(table, r, 4, line, kLinkEnd, u"</a></td>"_s);
     for (int col = 5; col <= 8; ++col) {
         page.readLine(line);
-        cut(table, r, col, line, kCellStart, kCellEnd);
+        cutIntoCell(table, r, col, line, kCellStart, kCellEnd);
     }
     page.readLine(line);
-    cut(table, r, 9, line, kLinkEnd, u"</a>"_s);
+    cutIntoCell(table, r, 9, line, kLinkEnd, u"</a>"_s);
     // The page shows the trainer before the time.
     page.readLine(line);
-    cut(table, r, 11, line, kLinkEnd, u"</a>"_s);
+    cutIntoCell(table, r, 11, line, kLinkEnd, u"</a>"_s);
     page.readLine(line);
-    cut(table, r, 10, line, kCellStart, kCellEnd);
+    cutIntoCell(table, r, 10, line, kCellStart, kCellEnd);
     page.readLine(line);
     if (!line.contains(u"出走取消"_s))
-        cut(table, r, 12, line, kCellStart, kCellEnd);
+        cutIntoCell(table, r, 12, line, kCellStart, kCellEnd);
     page.readLine(line);
-    cut(table, r, 13, line, kCellStart, kCellEnd);
+    cutIntoCell(table, r, 13, line, kCellStart, kCellEnd);
     page.skip(line, 2);
-    cut(table, r, 14, line, kCellStart, kCellEnd);
+    cutIntoCell(table, r, 14, line, kCellStart, kCellEnd);
     page.readLine(line);
     return true;
 }
@@ -167,25 +145,17 @@ PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
     for (int c = 1; c <= int(kFinishHeaders.size()); ++c)
         setCell(table, 0, c, kFinishHeaders[size_t(c - 1)]);
 
-    const QString cachePath = ctx.appFile(u"tmp.txt"_s);
-    if (!testMode) {
-        PageFetch fetch = ctx.fetcher.Navigate2(ctx.siteUrl + u"/result/"_s + raceCode + u".do"_s);
-        if (fetch.interrupted)
-            return fetch;
-        // The last result page is kept for whoever wants to look at it; a failed fetch has none.
-        const QString copyPath = ctx.appFile(u"成績.txt"_s);
-        if (QFile::exists(copyPath))
-            QFile::remove(copyPath);
-        // A failed fetch is no page, whatever an older tmp.txt may still hold.
-        if (!fetch.ok())
-            return fetch;
-        QFile::copy(cachePath, copyPath);
-    }
+    // The test flag reads the page the last fetch left, and keeps no copy of it.
+    CachedPage cached = testMode ? openCachedPage(ctx.fetcher, {QString(), kResultMinBytes})
+                                 : fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/result/"_s + raceCode + u".do"_s,
+                                                   {u"成績.txt"_s, kResultMinBytes});
+    if (cached.state == PageState::FetchFailed)
+        return std::move(cached.fetch);
     // An error page or no page at all: nothing to cut.
-    if (QFileInfo(cachePath).size() < kResultMinBytes)
+    if (!cached.ready())
         return {};
 
-    PageReader page = PageReader::fromFile(cachePath);
+    PageReader& page = cached.reader;
     QString line;
     page.skip(line, 2);
     // A search that reaches the end of the page ends the capture with what was cut so far.

@@ -1,18 +1,17 @@
 #include "schedule/race_fetch.h"
 
-#include <QScopeGuard>
+#include <exception>
 
-#include "fetch/page_fetcher.h"
-#include "scraping/page_reader.h"
+#include "foundation/context.h"
+#include "foundation/day_folders.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
 #include "odds/capture/tanfuku_scraper.h"
 #include "odds/files/tanfuku_writers.h"
 #include "results/result_writers.h"
 #include "results/seiseki_scraper.h"
 #include "schedule/schedule_grid.h"
-#include "foundation/context.h"
-#include "foundation/day_folders.h"
-#include "foundation/form_state.h"
-#include "foundation/grid_layouts.h"
+#include "scraping/attempt.h"
 
 namespace kazeyomi {
 
@@ -22,7 +21,99 @@ namespace {
 
 enum Tab { WinPlace = 0, Quinella = 2, Exacta = 4, Wide = 5, Trio = 6, Trifecta = 7, Payouts = 8 };
 
+const QString kWinPlace = u"win/place odds"_s;
+const QString kResult = u"result"_s;
+const QString kEnding = u"the program is ending"_s;
+
+// An odds scraper: its fetch's failure is the fetcher's; with nothing to do it fetched nothing.
+template <ScrapeResult (*Scrape)(Context&, const QString&)> StepResult oddsStep(Context& ctx, const QString& raceCode)
+{
+    const ScrapeResult result = Scrape(ctx, raceCode);
+    if (result == ScrapeResult::Empty)
+        return {};
+    return {true, {ctx.fetcher.lastError(), ctx.fetcher.lastInterrupted()}, result == ScrapeResult::NoData};
+}
+
+StepResult resultStep(Context& ctx, const QString& raceCode)
+{
+    return {true, Seiseki_get(ctx, raceCode.trimmed()), false};
+}
+
+// Marks "a race is being fetched" for as long as it lives, whichever way the cycle ends.
+class FetchInProgress {
+public:
+    explicit FetchInProgress(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~FetchInProgress() { m_busy = false; }
+    FetchInProgress(const FetchInProgress&) = delete;
+    FetchInProgress& operator=(const FetchInProgress&) = delete;
+
+private:
+    bool& m_busy;
+};
+
+// Shows the race's row selected in the schedule grid while it is being fetched.
+class RowHighlight {
+public:
+    explicit RowHighlight(GridModel& schedule) : m_schedule(schedule)
+    {
+        m_schedule.setSelectionEnabled(true);
+        m_schedule.setHighlight(1);
+        m_schedule.setSelectionMode(1);
+    }
+    ~RowHighlight()
+    {
+        attempt([this] {
+            m_schedule.setSelectionEnabled(false);
+            m_schedule.setHighlight(0);
+        });
+    }
+    RowHighlight(const RowHighlight&) = delete;
+    RowHighlight& operator=(const RowHighlight&) = delete;
+
+private:
+    GridModel& m_schedule;
+};
+
+// One step of the cycle. A failure thrown from it is logged with the race and the step, and
+// the cycle goes on with the next step: one broken page or file must not cost the others.
+template <typename Step> bool guarded(RaceOutcome& outcome, FormState& form, const QString& step, Step&& run)
+{
+    QString why;
+    try {
+        run();
+        return true;
+    } catch (const std::exception& e) {
+        why = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        why = u"an unknown failure"_s;
+    }
+    outcome.failures << u"%1 failed: %2"_s.arg(step, why);
+    form.log(u"%1 %2R: %3"_s.arg(outcome.venue).arg(outcome.race).arg(outcome.failures.back()));
+    return false;
+}
+
 } // namespace
+
+std::span<const ScraperStep> raceScrapers()
+{
+    static const std::vector<ScraperStep> steps = {
+        {WinPlace, kWinPlace, oddsStep<TanFuku_get>, true},
+        {Payouts, kResult, resultStep, false},
+    };
+    return steps;
+}
+
+std::span<const WriterStep> raceWriters()
+{
+    static const std::vector<WriterStep> writers = {
+        {Payouts, u".sei"_s, [](const Context& ctx) { return Sei_write(ctx); }, kResult},
+        {Payouts, u".jyun"_s, [](const Context& ctx) { return Jyun_write(ctx); }, kResult},
+        {WinPlace, u".tanA"_s, [](const Context& ctx) { return TanA_write(ctx); }, {}},
+        {WinPlace, u".Fuk1"_s, [](const Context& ctx) { return Fuk1_write(ctx); }, {}},
+        {WinPlace, u".Fuk2"_s, [](const Context& ctx) { return Fuk2_write(ctx); }, {}},
+    };
+    return writers;
+}
 
 RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
 {
@@ -30,21 +121,18 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
     outcome.venue = venue;
     outcome.race = n;
     outcome.row = row;
+    FormState& form = m_ctx.form;
     if (m_busy) {
         outcome.failures << u"%1 %2R: another race is being fetched; try again when it is done"_s.arg(venue).arg(n);
-        m_ctx.form.log(outcome.failures.back());
+        form.log(outcome.failures.back());
         return outcome;
     }
     // Once the program is ending nothing of a race is started any more.
-    const QString ending = u"the program is ending"_s;
     if (m_ctx.fetcher.stopped()) {
-        outcome.stopped = ending;
+        outcome.stopped = kEnding;
         return outcome;
     }
-    m_busy = true;
-    // A failure thrown from a grid ends the cycle too; the next race must still be fetched.
-    const auto idle = qScopeGuard([this] { m_busy = false; });
-    FormState& form = m_ctx.form;
+    const FetchInProgress inProgress(m_busy);
     form.currentRow = row;
     form.setText(u"Text3"_s, QString::number(n));
     form.setText(u"Label1"_s, venue);
@@ -54,77 +142,58 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
     if (!m_ctx.fetcher.Tmp_Delete()) {
         outcome.failures << u"the page cache cannot be cleared (see the fetch log)"_s;
         outcome.stopped = u"nothing fetched: the page cache cannot be cleared"_s;
-        m_busy = false;
         return outcome;
     }
 
     GridModel& schedule = form.grid(kScheduleGrid);
-    schedule.setSelectionEnabled(true);
-    schedule.setHighlight(1);
-    schedule.setSelectionMode(1);
+    const RowHighlight highlight(schedule);
     QString id;
     attempt([&] {
         schedule.setRow(row);
         id = schedule.textMatrix(row, ScheduleColumn::PageId);
     });
 
-    const auto fetched = [&](const QString& what, const QString& error) {
-        if (!error.isEmpty())
-            outcome.failures << what + u": "_s + error;
-    };
-    const auto write = [&](const QString& extension, const QString& error) {
+    QStringList arrived; // the steps whose page came whole
+    for (const ScraperStep& step : m_scrapers) {
+        form.setTab(step.tab);
+        StepResult done;
+        if (!guarded(outcome, form, step.name, [&] { done = step.scrape(m_ctx, id); }))
+            continue;
+        if (done.fetched) {
+            if (!done.fetch.ok())
+                outcome.failures << step.name + u": "_s + done.fetch.error;
+            // A fetch cut short, or a quit while the fetch let events run: nothing runs
+            // after it, so the end of the program writes nothing.
+            if (done.fetch.interrupted || m_ctx.fetcher.stopped()) {
+                outcome.stopped = kEnding;
+                return outcome;
+            }
+        }
+        if (done.fetch.ok())
+            arrived << step.name;
+        if (done.noData && step.noDataEndsRace) {
+            outcome.stopped =
+                u"no %1 (fetch failed, page too short, no odds on it, or race cancelled)"_s.arg(step.name);
+            return outcome;
+        }
+    }
+
+    for (const WriterStep& writer : m_writers) {
+        // A page that did not arrive says nothing: its files keep the last one read.
+        if (!writer.afterPage.isEmpty() && !arrived.contains(writer.afterPage))
+            continue;
+        form.setTab(writer.tab);
+        QString error;
+        if (!guarded(outcome, form, writer.extension, [&] { error = writer.write(m_ctx); }))
+            continue;
         if (error.isEmpty()) {
-            outcome.written << extension;
+            outcome.written << writer.extension;
         } else {
             outcome.failures << error;
             form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(error));
         }
-    };
-    const auto finish = [&] {
-        m_busy = false;
-        return outcome;
-    };
-
-    // A fetch cut short, or a quit while the fetch let events run: no scraper or writer
-    // runs after it, so the end of the program writes nothing.
-    const auto endsHere = [&](bool interrupted) {
-        if (!interrupted && !m_ctx.fetcher.stopped())
-            return false;
-        outcome.stopped = ending;
-        return true;
-    };
-
-    form.setTab(WinPlace);
-    const ScrapeResult winPlace = TanFuku_get(m_ctx, id);
-    if (winPlace != ScrapeResult::Empty) {
-        fetched(u"win/place odds"_s, m_ctx.fetcher.lastError());
-        if (endsHere(m_ctx.fetcher.lastInterrupted()))
-            return finish();
     }
-    if (winPlace == ScrapeResult::NoData) {
-        outcome.stopped = u"no win/place odds (fetch failed, page too short, no odds on it, or race cancelled)"_s;
-        return finish();
-    }
-
-    form.setTab(Payouts);
-    const PageFetch result = Seiseki_get(m_ctx, id.trimmed());
-    fetched(u"result"_s, result.error);
-    if (endsHere(result.interrupted))
-        return finish();
-    // A result page that did not arrive says nothing: the files keep the last result read.
-    if (result.ok()) {
-        write(u".sei"_s, Sei_write(m_ctx));
-        write(u".jyun"_s, Jyun_write(m_ctx));
-    }
-
-    form.setTab(WinPlace);
-    write(u".tanA"_s, TanA_write(m_ctx));
-    write(u".Fuk1"_s, Fuk1_write(m_ctx));
-    write(u".Fuk2"_s, Fuk2_write(m_ctx));
-
-    schedule.setSelectionEnabled(false);
-    schedule.setHighlight(0);
-    return finish();
+    return outcome;
 }
 
 } // namespace kazeyomi

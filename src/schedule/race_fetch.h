@@ -1,8 +1,14 @@
 // One race's fetch: every scraper on its own tab, then the result and odds writers.
 #pragma once
 
+#include <functional>
+#include <span>
+#include <vector>
+
 #include <QString>
 #include <QStringList>
+
+#include "fetch/page_fetcher.h"
 
 namespace kazeyomi {
 
@@ -18,6 +24,35 @@ struct RaceOutcome {
     bool ok() const { return failures.isEmpty(); }
 };
 
+// What one scraper step tells the cycle.
+struct StepResult {
+    bool fetched = false; // a page was asked for: its failure counts, and a quit during it ends the race
+    PageFetch fetch;      // that fetch's failure, if it failed
+    bool noData = false;  // the page was too short or the race is cancelled
+};
+
+// One scraper of the cycle: the tab it fills, its name in failures and the log, and
+// whether its "no data" ends the race.
+struct ScraperStep {
+    int tab = 0;
+    QString name;
+    std::function<StepResult(Context&, const QString& raceCode)> scrape;
+    bool noDataEndsRace = false;
+};
+
+// One writer of the cycle; a writer that names a scraper step runs only when that step's
+// page arrived, so a failed fetch leaves its files as they were.
+struct WriterStep {
+    int tab = 0;
+    QString extension;
+    std::function<QString(const Context&)> write; // empty, or why the file was not written
+    QString afterPage;
+};
+
+// The scrapers and the writers of a race, in the order they run.
+std::span<const ScraperStep> raceScrapers();
+std::span<const WriterStep> raceWriters();
+
 class RaceFetcher {
 public:
     virtual ~RaceFetcher() = default;
@@ -29,12 +64,18 @@ public:
 
 class RaceCycle final : public RaceFetcher {
 public:
-    explicit RaceCycle(Context& ctx) : m_ctx(ctx) {}
+    explicit RaceCycle(Context& ctx, std::span<const ScraperStep> scrapers = raceScrapers(),
+                       std::span<const WriterStep> writers = raceWriters())
+        : m_ctx(ctx), m_scrapers(scrapers), m_writers(writers)
+    {
+    }
     RaceOutcome Race_get(const QString& venue, int n, int row) override;
     bool busy() const override { return m_busy; }
 
 private:
     Context& m_ctx;
+    std::span<const ScraperStep> m_scrapers;
+    std::span<const WriterStep> m_writers;
     bool m_busy = false;
 };
 

@@ -2,12 +2,12 @@
 // by each read; a read past the end fails and keeps the line in hand.
 #pragma once
 
-#include <exception>
-
 #include <QString>
 #include <QStringList>
 
 #include "foundation/text_fields.h"
+// Every loop over a page skips its failing statements: the reader comes with `attempt`.
+#include "scraping/attempt.h"
 
 namespace kazeyomi {
 
@@ -36,18 +36,5 @@ private:
     qsizetype m_next = 0;
     bool m_passedEnd = false;
 };
-
-// Runs one statement of a scraper; a failing statement (a bad cut, a cell outside the grid)
-// is skipped and leaves its target as it was.
-template <typename Statement>
-bool attempt(Statement&& statement)
-{
-    try {
-        statement();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 } // namespace kazeyomi

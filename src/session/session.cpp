@@ -1,15 +1,16 @@
 #include "session/session.h"
 
 #include <QDir>
+#include <QHash>
 #include <QScopeGuard>
 #include <QSet>
 
-#include "results/result_writers.h"
-#include "schedule/schedule_grid.h"
-#include "snapshots/grid_snapshots.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
+#include "results/result_writers.h"
+#include "schedule/schedule_grid.h"
 #include "session/popup_closer.h"
+#include "snapshots/grid_snapshots.h"
 
 namespace kazeyomi {
 
@@ -46,17 +47,14 @@ const QSet<QString>& allowedDuringFetch()
 
 Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> clock,
                  std::unique_ptr<WindowSystem> windows, std::unique_ptr<PageSource> pages)
-    : m_settings(std::move(settings)),
-      m_notifier(notifier),
+    : m_settings(std::move(settings)), m_notifier(notifier),
       m_clock(clock ? std::move(clock) : std::make_shared<RunningClock>(m_settings.now)),
       m_folders(m_settings.baseDir, *m_clock),
       m_pages(std::make_unique<WatchedPageSource>(
           pages ? std::move(pages) : std::make_unique<HttpPageSource>(m_settings.timeoutMs), m_pageWaits)),
       m_fetcher(m_form, *m_pages, m_settings.appDir, m_settings.siteStyle),
-      m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl},
-      m_races(m_context),
-      m_poll(m_form, *m_clock, m_races),
-      m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
+      m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl}, m_races(m_context),
+      m_poll(m_form, *m_clock, m_races), m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
       m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
 {
     m_form.setLogClock(m_clock.get());
@@ -105,24 +103,47 @@ void Session::click(const QString& control)
 
 void Session::dispatch(const QString& control)
 {
-    if (control == u"Command2")
-        m_poll.Command2_Click();
-    else if (control == u"Command5")
-        Command5_Click();
-    else if (control == u"Command9") {
-        if (const QString error = Command9_Click(m_context); !error.isEmpty())
-            m_form.log(error);
-    } else if (control == u"Command6" || control == u"Command7") {
-        const QString error = control == u"Command6" ? Command6_Click(m_form, m_folders, m_notifier)
-                                                     : Command7_Click(m_form, m_folders, m_notifier);
-        if (!error.isEmpty())
-            m_notifier.tell(u"Kazeyomi"_s, error);
-    } else if (control == u"Command12")
-        Command12_Click(m_form);
-    else if (control == u"Command11")
-        m_form.resultTestFlag = 1;
-    else if (control == u"Command3")
-        Command3_Click();
+    using Handler = void (*)(Session&);
+    static const QHash<QString, Handler> handlers = [] {
+        const Handler nothing = [](Session&) {};
+        QHash<QString, Handler> table = {
+            {u"Command2"_s, [](Session& s) { s.m_poll.Command2_Click(); }},
+            {u"Command3"_s, [](Session& s) { s.Command3_Click(); }},
+            {u"Command5"_s, [](Session& s) { s.Command5_Click(); }},
+            {u"Command6"_s,
+             [](Session& s) {
+                 if (const QString error = Command6_Click(s.m_form, s.m_folders, s.m_notifier); !error.isEmpty())
+                     s.m_notifier.tell(u"Kazeyomi"_s, error);
+             }},
+            {u"Command7"_s,
+             [](Session& s) {
+                 if (const QString error = Command7_Click(s.m_form, s.m_folders, s.m_notifier); !error.isEmpty())
+                     s.m_notifier.tell(u"Kazeyomi"_s, error);
+             }},
+            {u"Command9"_s,
+             [](Session& s) {
+                 if (const QString error = Command9_Click(s.m_context); !error.isEmpty())
+                     s.m_form.log(error);
+             }},
+            {u"Command11"_s, [](Session& s) { s.m_form.resultTestFlag = 1; }},
+            {u"Command12"_s, [](Session& s) { Command12_Click(s.m_form); }},
+            // The window's buttons whose work is not done here.
+            {u"Command1"_s, nothing},
+            {u"Command4"_s, nothing},
+            {u"Command8"_s, nothing},
+            {u"Command10"_s, nothing},
+        };
+        for (int k = 0; k <= 10; ++k)
+            table.insert(u"Option2_%1"_s.arg(k), nothing);
+        return table;
+    }();
+    const auto handler = handlers.constFind(control);
+    if (handler == handlers.cend()) {
+        // A misspelt name in a caller would otherwise do nothing without a trace.
+        m_form.log(u"%1: there is no such control; the click does nothing"_s.arg(control));
+        return;
+    }
+    (*handler)(*this);
 }
 
 RaceOutcome Session::Command5_Click()

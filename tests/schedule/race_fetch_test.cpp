@@ -19,9 +19,9 @@
 #include "demo/result_pages.h"
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
-#include "schedule/schedule_grid.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
+#include "schedule/schedule_grid.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 
@@ -251,3 +251,90 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
 }
 
 } // namespace
+
+TEST_F(RaceGet, AStepThatThrowsIsLoggedAndTheNextStepStillRuns)
+{
+    QStringList ran;
+    std::vector<bool> busyInside;
+    const std::vector<ScraperStep> scrapers = {
+        {0, u"first"_s,
+         [&](Context&, const QString& id) -> StepResult {
+             ran << u"first "_s + id;
+             busyInside.push_back(races.busy());
+             throw std::runtime_error("VSFlexGrid3: cell out of range");
+         },
+         true},
+        {8, u"second"_s,
+         [&](Context&, const QString&) {
+             ran << u"second"_s;
+             return StepResult{};
+         },
+         false},
+    };
+    const std::vector<WriterStep> writers = {
+        {0, u".a"_s, [&](const Context&) -> QString { throw std::runtime_error("disk gone"); }, {}},
+        {0, u".b"_s,
+         [&](const Context&) {
+             ran << u".b"_s;
+             return QString();
+         },
+         u"second"_s},
+        {0, u".c"_s, [&](const Context&) { return QString(); }, u"first"_s}, // its page never arrived
+    };
+    RaceCycle cycle(context, scrapers, writers);
+    form.grid(kScheduleGrid).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
+
+    const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 1, kRow);
+    EXPECT_EQ(ran, (QStringList{u"first "_s + kCode, u"second"_s, u".b"_s}));
+    EXPECT_EQ(busyInside, std::vector<bool>{false}); // `races` is another cycle
+    EXPECT_EQ(outcome.written, QStringList{u".b"_s});
+    EXPECT_EQ(outcome.failures,
+              (QStringList{u"first failed: VSFlexGrid3: cell out of range"_s, u".a failed: disk gone"_s}));
+    EXPECT_TRUE(outcome.stopped.isEmpty());
+    int logged = 0;
+    for (const QString& line : form.fetchLog())
+        logged += line.contains(u"大井 1R: first failed: VSFlexGrid3"_s) || line.contains(u"大井 1R: .a failed"_s);
+    EXPECT_EQ(logged, 2);
+    EXPECT_FALSE(cycle.busy());
+}
+
+TEST_F(RaceGet, TheRaceIsMarkedBusyForTheWholeCycleAndNotAfterAThrow)
+{
+    std::vector<bool> seen;
+    RaceCycle* self = nullptr;
+    const std::vector<ScraperStep> scrapers = {
+        {0, u"win/place odds"_s,
+         [&](Context&, const QString&) -> StepResult {
+             seen.push_back(self->busy());
+             throw std::logic_error("broken");
+         },
+         true},
+        {0, u"cancelled"_s,
+         [&](Context& ctx, const QString&) {
+             seen.push_back(self->busy() && ctx.form.grid(kScheduleGrid).rowShownSelected());
+             return StepResult{true, {}, true};
+         },
+         true},
+    };
+    const std::vector<WriterStep> writers = {{0,
+                                              u".x"_s,
+                                              [&](const Context&) {
+                                                  seen.push_back(self->busy());
+                                                  return QString();
+                                              },
+                                              {}}};
+    RaceCycle cycle(context, scrapers, writers);
+    self = &cycle;
+    GridModel& schedule = form.grid(kScheduleGrid);
+
+    const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 1, kRow);
+    EXPECT_EQ(seen, (std::vector<bool>{true, true})); // the writer never ran: the race was cancelled
+    EXPECT_TRUE(outcome.stopped.startsWith(u"no cancelled"_s)) << outcome.stopped.toStdString();
+    EXPECT_FALSE(cycle.busy());
+    // The row is shown as fetched no longer, though the cycle stopped early.
+    EXPECT_FALSE(schedule.rowShownSelected());
+    // The next race runs.
+    seen.clear();
+    (void)cycle.Race_get(u"大井"_s, 1, kRow);
+    EXPECT_EQ(seen, (std::vector<bool>{true, true}));
+}

@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "results/seiseki_scraper.h"
-#include "schedule/schedule_grid.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
+#include "results/seiseki_scraper.h"
+#include "schedule/schedule_grid.h"
 #include "support/card_folder.h"
 #include "support/fake_clock.h"
 #include "support/fake_page_source.h"
@@ -160,4 +160,19 @@ TEST_F(SessionTest, AFailureThrownByAClickIsReportedAndTheProgramGoesOn)
     EXPECT_EQ(logLinesWith(u"Command9 failed: VSFlexGrid16: cell"_s), 1);
     session->click(u"Command2"_s);
     EXPECT_TRUE(session->poll().armed());
+}
+
+TEST_F(SessionTest, AClickOnAControlThatDoesNotExistIsLogged)
+{
+    startDay(2);
+    for (const QString& control : {u"Command13"_s, u"command2"_s, u"Option2_11"_s}) {
+        SCOPED_TRACE(control.toStdString());
+        session->click(control);
+        EXPECT_EQ(logLinesWith(control + u": there is no such control"_s), 1);
+    }
+    // The window's own controls are known, even those with nothing to do here.
+    for (const QString& control : {u"Command1"_s, u"Command4"_s, u"Option2_0"_s, u"Option2_10"_s, u"Command11"_s})
+        session->click(control);
+    EXPECT_EQ(logLinesWith(u"no such control"_s), 3);
+    EXPECT_EQ(form().resultTestFlag, 1);
 }

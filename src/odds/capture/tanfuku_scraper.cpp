@@ -1,16 +1,14 @@
 #include "odds/capture/tanfuku_scraper.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include "fetch/page_fetcher.h"
-#include "scraping/page_reader.h"
-#include "scraping/text_helpers.h"
 #include "foundation/clock.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
 #include "foundation/text_fields.h"
+#include "scraping/attempt.h"
+#include "scraping/cached_page.h"
+#include "scraping/cells.h"
+#include "scraping/text_helpers.h"
 
 namespace kazeyomi {
 
@@ -19,8 +17,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kOddsGrid = 3;
-// Anything shorter is the site's busy or error page, not an odds page.
-constexpr qint64 kMinPageBytes = 1800;
+// Anything shorter than 1800 bytes is the site's busy or error page, not an odds page.
+const PageSpec kWinPlacePage{u"単勝・複勝.txt"_s, 1800};
 
 const QString kText9 = u"Text9"_s;
 // The end of a start tag whose last attribute value is quoted; the odds follow it.
@@ -43,14 +41,10 @@ bool isSouthernKanto(const QString& venue)
 void markCancelled(Context& ctx)
 {
     const int row = ctx.form.currentRow;
-    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 6, u"取止"_s); });
-    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 9, u"1"_s); });
-    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 12, u"2"_s); });
-}
-
-void setCell(GridModel& grid, int row, int col, const QString& text)
-{
-    attempt([&] { grid.setTextMatrix(row, col, text); });
+    GridModel& schedule = ctx.form.grid(kScheduleGrid);
+    setCell(schedule, row, 6, u"取止"_s);
+    setCell(schedule, row, 9, u"1"_s);
+    setCell(schedule, row, 12, u"2"_s);
 }
 
 void dropRow(FormState& form, GridModel& grid, int row)
@@ -59,47 +53,12 @@ void dropRow(FormState& form, GridModel& grid, int row)
     form.runnerCount = qint16(form.runnerCount - 1);
 }
 
-} // namespace
-
-ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
-{
-    if (ctx.form.text(u"Label1"_s).isEmpty())
-        return ScrapeResult::Empty;
-
-    GridModel& grid = ctx.form.grid(kOddsGrid);
-    grid.clear();
-    setCell(grid, 0, 1, u"単勝"_s);
-    setCell(grid, 0, 2, u"複勝"_s);
-    setCell(grid, 0, 3, u"複勝"_s);
-
-    // A failed fetch is no page, whatever an older tmp.txt may still hold; nor is there a
-    // last page to keep a copy of, unless the program is ending and writes nothing.
-    const PageFetch fetch = ctx.fetcher.Navigate2(ctx.siteUrl + u"/odds/"_s + raceCode + u"01.do"_s);
-    if (!fetch.ok()) {
-        if (!fetch.interrupted)
-            QFile::remove(ctx.appFile(u"単勝・複勝.txt"_s));
-        return ScrapeResult::NoData;
-    }
-    return cutWinPlacePage(ctx);
-}
-
-ScrapeResult cutWinPlacePage(Context& ctx)
+// The page after the fetch, from its first line: which kind of odds, the time, the horse table.
+ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
 {
     FormState& form = ctx.form;
     GridModel& grid = form.grid(kOddsGrid);
-    const QString page = ctx.appFile(u"tmp.txt"_s);
-
-    // Kept for whoever wants to see what the last win/place fetch brought.
-    const QString copy = ctx.appFile(u"単勝・複勝.txt"_s);
-    if (QFile::exists(copy))
-        QFile::remove(copy);
-    QFile::copy(page, copy);
-
-    if (QFileInfo(page).size() < kMinPageBytes)
-        return ScrapeResult::NoData;
-
     form.setText(kText9, QString());
-    PageReader reader = PageReader::fromFile(page);
     QString line;
 
     // Which kind of page this is; "9999" marks final odds until the clock time replaces it.
@@ -205,6 +164,33 @@ ScrapeResult cutWinPlacePage(Context& ctx)
         reader.skip(line, 3);
     }
     return ScrapeResult::Parsed;
+}
+
+} // namespace
+
+ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
+{
+    if (ctx.form.text(u"Label1"_s).isEmpty())
+        return ScrapeResult::Empty;
+
+    GridModel& grid = ctx.form.grid(kOddsGrid);
+    grid.clear();
+    setCell(grid, 0, 1, u"単勝"_s);
+    setCell(grid, 0, 2, u"複勝"_s);
+    setCell(grid, 0, 3, u"複勝"_s);
+
+    CachedPage page = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + u"01.do"_s, kWinPlacePage);
+    if (!page.ready())
+        return ScrapeResult::NoData;
+    return cutWinPlace(ctx, page.reader);
+}
+
+ScrapeResult cutWinPlacePage(Context& ctx)
+{
+    CachedPage page = openCachedPage(ctx.fetcher, kWinPlacePage);
+    if (!page.ready())
+        return ScrapeResult::NoData;
+    return cutWinPlace(ctx, page.reader);
 }
 
 } // namespace kazeyomi

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "foundation/context.h"
+#include "scraping/scrape_result.h"
 
 namespace kazeyomi {
 
@@ -14,7 +15,7 @@ namespace kazeyomi {
 // otherwise. The fetch's failure is the fetcher's lastError().
 ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode);
 
-// Everything after the fetch: copies tmp.txt to "単勝・複勝.txt" and cuts it into
+// Everything after the fetch: replaces "単勝・複勝.txt" with tmp.txt and cuts tmp.txt into
 // VSFlexGrid3, which TanFuku_get has already cleared and headed.
 ScrapeResult cutWinPlacePage(Context& ctx);
 

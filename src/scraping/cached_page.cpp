@@ -1,0 +1,64 @@
+#include "scraping/cached_page.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kPageCache = u"tmp.txt"_s;
+
+} // namespace
+
+QString CachedPage::reason() const
+{
+    switch (state) {
+    case PageState::FetchFailed:
+        return fetch.error;
+    case PageState::Short:
+        return u"the page has %1 bytes, too few to be a real page"_s.arg(bytes);
+    case PageState::Ready:
+        break;
+    }
+    return {};
+}
+
+CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageSpec& page)
+{
+    PageFetch fetch = fetcher.Navigate2(url);
+    if (!fetch.ok()) {
+        // A failed fetch is no page, whatever an older tmp.txt may still hold.
+        if (!fetch.interrupted && !page.copyName.isEmpty())
+            QFile::remove(fetcher.path(page.copyName));
+        CachedPage failed;
+        failed.fetch = std::move(fetch);
+        return failed;
+    }
+    return openCachedPage(fetcher, page);
+}
+
+CachedPage openCachedPage(const PageFetcher& fetcher, const PageSpec& page)
+{
+    const QString cache = fetcher.path(kPageCache);
+    // Kept for whoever wants to see what the last fetch of this page brought.
+    if (!page.copyName.isEmpty()) {
+        const QString copy = fetcher.path(page.copyName);
+        if (QFile::exists(copy))
+            QFile::remove(copy);
+        QFile::copy(cache, copy);
+    }
+    CachedPage opened;
+    opened.bytes = QFileInfo(cache).size();
+    if (opened.bytes < page.minBytes) {
+        opened.state = PageState::Short;
+        return opened;
+    }
+    opened.state = PageState::Ready;
+    opened.reader = PageReader::fromFile(cache);
+    return opened;
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,46 @@
+// The step every scraper starts with: fetch its page into the page cache "tmp.txt", keep
+// a copy of it under the page's own name, refuse a page too short to be real, and open the
+// line reader on it.
+#pragma once
+
+#include <QString>
+
+#include "fetch/page_fetcher.h"
+#include "scraping/page_reader.h"
+
+namespace kazeyomi {
+
+// A scraper's page: the name of the copy kept of it in the application folder (empty: no
+// copy) and the least size in bytes of a real page; anything shorter is the site's busy or
+// error page.
+struct PageSpec {
+    QString copyName;
+    qint64 minBytes = 0;
+};
+
+enum class PageState {
+    FetchFailed, // `fetch` says why; tmp.txt is not this page
+    Short,       // the page arrived but holds fewer than the least bytes
+    Ready,       // `reader` is open on the page
+};
+
+struct [[nodiscard]] CachedPage {
+    PageState state = PageState::FetchFailed;
+    PageFetch fetch; // the fetch's failure, when there was one
+    qint64 bytes = 0;
+    PageReader reader{QString()};
+
+    bool ready() const { return state == PageState::Ready; }
+    // Why the page is not there to read; empty when it is.
+    QString reason() const;
+};
+
+// Fetches `url` into tmp.txt and opens it. After a failed fetch the copy is removed, for
+// there is no last page to keep; a fetch cut short because the program is ending leaves
+// the copy as it was, as nothing is written on the way out.
+CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageSpec& page);
+// The same for the page already in tmp.txt: the copy is replaced by tmp.txt, then the size
+// is checked and the reader opened.
+CachedPage openCachedPage(const PageFetcher& fetcher, const PageSpec& page);
+
+} // namespace kazeyomi

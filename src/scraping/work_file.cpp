@@ -1,0 +1,39 @@
+#include "scraping/work_file.h"
+
+#include "fetch/page_fetcher.h"
+#include "foundation/text_codec.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+QString replaceInOrder(QString line, std::span<const Replacement> replacements)
+{
+    for (const Replacement& r : replacements)
+        line.replace(r.from, r.to);
+    return line;
+}
+
+WorkFile::WorkFile(const PageFetcher& fetcher) : m_path(fetcher.path(u"tmp2.txt"_s)) {}
+
+void WorkFile::addQuoted(const QString& text)
+{
+    m_text += u'"' + text + u"\"\r\n"_s;
+}
+
+void WorkFile::addLine(const QString& line)
+{
+    m_text += line + u"\r\n"_s;
+}
+
+WriteResult WorkFile::write() const
+{
+    return FileWriter().write(m_path, toCp932(m_text));
+}
+
+PageReader WorkFile::readBack() const
+{
+    return PageReader::fromFile(m_path);
+}
+
+} // namespace kazeyomi

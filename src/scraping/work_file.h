@@ -1,0 +1,52 @@
+// The work file "tmp2.txt": the pair, trio and trifecta pages carry their odds tables on a
+// few long lines, which a scraper reshapes with a fixed list of replacements into one line
+// per odds cell, writes here and reads back line by line.
+#pragma once
+
+#include <span>
+
+#include <QString>
+
+#include "foundation/file_writer.h"
+#include "scraping/page_reader.h"
+
+namespace kazeyomi {
+
+class PageFetcher;
+
+struct Replacement {
+    QString from; // compared exactly, letter case included
+    QString to;
+};
+
+// Applies each replacement to every occurrence in `line`, in the order of the list: a later
+// replacement sees what the earlier ones made.
+QString replaceInOrder(QString line, std::span<const Replacement> replacements);
+
+class WorkFile {
+public:
+    // The work file of the application folder the fetcher keeps its page cache in.
+    explicit WorkFile(const PageFetcher& fetcher);
+    explicit WorkFile(QString path) : m_path(std::move(path)) {}
+
+    // One record in quotation marks, as the page cache holds its page: a quotation mark, the
+    // text, a quotation mark, CR LF. The text keeps the line breaks it holds, so the first
+    // line read back starts with the quotation mark.
+    void addQuoted(const QString& text);
+    // One line as it is, then CR LF.
+    void addLine(const QString& line);
+
+    // Replaces the file with what was added, in CP932. A failed write leaves no work file.
+    WriteResult write() const;
+    // The file as it is now, line by line; a missing file reads as no lines.
+    PageReader readBack() const;
+
+    const QString& path() const { return m_path; }
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_path;
+    QString m_text;
+};
+
+} // namespace kazeyomi
