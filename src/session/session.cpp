@@ -7,6 +7,7 @@
 #include "results/result_writers.h"
 #include "schedule/schedule_grid.h"
 #include "snapshots/grid_snapshots.h"
+#include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
 #include "session/popup_closer.h"
@@ -84,7 +85,7 @@ QString Session::refusal(const QString& control) const
     if (!fetchInProgress() || allowedDuringFetch().contains(control))
         return {};
     return u"%1 is refused: %2 %3R is being fetched and it would change that race; press it again when the "
-           "fetch is done"_s.arg(control, m_form.text(u"Label1"_s), m_form.text(u"Text3"_s));
+           "fetch is done"_s.arg(control, m_form.text(Control::Label1), m_form.text(Control::Text3));
 }
 
 void Session::click(const QString& control)
@@ -120,7 +121,7 @@ void Session::dispatch(const QString& control)
     } else if (control == u"Command12")
         Command12_Click(m_form);
     else if (control == u"Command11")
-        m_form.resultTestFlag = 1;
+        m_form.race.resultTestFlag = 1;
     else if (control == u"Command3")
         Command3_Click();
 }
@@ -128,7 +129,7 @@ void Session::dispatch(const QString& control)
 RaceOutcome Session::Command5_Click()
 {
     constexpr int kRow = 10;
-    const GridModel& schedule = m_form.grid(kScheduleGrid);
+    const GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
     if (schedule.rows() <= kRow) {
         RaceOutcome outcome;
         outcome.venue = u"大井"_s;
@@ -150,7 +151,7 @@ QString Session::schedulePath() const
 
 QString Session::saveSchedule()
 {
-    return m_form.grid(kScheduleGrid).saveGrid(schedulePath());
+    return m_form.grid(Grid::VSFlexGrid8).saveGrid(schedulePath());
 }
 
 void Session::Command3_Click()

@@ -72,7 +72,7 @@ protected:
     void SetUp() override
     {
         RaceFixture::SetUp();
-        form.grid(kScheduleGrid).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
+        form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
     }
     QString oddsUrl() const { return kSite + u"/odds/"_s + kCode + u"01.do"_s; }
     QString resultUrl() const { return kSite + resultPagePath(kCode); }

@@ -7,9 +7,11 @@
 #include "scraping/page_reader.h"
 #include "scraping/text_helpers.h"
 #include "foundation/clock.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
+#include "foundation/schedule_columns.h"
 #include "foundation/text_fields.h"
 
 namespace kazeyomi {
@@ -18,11 +20,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kOddsGrid = 3;
 // Anything shorter is the site's busy or error page, not an odds page.
 constexpr qint64 kMinPageBytes = 1800;
 
-const QString kText9 = u"Text9"_s;
 // The end of a start tag whose last attribute value is quoted; the odds follow it.
 const QString kAttributeEnd = u"\">"_s;
 
@@ -39,13 +39,14 @@ bool isSouthernKanto(const QString& venue)
     return venue == u"浦和"_s || venue == u"船橋"_s || venue == u"大井"_s || venue == u"川崎"_s;
 }
 
-// The fetch cycle polls a row no more once its column 12 reads 2 or more.
+// The fetch cycle polls a row no more once its state is complete.
 void markCancelled(Context& ctx)
 {
-    const int row = ctx.form.currentRow;
-    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 6, u"取止"_s); });
-    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 9, u"1"_s); });
-    attempt([&] { ctx.form.grid(kScheduleGrid).setTextMatrix(row, 12, u"2"_s); });
+    const int row = ctx.form.race.row;
+    GridModel& schedule = ctx.form.grid(Grid::VSFlexGrid8);
+    attempt([&] { schedule.setTextMatrix(row, ScheduleColumn::Mark6, ScheduleValue::kCalledOff); });
+    attempt([&] { schedule.setTextMatrix(row, ScheduleColumn::Payout, ScheduleValue::kPayoutDone); });
+    attempt([&] { schedule.setTextMatrix(row, ScheduleColumn::State, FetchState::kComplete); });
 }
 
 void setCell(GridModel& grid, int row, int col, const QString& text)
@@ -56,17 +57,17 @@ void setCell(GridModel& grid, int row, int col, const QString& text)
 void dropRow(FormState& form, GridModel& grid, int row)
 {
     setCell(grid, row, 0, QString());
-    form.runnerCount = qint16(form.runnerCount - 1);
+    form.race.runnerCount = qint16(form.race.runnerCount - 1);
 }
 
 } // namespace
 
 ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
 {
-    if (ctx.form.text(u"Label1"_s).isEmpty())
+    if (ctx.form.text(Control::Label1).isEmpty())
         return ScrapeResult::Empty;
 
-    GridModel& grid = ctx.form.grid(kOddsGrid);
+    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid3);
     grid.clear();
     setCell(grid, 0, 1, u"単勝"_s);
     setCell(grid, 0, 2, u"複勝"_s);
@@ -86,7 +87,7 @@ ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
 ScrapeResult cutWinPlacePage(Context& ctx)
 {
     FormState& form = ctx.form;
-    GridModel& grid = form.grid(kOddsGrid);
+    GridModel& grid = form.grid(Grid::VSFlexGrid3);
     const QString page = ctx.appFile(u"tmp.txt"_s);
 
     // Kept for whoever wants to see what the last win/place fetch brought.
@@ -98,7 +99,7 @@ ScrapeResult cutWinPlacePage(Context& ctx)
     if (QFileInfo(page).size() < kMinPageBytes)
         return ScrapeResult::NoData;
 
-    form.setText(kText9, QString());
+    form.setText(Control::Text9, QString());
     PageReader reader = PageReader::fromFile(page);
     QString line;
 
@@ -107,7 +108,7 @@ ScrapeResult cutWinPlacePage(Context& ctx)
         if (line.contains(u"現在"_s))
             break;
         if (line.contains(u"最終オッズ"_s)) {
-            form.setText(kText9, u"9999"_s);
+            form.setText(Control::Text9, u"9999"_s);
             break;
         }
         if (line.contains(u"取り止め"_s)) {
@@ -121,10 +122,10 @@ ScrapeResult cutWinPlacePage(Context& ctx)
     }
 
     line = line.right(100);
-    if (form.text(kText9).isEmpty())
-        attempt([&] { form.setText(kText9, trimSpaces(Moji_get(line, u">"_s, u"現在"_s)).right(5)); });
+    if (form.text(Control::Text9).isEmpty())
+        attempt([&] { form.setText(Control::Text9, trimSpaces(Moji_get(line, u">"_s, u"現在"_s)).right(5)); });
     else
-        form.setText(kText9, ctx.clock.now().toString(u"HH:mm"_s));
+        form.setText(Control::Text9, ctx.clock.now().toString(u"HH:mm"_s));
 
     // Same reason as above: without the place header there is no odds table to cut.
     while (!upperAscii(line).contains(u"<TH>複勝</TH>"_s)) {
@@ -133,13 +134,13 @@ ScrapeResult cutWinPlacePage(Context& ctx)
     }
     // Fixed skips to the first horse row; the site's layout decides that they land there.
     reader.skip(line, 5);
-    if (!isSouthernKanto(form.text(u"Text7"_s)))
+    if (!isSouthernKanto(form.text(Control::Text7)))
         reader.readLine(line);
 
     int r = 1;
     while (!reader.atEnd()) {
         setCell(grid, r, 0, QString::number(r));
-        form.runnerCount = qint16(r);
+        form.race.runnerCount = qint16(r);
 
         // The page's horse number only keeps the line position; the cut upper-cases the
         // line, so the "rowspan" test below only sees a line read afresh.
