@@ -131,7 +131,7 @@ int startOrExplain(Session& session, Notifier& notifier)
 
 void printSchedule(Session& session)
 {
-    const GridModel& grid = session.form().grid(kScheduleGrid);
+    const GridModel& grid = session.form().grid(Grid::VSFlexGrid8);
     printLine(stdout, u"Schedule for %1 (%2 races)"_s.arg(session.folders().dayKey()).arg(grid.rows() - 1));
     for (int r = 1; r < grid.rows(); ++r) {
         printLine(stdout, u"%1  %2 %3R  %4  %5  %6"_s.arg(r, 3)
@@ -201,7 +201,7 @@ int pollHeadless(Session& session, Notifier& notifier)
             end(u"every race is stopped"_s);
     });
     onInterrupt([&] { end(u"interrupted: stopping"_s); });
-    printLine(stdout, stamp() + u"  開始: polling %1 races"_s.arg(session.form().grid(kScheduleGrid).rows() - 1));
+    printLine(stdout, stamp() + u"  開始: polling %1 races"_s.arg(session.form().grid(Grid::VSFlexGrid8).rows() - 1));
     session.click(u"Command2"_s);
     const int code = QCoreApplication::exec();
     onInterrupt({});
@@ -280,7 +280,7 @@ int raceCommand(const CommandLine& line)
     Session session(line.settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
-    const GridModel& schedule = session.form().grid(kScheduleGrid);
+    const GridModel& schedule = session.form().grid(Grid::VSFlexGrid8);
     int row = 0;
     for (int r = 1; r < schedule.rows() && !row; ++r)
         if (schedule.textMatrix(r, ScheduleColumn::Venue) == venue

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "session/form_actions.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 
@@ -31,15 +32,21 @@ namespace {
 
 struct TabDesign {
     const char16_t* caption;
-    std::vector<int> grids;
+    std::vector<Grid> grids;
 };
 
 const std::vector<TabDesign>& tabDesigns()
 {
     static const std::vector<TabDesign> tabs = {
-        {u"単・複", {3}},        {u"枠連複", {4}},          {u"馬連複", {5, 17}},
-        {u"枠連単", {9}},        {u"馬連単", {19, 6}},      {u"ワイド", {12, 10, 18}},
-        {u"三連複", {21, 11, 20}}, {u"三連単", {23, 13, 22}}, {u"払戻", {14, 15, 16}},
+        {u"単・複", {Grid::VSFlexGrid3}},
+        {u"枠連複", {Grid::VSFlexGrid4}},
+        {u"馬連複", {Grid::VSFlexGrid5, Grid::VSFlexGrid17}},
+        {u"枠連単", {Grid::VSFlexGrid9}},
+        {u"馬連単", {Grid::VSFlexGrid19, Grid::VSFlexGrid6}},
+        {u"ワイド", {Grid::VSFlexGrid12, Grid::VSFlexGrid10, Grid::VSFlexGrid18}},
+        {u"三連複", {Grid::VSFlexGrid21, Grid::VSFlexGrid11, Grid::VSFlexGrid20}},
+        {u"三連単", {Grid::VSFlexGrid23, Grid::VSFlexGrid13, Grid::VSFlexGrid22}},
+        {u"払戻", {Grid::VSFlexGrid14, Grid::VSFlexGrid15, Grid::VSFlexGrid16}},
         {u"出走成績", {}},
     };
     return tabs;
@@ -86,7 +93,7 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, QWidget* parent)
     layout->addWidget(buildTop());
 
     auto* split = new QSplitter(Qt::Horizontal);
-    auto* schedule = gridView(kScheduleGrid);
+    auto* schedule = gridView(Grid::VSFlexGrid8);
     // The design widths are in twips for a 9-point Japanese system font; ours runs wider.
     const double scale = std::max(1.0, (schedule->fontMetrics().horizontalAdvance(u"15:10"_s) + 14) / 37.0);
     for (int c = 0; c < kScheduleColumns; ++c)
@@ -116,7 +123,7 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, QWidget* parent)
     m_notice->setObjectName(u"Form2"_s);
     m_notice->setWindowTitle(u"Kazeyomi"_s);
     auto* noticeLayout = new QVBoxLayout(m_notice);
-    m_noticeLabel = label(u"Label1"_s, QString());
+    m_noticeLabel = label(Control::Label1, QString());
     m_noticeLabel->setFont(QFont(u"ＭＳ Ｐゴシック"_s, 14));
     noticeLayout->addWidget(m_noticeLabel);
 
@@ -143,11 +150,11 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-QTableView* MainWindow::gridView(int number)
+QTableView* MainWindow::gridView(Grid grid)
 {
     auto* view = new QTableView;
-    GridModel* model = &m_form.grid(number);
-    view->setObjectName(gridName(number));
+    GridModel* model = &m_form.grid(grid);
+    view->setObjectName(gridName(grid));
     view->setModel(model);
     view->verticalHeader()->hide();
     QFont font = view->font();
@@ -210,18 +217,18 @@ QWidget* MainWindow::buildTop()
 
     auto* intervals = frame(u"Frame3"_s, u"取得間隔"_s);
     auto* grid = new QGridLayout(intervals);
-    grid->addWidget(textBox(FormState::intervalBox(1), 36), 0, 0);
+    grid->addWidget(textBox(Control::Text5[1], 36), 0, 0);
     grid->addWidget(label(u"Label3"_s, u"分から"_s), 0, 1);
-    grid->addWidget(textBox(FormState::intervalBox(5), 36), 0, 2);
+    grid->addWidget(textBox(Control::Text5[5], 36), 0, 2);
     grid->addWidget(label(u"Label5"_s, u"分刻みに取得"_s), 0, 3);
-    grid->addWidget(textBox(FormState::intervalBox(2), 36), 1, 0);
+    grid->addWidget(textBox(Control::Text5[2], 36), 1, 0);
     grid->addWidget(label(u"Label4"_s, u"分から"_s), 1, 1);
-    grid->addWidget(textBox(FormState::intervalBox(4), 36), 1, 2);
+    grid->addWidget(textBox(Control::Text5[4], 36), 1, 2);
     grid->addWidget(label(u"Label6"_s, u"分刻みに取得"_s), 1, 3);
-    grid->addWidget(textBox(FormState::intervalBox(3), 36), 2, 2);
+    grid->addWidget(textBox(Control::Text5[3], 36), 2, 2);
     grid->addWidget(label(u"Label7"_s, u"分刻みに取得"_s), 2, 3);
     grid->addWidget(label(u"Label9"_s, u"出走後"_s), 3, 0, 1, 2);
-    grid->addWidget(textBox(FormState::intervalBox(0), 36), 3, 2);
+    grid->addWidget(textBox(Control::Text5[0], 36), 3, 2);
     grid->addWidget(label(u"Label8"_s, u"分毎"_s), 3, 3);
     row->addWidget(intervals);
 
@@ -233,22 +240,22 @@ QWidget* MainWindow::buildTop()
     row->addLayout(run);
 
     auto* current = new QGridLayout;
-    m_label1 = label(u"Label1"_s, m_form.text(u"Label1"_s));
+    m_label1 = label(Control::Label1, m_form.text(Control::Label1));
     m_label1->setMinimumWidth(60);
     QFont big = m_label1->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     m_label1->setFont(big);
     current->addWidget(m_label1, 0, 0, 2, 1);
-    current->addWidget(textBox(u"Text7"_s), 0, 1);
-    current->addWidget(textBox(u"Text8"_s, 40), 0, 2);
-    current->addWidget(textBox(u"Text3"_s, 40), 0, 3);
-    current->addWidget(textBox(u"Text9"_s), 0, 4);
+    current->addWidget(textBox(Control::Text7), 0, 1);
+    current->addWidget(textBox(Control::Text8, 40), 0, 2);
+    current->addWidget(textBox(Control::Text3, 40), 0, 3);
+    current->addWidget(textBox(Control::Text9), 0, 4);
     m_lamp = label(u"Label2"_s, QString());
     m_lamp->setFixedSize(22, 22);
     m_lamp->setAutoFillBackground(true);
     current->addWidget(m_lamp, 1, 1);
-    auto* url = textBox(u"Text10"_s, 420);
+    auto* url = textBox(Control::Text10, 420);
     url->setReadOnly(true);
     current->addWidget(url, 1, 2, 1, 3);
     row->addLayout(current);
@@ -264,8 +271,9 @@ QWidget* MainWindow::buildTabs()
         auto* page = new QWidget;
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(2, 2, 2, 2);
-        for (int number : design.grids)
-            layout->addWidget(gridView(number), number == 15 ? 0 : 1);
+        // The result grid is only ever cleared: it gets no room to stretch.
+        for (Grid grid : design.grids)
+            layout->addWidget(gridView(grid), grid == Grid::VSFlexGrid15 ? 0 : 1);
         if (design.grids.empty())
             layout->addStretch(1);
         m_tabs->addTab(page, QString::fromUtf16(design.caption));
@@ -305,13 +313,13 @@ QWidget* MainWindow::buildBottom()
         raceRow->addWidget(option);
     }
     card->addWidget(races);
-    auto* cardGrid = gridView(2);
+    auto* cardGrid = gridView(Grid::VSFlexGrid2);
     cardGrid->setMaximumHeight(150);
     card->addWidget(cardGrid);
     auto* cardTexts = new QHBoxLayout;
-    for (const auto* name : {"Text1", "Text2", "Text4"})
-        cardTexts->addWidget(textBox(QString::fromLatin1(name)));
-    cardTexts->addWidget(textBox(u"Text6"_s, 240));
+    for (const QString& name : {Control::Text1, Control::Text2, Control::Text4})
+        cardTexts->addWidget(textBox(name));
+    cardTexts->addWidget(textBox(Control::Text6, 240));
     cardTexts->addWidget(button(u"Command1"_s, u"Command1"_s));
     card->addLayout(cardTexts);
     row->addLayout(card, 4);
@@ -359,7 +367,7 @@ QWidget* MainWindow::buildBottom()
 
 void MainWindow::showText(const QString& control, const QString& value)
 {
-    if (control == u"Label1") {
+    if (control == Control::Label1) {
         m_label1->setText(value);
         return;
     }

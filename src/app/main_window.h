@@ -17,6 +17,7 @@ namespace kazeyomi {
 
 class FormActions;
 class FormState;
+enum class Grid;
 class GridModel;
 
 inline const QString kWindowTitle = QStringLiteral("Kazeyomi for 地方競馬V4.17 2025_10");
@@ -34,7 +35,7 @@ private:
     QWidget* buildTop();
     QWidget* buildTabs();
     QWidget* buildBottom();
-    QTableView* gridView(int number);
+    QTableView* gridView(Grid grid);
     QLineEdit* textBox(const QString& name, int width = 60);
     QWidget* button(const QString& name, const QString& caption);
     void showText(const QString& control, const QString& value);

@@ -9,6 +9,7 @@
 #include "fetch/nesting_guard.h"
 #include "fetch/page_charset.h"
 #include "fetch/page_source.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/text_codec.h"
 #include "fetch/file_replace.h"
@@ -153,7 +154,7 @@ PageFetch PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QSt
 
 PageFetch PageFetcher::Navigate2(const QString& a)
 {
-    m_form.setText(u"Text10"_s, a);
+    m_form.setText(Control::Text10, a);
     m_form.setFetchLampRed(true);
     QCoreApplication::processEvents();
     if (a.isEmpty())
@@ -167,7 +168,7 @@ PageFetch PageFetcher::Navigate2(const QString& a)
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
             fetch = fail(u"%1: cannot write %2"_s.arg(a, path(u"tmp.txt"_s)));
     }
-    m_form.setText(u"Text10"_s, QString());
+    m_form.setText(Control::Text10, QString());
     m_form.setFetchLampRed(false);
     QCoreApplication::processEvents();
     return fetch;

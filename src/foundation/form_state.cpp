@@ -1,6 +1,7 @@
 #include "foundation/form_state.h"
 
 #include "foundation/clock.h"
+#include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 
 namespace kazeyomi {
@@ -11,18 +12,19 @@ FormState::FormState(QObject* parent) : QObject(parent)
 {
     // Design texts of the window definition; Text3 really starts as "Text2".
     m_texts = {
-        {u"Text1"_s, u"Text1"_s}, {u"Text2"_s, u"Text2"_s}, {u"Text3"_s, u"Text2"_s}, {u"Text4"_s, u"Text4"_s},
-        {u"Text6"_s, u"Text6"_s}, {u"Text7"_s, u"Text7"_s}, {u"Text8"_s, u"Text8"_s}, {u"Text9"_s, u"Text9"_s},
-        {u"Text10"_s, QString()}, {u"Label1"_s, u"Label1"_s},
+        {Control::Text1, u"Text1"_s},   {Control::Text2, u"Text2"_s}, {Control::Text3, u"Text2"_s},
+        {Control::Text4, u"Text4"_s},   {Control::Text6, u"Text6"_s}, {Control::Text7, u"Text7"_s},
+        {Control::Text8, u"Text8"_s},   {Control::Text9, u"Text9"_s}, {Control::Text10, QString()},
+        {Control::Label1, u"Label1"_s},
     };
     // The interval settings are never stored: these are their values at every start.
-    const char* const intervals[kIntervalBoxes] = {"2", "60", "20", "1", "4", "10"};
-    for (int i = 0; i < kIntervalBoxes; ++i)
-        m_texts[intervalBox(i)] = QString::fromLatin1(intervals[i]);
+    const char* const intervals[Control::kIntervalBoxes] = {"2", "60", "20", "1", "4", "10"};
+    for (int i = 0; i < Control::kIntervalBoxes; ++i)
+        m_texts[Control::intervalBox(i)] = QString::fromLatin1(intervals[i]);
 
     for (const auto& layout : gridLayouts())
-        m_grids[layout.number] = new GridModel(gridName(layout.number), layout.rows, layout.cols, this);
-    auto& schedule = grid(kScheduleGrid);
+        m_grids[layout.grid] = new GridModel(gridName(layout.grid), layout.rows, layout.cols, this);
+    auto& schedule = grid(Grid::VSFlexGrid8);
     for (int c = 0; c < kScheduleColumns; ++c)
         schedule.setTextMatrix(0, c, scheduleHeaders()[size_t(c)]);
 }
@@ -32,12 +34,17 @@ FormState::~FormState() = default;
 QString FormState::text(const QString& control) const
 {
     const auto it = m_texts.find(control);
-    return it == m_texts.end() ? QString() : it->second;
+    if (it == m_texts.end())
+        throw UnknownControl(control);
+    return it->second;
 }
 
 void FormState::setText(const QString& control, const QString& value)
 {
-    auto& slot = m_texts[control];
+    const auto it = m_texts.find(control);
+    if (it == m_texts.end())
+        throw UnknownControl(control);
+    QString& slot = it->second;
     if (slot == value)
         return;
     slot = value;
@@ -59,11 +66,11 @@ void FormState::setVenueChecked(int index, bool checked)
     Q_EMIT venueBoxesChanged();
 }
 
-GridModel& FormState::grid(int number) const
+GridModel& FormState::grid(Grid grid) const
 {
-    const auto it = m_grids.find(number);
+    const auto it = m_grids.find(grid);
     if (it == m_grids.end())
-        throw GridRangeError(QStringLiteral("no grid VSFlexGrid%1").arg(number).toStdString());
+        throw GridRangeError(QStringLiteral("no grid %1").arg(gridName(grid)).toStdString());
     return *it->second;
 }
 

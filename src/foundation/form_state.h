@@ -5,22 +5,50 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
 
 namespace kazeyomi {
 
 class Clock;
 
+// The race being fetched, shared by the fetch cycle and the scrapers. Kept on the form because
+// every routine of one race reads it after the previous one has set it, all on the one thread.
+struct RaceInProgress {
+    // The schedule row being processed: set by the start run, the tick and Race_get before
+    // anything else is done with the row; the scrapers mark this row (called off, complete).
+    int row = 0;
+    // Horses on the win/place odds page, set by its scraper; sizes the other scrapers' and the
+    // writers' tables. 16 bits, as the count has always been.
+    qint16 runnerCount = 0;
+    // 1 after the result test button: the result capture then reads the page left in the cache
+    // instead of fetching, and expects 11 runners.
+    qint16 resultTestFlag = 0;
+};
+
+// Asking the form for a control it does not have: a misspelt name, never a user's doing.
+class UnknownControl : public std::logic_error {
+public:
+    explicit UnknownControl(const QString& name)
+        : std::logic_error("no text control named \"" + name.toStdString() + "\""), m_name(name)
+    {
+    }
+    const QString& name() const { return m_name; }
+
+private:
+    QString m_name;
+};
+
 class FormState : public QObject {
     Q_OBJECT
 public:
     static constexpr int kVenueBoxes = 6;   // Check2(0..5)
-    static constexpr int kIntervalBoxes = 6; // Text5(0..5)
 
     struct VenueBox {
         bool visible = false;
@@ -31,17 +59,16 @@ public:
     explicit FormState(QObject* parent = nullptr);
     ~FormState() override;
 
-    // Text boxes and labels by control name ("Text9", "Text5_3", "Label1").
+    // Text boxes and labels by the names of foundation/controls.h; any other name throws
+    // UnknownControl, so a typo fails at once instead of creating a control nobody shows.
     QString text(const QString& control) const;
     void setText(const QString& control, const QString& value);
-    static QString intervalBox(int index) { return QStringLiteral("Text5_%1").arg(index); }
 
     const VenueBox& venueBox(int index) const { return m_venueBoxes.at(size_t(index)); }
     void setVenueBox(int index, const VenueBox& box);
     void setVenueChecked(int index, bool checked);
 
-    GridModel& grid(int number) const;
-    bool hasGrid(int number) const { return m_grids.count(number) != 0; }
+    GridModel& grid(Grid grid) const;
 
     bool fetchLampRed() const { return m_fetchLampRed; }
     void setFetchLampRed(bool red);
@@ -65,10 +92,7 @@ public:
     int timer1Interval() const { return m_timer1Interval; }
     void setTimer1Interval(int ms);
 
-    // Module-level integers shared by the routines.
-    int currentRow = 0;
-    qint16 runnerCount = 0;
-    qint16 resultTestFlag = 0;
+    RaceInProgress race;
 
 Q_SIGNALS:
     void textChanged(const QString& control, const QString& value);
@@ -84,7 +108,7 @@ private:
     const Clock* m_logClock = nullptr;
     std::map<QString, QString> m_texts;
     std::array<VenueBox, kVenueBoxes> m_venueBoxes;
-    std::map<int, GridModel*> m_grids;
+    std::map<Grid, GridModel*> m_grids;
     bool m_fetchLampRed = false;
     int m_tab = 0;
     QStringList m_fetchLog;

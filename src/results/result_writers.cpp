@@ -8,6 +8,7 @@
 
 #include "results/seiseki_scraper.h"
 #include "foundation/context.h"
+#include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/text_codec.h"
@@ -47,7 +48,7 @@ QString ensureDayFolder(const QString& folder)
 
 QString resultFilePath(const Context& ctx, const QString& folder, const QString& extension)
 {
-    const QString key = ctx.form.text(u"Text7"_s) + ctx.form.text(u"Text8"_s);
+    const QString key = ctx.form.text(Control::Text7) + ctx.form.text(Control::Text8);
     return QDir(folder).filePath(key + u'.' + extension);
 }
 
@@ -70,7 +71,7 @@ QString resultField(const QString& cellText)
 
 QByteArray seiBytes(const Context& ctx)
 {
-    const GridModel& payouts = ctx.form.grid(kPayoutGrid);
+    const GridModel& payouts = ctx.form.grid(Grid::VSFlexGrid16);
     QString line;
     for (const auto& [row, col] : kSeiCells)
         line += resultField(payouts.textMatrix(row, col));
@@ -79,7 +80,7 @@ QByteArray seiBytes(const Context& ctx)
 
 QByteArray jyunBytes(const Context& ctx)
 {
-    const GridModel& table = ctx.form.grid(kFinishGrid);
+    const GridModel& table = ctx.form.grid(Grid::VSFlexGrid14);
     QByteArray bytes;
     for (int col : kJyunColumns)
         for (int row = 1; row <= kJyunHorses; ++row)
@@ -99,8 +100,8 @@ QString Jyun_write(const Context& ctx, const FileDevices& devices)
 
 QString Command9_Click(Context& ctx, const FileDevices& devices)
 {
-    ctx.form.setText(u"Text7"_s, u"大井"_s);
-    ctx.form.setText(u"Text8"_s, u"03"_s);
+    ctx.form.setText(Control::Text7, u"大井"_s);
+    ctx.form.setText(Control::Text8, u"03"_s);
     return FileWriter(devices).replace(resultFilePath(ctx, ctx.folders.oddsFolder(), u"sei"_s), seiBytes(ctx)).error;
 }
 

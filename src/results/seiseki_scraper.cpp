@@ -3,8 +3,10 @@
 #include <array>
 
 #include "foundation/context.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
+#include "foundation/schedule_columns.h"
 #include "foundation/text_fields.h"
 #include "scraping/cached_page.h"
 #include "scraping/cells.h"
@@ -132,14 +134,14 @@ bool readSecondPayouts(PageReader& page, QString& line, GridModel& payouts)
 PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
 {
     FormState& form = ctx.form;
-    GridModel& table = form.grid(kFinishGrid);
-    GridModel& payouts = form.grid(kPayoutGrid);
-    GridModel& schedule = form.grid(kScheduleGrid);
-    const bool testMode = form.resultTestFlag == 1;
+    GridModel& table = form.grid(Grid::VSFlexGrid14);
+    GridModel& payouts = form.grid(Grid::VSFlexGrid16);
+    GridModel& schedule = form.grid(Grid::VSFlexGrid8);
+    const bool testMode = form.race.resultTestFlag == 1;
 
     table.clear();
     payouts.clear();
-    if (form.text(u"Label1"_s).isEmpty())
+    if (form.text(Control::Label1).isEmpty())
         return {};
     table.clear();
     for (int c = 1; c <= int(kFinishHeaders.size()); ++c)
@@ -162,20 +164,20 @@ PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
     if (!page.readUntil(line, kPopularityHeader))
         return {};
     if (testMode)
-        form.runnerCount = 11;
+        form.race.runnerCount = 11;
     page.skip(line, 3);
 
     int i = 0;
-    for (int r = 1; i < form.runnerCount; ++i, ++r)
+    for (int r = 1; i < form.race.runnerCount; ++i, ++r)
         if (!readHorse(page, line, table, r))
             break;
     // Fewer horses than runners: the result is not complete yet, and no payouts are read.
-    if (i < form.runnerCount) {
+    if (i < form.race.runnerCount) {
         table.clear();
         return {};
     }
-    setCell(schedule, form.currentRow, kMarkColumn, u"2"_s);
-    form.grid(kResultGrid).clear();
+    setCell(schedule, form.race.row, ScheduleColumn::State, FetchState::kComplete);
+    form.grid(Grid::VSFlexGrid15).clear();
 
     // A page that ends before a payout table keeps what was cut so far.
     if (readFirstPayouts(page, line, payouts))
@@ -184,9 +186,9 @@ PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
     // No runners at all: the table had no rows, so there is no result to keep.
     if (trimSpaces(cellOrEmpty(table, 1, 1)).isEmpty()) {
         table.clear();
-        form.grid(kResultGrid).clear();
+        form.grid(Grid::VSFlexGrid15).clear();
         payouts.clear();
-        setCell(schedule, form.currentRow, kMarkColumn, u"-1"_s);
+        setCell(schedule, form.race.row, ScheduleColumn::State, FetchState::kNoResult);
     }
     return {};
 }

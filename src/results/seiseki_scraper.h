@@ -10,10 +10,6 @@ namespace kazeyomi {
 
 struct Context;
 
-inline constexpr int kFinishGrid = 14; // VSFlexGrid14
-inline constexpr int kResultGrid = 15; // VSFlexGrid15, cleared only
-inline constexpr int kPayoutGrid = 16; // VSFlexGrid16
-inline constexpr int kMarkColumn = 12; // schedule grid column: "2" complete, "-1" no rows
 inline constexpr int kResultMinBytes = 500;
 
 // Fetches <site>/result/<raceCode>.do (or, with the result test flag set, reads the page

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 
 namespace kazeyomi {
@@ -47,7 +48,7 @@ IntervalChoice chooseInterval(const FormState& form, qint64 s, bool startRun)
     // An interval divides the time to the post, so it must be above 0; a band edge may be 0.
     const auto box = [&](int index, int lowest) -> std::optional<int> {
         bool ok = false;
-        const QString text = form.text(FormState::intervalBox(index));
+        const QString text = form.text(Control::intervalBox(index));
         const int value = text.trimmed().toInt(&ok);
         if (!ok || value < lowest || value > kMaxMinutes) {
             choice.error =

@@ -16,7 +16,7 @@ constexpr int kTickMs = 1000;
 
 void clearMarks(GridModel& schedule, int row)
 {
-    schedule.setTextMatrix(row, ScheduleColumn::Countdown, u"停止"_s);
+    schedule.setTextMatrix(row, ScheduleColumn::Countdown, ScheduleValue::kStopped);
     for (int c : {ScheduleColumn::Mark6, ScheduleColumn::Mark7, ScheduleColumn::Mark8, ScheduleColumn::Payout})
         schedule.setTextMatrix(row, c, QString());
 }
@@ -49,7 +49,7 @@ int PollCycle::DounChk(const QString& chkba) const
 
 QString PollCycle::rowName(int row) const
 {
-    const GridModel& schedule = m_form.grid(kScheduleGrid);
+    const GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
     return u"row %1 (%2 %3R)"_s.arg(row)
         .arg(schedule.textMatrix(row, ScheduleColumn::Venue))
         .arg(schedule.textMatrix(row, ScheduleColumn::Race));
@@ -65,10 +65,10 @@ void PollCycle::setAside(int row, const QString& why)
 
 void PollCycle::stopRow(int row, const QString& why)
 {
-    GridModel& schedule = m_form.grid(kScheduleGrid);
-    schedule.setTextMatrix(row, ScheduleColumn::State, u"2"_s);
-    schedule.setTextMatrix(row, ScheduleColumn::Countdown, u"停止"_s);
-    schedule.setTextMatrix(row, ScheduleColumn::Payout, u"1"_s);
+    GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
+    schedule.setTextMatrix(row, ScheduleColumn::State, FetchState::kComplete);
+    schedule.setTextMatrix(row, ScheduleColumn::Countdown, ScheduleValue::kStopped);
+    schedule.setTextMatrix(row, ScheduleColumn::Payout, ScheduleValue::kPayoutDone);
     m_form.log(u"%1: %2; the row is stopped"_s.arg(rowName(row), why));
 }
 
@@ -101,7 +101,7 @@ bool PollCycle::fetchInProgress() const
 
 bool PollCycle::computeNextTime(int row, const QDateTime& t0, bool startRun)
 {
-    GridModel& schedule = m_form.grid(kScheduleGrid);
+    GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
     const QString post = schedule.textMatrix(row, ScheduleColumn::PostTime);
     const auto s = secondsUntil(t0, post);
     if (!s) {
@@ -136,9 +136,9 @@ bool PollCycle::computeNextTime(int row, const QDateTime& t0, bool startRun)
 
 void PollCycle::startRow(int r, const QDateTime& t0)
 {
-    GridModel& schedule = m_form.grid(kScheduleGrid);
-    m_form.currentRow = r;
-    schedule.setTextMatrix(r, ScheduleColumn::State, u"0"_s);
+    GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
+    m_form.race.row = r;
+    schedule.setTextMatrix(r, ScheduleColumn::State, FetchState::kScheduled);
     if (schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty()) {
         clearMarks(schedule, r);
         return;
@@ -153,7 +153,7 @@ void PollCycle::Command2_Click()
     m_setAside.clear();
     m_failures.clear();
     m_intervalProblemsReported.clear();
-    for (int r = 1; r < m_form.grid(kScheduleGrid).rows(); ++r) {
+    for (int r = 1; r < m_form.grid(Grid::VSFlexGrid8).rows(); ++r) {
         try {
             startRow(r, t0);
         } catch (const std::exception& e) {
@@ -166,14 +166,14 @@ void PollCycle::Command2_Click()
 
 void PollCycle::tickRow(int r, const QDateTime& t0)
 {
-    GridModel& schedule = m_form.grid(kScheduleGrid);
-    m_form.currentRow = r;
+    GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
+    m_form.race.row = r;
     bool isNumber = false;
     const QString stateText = schedule.textMatrix(r, ScheduleColumn::State);
     const double state = stateText.trimmed().toDouble(&isNumber);
-    if (isNumber && state >= 2) {
-        schedule.setTextMatrix(r, ScheduleColumn::Countdown, u"停止"_s);
-        schedule.setTextMatrix(r, ScheduleColumn::Payout, u"1"_s);
+    if (isNumber && state >= FetchState::kStopsPolling) {
+        schedule.setTextMatrix(r, ScheduleColumn::Countdown, ScheduleValue::kStopped);
+        schedule.setTextMatrix(r, ScheduleColumn::Payout, ScheduleValue::kPayoutDone);
         return;
     }
     if (m_setAside.count(r))
@@ -245,7 +245,7 @@ void PollCycle::Timer1_Timer()
     m_timer.stop();
     m_form.setTimer1Interval(0);
     const QDateTime t0 = m_clock.now();
-    for (int r = 1; r < m_form.grid(kScheduleGrid).rows(); ++r) {
+    for (int r = 1; r < m_form.grid(Grid::VSFlexGrid8).rows(); ++r) {
         try {
             tickRow(r, t0);
         } catch (const std::exception& e) {
@@ -260,11 +260,11 @@ void PollCycle::Timer1_Timer()
 
 int PollCycle::activeRows() const
 {
-    const GridModel& schedule = m_form.grid(kScheduleGrid);
+    const GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
     int active = 0;
     for (int r = 1; r < schedule.rows(); ++r)
-        if (schedule.textMatrix(r, ScheduleColumn::State).toDouble() < 2 && !m_setAside.count(r) &&
-            !schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty())
+        if (schedule.textMatrix(r, ScheduleColumn::State).toDouble() < FetchState::kStopsPolling &&
+            !m_setAside.count(r) && !schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty())
             ++active;
     return active;
 }

@@ -46,7 +46,7 @@ private:
     bool computeNextTime(int row, const QDateTime& t0, bool startRun);
     void startRow(int row, const QDateTime& t0);
     void tickRow(int row, const QDateTime& t0);
-    // Column 12 = "2" as for a finished race, so the row shows "停止" and is not fetched again.
+    // State complete as for a finished race, so the row shows "停止" and is not fetched again.
     void stopRow(int row, const QString& why);
     bool fetchInProgress() const;
     QString rowName(int row) const;

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "foundation/context.h"
+#include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
@@ -133,11 +134,11 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         return outcome;
     }
     const FetchInProgress inProgress(m_busy);
-    form.currentRow = row;
-    form.setText(u"Text3"_s, QString::number(n));
-    form.setText(u"Label1"_s, venue);
-    form.setText(u"Text7"_s, venue);
-    form.setText(u"Text8"_s, twoDigitRace(n));
+    form.race.row = row;
+    form.setText(Control::Text3, QString::number(n));
+    form.setText(Control::Label1, venue);
+    form.setText(Control::Text7, venue);
+    form.setText(Control::Text8, twoDigitRace(n));
     // An old page that cannot be removed would be read as this race's.
     if (!m_ctx.fetcher.Tmp_Delete()) {
         outcome.failures << u"the page cache cannot be cleared (see the fetch log)"_s;
@@ -145,7 +146,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         return outcome;
     }
 
-    GridModel& schedule = form.grid(kScheduleGrid);
+    GridModel& schedule = form.grid(Grid::VSFlexGrid8);
     const RowHighlight highlight(schedule);
     QString id;
     attempt([&] {

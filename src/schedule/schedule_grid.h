@@ -4,25 +4,12 @@
 
 #include <vector>
 
+#include "foundation/schedule_columns.h"
+
 namespace kazeyomi {
 
 class GridModel;
 struct RaceCard;
-
-namespace ScheduleColumn {
-inline constexpr int Venue = 1;
-inline constexpr int Race = 2;
-inline constexpr int PostTime = 3;
-inline constexpr int Countdown = 5;
-inline constexpr int Mark6 = 6;
-inline constexpr int Mark7 = 7;
-inline constexpr int Mark8 = 8;
-inline constexpr int Payout = 9;
-inline constexpr int RaceName = 10;
-inline constexpr int NextTime = 11;
-inline constexpr int State = 12;
-inline constexpr int PageId = 13;
-} // namespace ScheduleColumn
 
 // Sets Rows to the number of races plus 1.
 void fillScheduleGrid(GridModel& schedule, const std::vector<RaceCard>& races);

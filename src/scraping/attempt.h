@@ -4,6 +4,8 @@
 
 #include <exception>
 
+#include "foundation/form_state.h"
+
 namespace kazeyomi {
 
 // Runs one statement; a failing statement is skipped and leaves its target as it was.
@@ -12,6 +14,8 @@ template <typename Statement> bool attempt(Statement&& statement)
     try {
         statement();
         return true;
+    } catch (const UnknownControl&) {
+        throw; // a misspelt control is the program's fault, not the page's
     } catch (const std::exception&) {
         return false;
     }

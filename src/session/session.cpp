@@ -5,6 +5,7 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
 #include "results/result_writers.h"
@@ -82,7 +83,7 @@ QString Session::refusal(const QString& control) const
     if (!fetchInProgress() || allowedDuringFetch().contains(control))
         return {};
     return u"%1 is refused: %2 %3R is being fetched and it would change that race; press it again when the "
-           "fetch is done"_s.arg(control, m_form.text(u"Label1"_s), m_form.text(u"Text3"_s));
+           "fetch is done"_s.arg(control, m_form.text(Control::Label1), m_form.text(Control::Text3));
 }
 
 void Session::click(const QString& control)
@@ -125,7 +126,7 @@ void Session::dispatch(const QString& control)
                  if (const QString error = Command9_Click(s.m_context); !error.isEmpty())
                      s.m_form.log(error);
              }},
-            {u"Command11"_s, [](Session& s) { s.m_form.resultTestFlag = 1; }},
+            {u"Command11"_s, [](Session& s) { s.m_form.race.resultTestFlag = 1; }},
             {u"Command12"_s, [](Session& s) { Command12_Click(s.m_form); }},
             // The window's buttons whose work is not done here.
             {u"Command1"_s, nothing},
@@ -149,7 +150,7 @@ void Session::dispatch(const QString& control)
 RaceOutcome Session::Command5_Click()
 {
     constexpr int kRow = 10;
-    const GridModel& schedule = m_form.grid(kScheduleGrid);
+    const GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
     if (schedule.rows() <= kRow) {
         RaceOutcome outcome;
         outcome.venue = u"大井"_s;
@@ -171,7 +172,7 @@ QString Session::schedulePath() const
 
 QString Session::saveSchedule()
 {
-    return m_form.grid(kScheduleGrid).saveGrid(schedulePath());
+    return m_form.grid(Grid::VSFlexGrid8).saveGrid(schedulePath());
 }
 
 void Session::Command3_Click()

@@ -52,7 +52,7 @@ StartupResult Form_Initialize(FormState& form, const DayFolders& folders, const 
                             .arg(FormState::kVenueBoxes);
         // Never leave a half-built schedule: either every race is in, or start-up stops.
         if (problems.isEmpty())
-            fillScheduleGrid(form.grid(kScheduleGrid), cards.races);
+            fillScheduleGrid(form.grid(Grid::VSFlexGrid8), cards.races);
     }
     form.closeNotice();
     if (!problems.isEmpty()) {
@@ -72,7 +72,7 @@ void Command12_Click(FormState& form)
         box.visible = false;
         form.setVenueBox(i, box);
     }
-    const GridModel& schedule = form.grid(kScheduleGrid);
+    const GridModel& schedule = form.grid(Grid::VSFlexGrid8);
     QString previous = u"tom"_s; // equals no venue, so the first row opens a box
     int k = 0;
     for (int r = 1; r < schedule.rows(); ++r) {

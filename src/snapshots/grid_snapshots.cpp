@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QStringList>
 
+#include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/notifier.h"
@@ -15,9 +16,9 @@ namespace {
 
 const QString kTitle = u"Kazeyomi for 地方競馬V4.17 2025_10"_s;
 
-QString snapshotPath(const DayFolders& folders, int grid)
+QString snapshotPath(const DayFolders& folders, Grid grid)
 {
-    return QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(grid));
+    return QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(gridNumber(grid)));
 }
 
 } // namespace
@@ -27,7 +28,7 @@ QString Command6_Click(FormState& form, const DayFolders& folders, Notifier& not
     if (!notifier.ask(kTitle, u"保存しますか？"_s))
         return {};
     QStringList failures;
-    for (int grid : kSnapshotGrids)
+    for (Grid grid : kSnapshotGrids)
         if (const QString error = form.grid(grid).saveGrid(snapshotPath(folders, grid)); !error.isEmpty())
             failures << error;
     return failures.join(u'\n');
@@ -38,12 +39,12 @@ QString Command7_Click(FormState& form, const DayFolders& folders, Notifier& not
     if (!notifier.ask(kTitle, u"読み込みしますか？"_s))
         return {};
     QStringList failures;
-    for (int grid : kSnapshotGrids)
+    for (Grid grid : kSnapshotGrids)
         if (const QString error = form.grid(grid).loadGrid(snapshotPath(folders, grid)); !error.isEmpty())
             failures << error;
     // The loaded odds carry no time of their own; the stamp says "evening" as it always has.
     if (failures.isEmpty())
-        form.setText(u"Text9"_s, u"20:00"_s);
+        form.setText(Control::Text9, u"20:00"_s);
     return failures.join(u'\n');
 }
 

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "foundation/grid_layouts.h"
+
 namespace kazeyomi {
 
 class DayFolders;
@@ -11,7 +13,11 @@ class FormState;
 class Notifier;
 
 // The grids the buttons save and load, in their order.
-inline constexpr int kSnapshotGrids[] = {3, 4, 5, 6, 9, 10, 11, 12, 13, 14, 15, 16};
+inline constexpr Grid kSnapshotGrids[] = {
+    Grid::VSFlexGrid3,  Grid::VSFlexGrid4,  Grid::VSFlexGrid5,  Grid::VSFlexGrid6,
+    Grid::VSFlexGrid9,  Grid::VSFlexGrid10, Grid::VSFlexGrid11, Grid::VSFlexGrid12,
+    Grid::VSFlexGrid13, Grid::VSFlexGrid14, Grid::VSFlexGrid15, Grid::VSFlexGrid16,
+};
 
 // Each returns an empty text, or every file that failed with its reason (the other grids
 // are still saved or loaded). A "Cancel" answer changes nothing.

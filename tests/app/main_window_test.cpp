@@ -15,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include "session/form_actions.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
 #include "session/session.h"
 
@@ -65,17 +67,19 @@ TEST_F(Window, HasEveryControlWithItsDesignCaption)
     for (const auto& [name, caption] : frames)
         if (auto* f = control<QGroupBox>(QString::fromUtf16(name)))
             EXPECT_EQ(f->title(), QString::fromUtf16(caption));
-    const std::pair<const char16_t*, const char16_t*> texts[] = {
-        {u"Text1", u"Text1"}, {u"Text3", u"Text2"}, {u"Text9", u"Text9"}, {u"Text5_0", u"2"}, {u"Text5_1", u"60"},
-        {u"Text5_2", u"20"}, {u"Text5_3", u"1"}, {u"Text5_4", u"4"}, {u"Text5_5", u"10"}, {u"Text10", u""}};
+    const std::pair<QString, const char16_t*> texts[] = {
+        {Control::Text1, u"Text1"}, {Control::Text3, u"Text2"}, {Control::Text9, u"Text9"}, {Control::Text5[0], u"2"},
+        {Control::Text5[1], u"60"}, {Control::Text5[2], u"20"}, {Control::Text5[3], u"1"},  {Control::Text5[4], u"4"},
+        {Control::Text5[5], u"10"}, {Control::Text10, u""}};
     for (const auto& [name, text] : texts)
-        if (auto* t = control<QLineEdit>(QString::fromUtf16(name)))
+        if (auto* t = control<QLineEdit>(name))
             EXPECT_EQ(t->text(), QString::fromUtf16(text));
     for (int i = 0; i <= 10; ++i)
         if (auto* o = control<QAbstractButton>(u"Option2_%1"_s.arg(i)))
             EXPECT_EQ(o->text(), QString::number(i + 1));
-    for (int n : {2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23})
-        control<QTableView>(u"VSFlexGrid%1"_s.arg(n));
+    for (const GridLayout& layout : gridLayouts())
+        if (auto* view = control<QTableView>(gridName(layout.grid)))
+            EXPECT_EQ(view->model(), &form.grid(layout.grid));
     for (const auto* name : {"Label1", "Label2", "Label3", "Label9", "List1", "List4", "Timer1", "Timer2",
                              "WebBrowser1", "WebBrowser2", "Check1_11", "Option1_9", "List2", "List3"})
         control<QObject>(QString::fromLatin1(name));
@@ -96,13 +100,13 @@ TEST_F(Window, ShowsTheCoreStateAndForwardsClicksAndEdits)
     box->click();
     EXPECT_FALSE(form.venueBox(0).checked);
 
-    form.setText(u"Label1"_s, u"川崎"_s);
-    EXPECT_EQ(control<QLabel>(u"Label1"_s)->text(), u"川崎"_s);
-    auto* interval = control<QLineEdit>(u"Text5_0"_s);
+    form.setText(Control::Label1, u"川崎"_s);
+    EXPECT_EQ(control<QLabel>(Control::Label1)->text(), u"川崎"_s);
+    auto* interval = control<QLineEdit>(Control::Text5[0]);
     interval->setFocus();
     interval->selectAll();
     interval->insert(u"3"_s);
-    EXPECT_EQ(form.text(u"Text5_0"_s), u"3"_s);
+    EXPECT_EQ(form.text(Control::Text5[0]), u"3"_s);
 
     control<QAbstractButton>(u"Command2"_s)->click();
     control<QAbstractButton>(u"Command12"_s)->click();
@@ -113,6 +117,25 @@ TEST_F(Window, ShowsTheCoreStateAndForwardsClicksAndEdits)
     form.log(u"fetch failed"_s);
     form.hideStartupControls();
     EXPECT_TRUE(control<QWidget>(u"Option1_0"_s)->isHidden());
+}
+
+TEST_F(Window, BindsEveryTextControlBothWays)
+{
+    for (const QString& name : Control::allTextControls()) {
+        SCOPED_TRACE(name.toStdString());
+        const QString value = u"set "_s + name;
+        form.setText(name, value);
+        auto* box = window.findChild<QLineEdit*>(name);
+        auto* label = window.findChild<QLabel*>(name);
+        ASSERT_TRUE(box || label);
+        EXPECT_EQ(box ? box->text() : label->text(), value);
+        if (!box || box->isReadOnly())
+            continue;
+        box->setFocus();
+        box->selectAll();
+        box->insert(u"typed"_s);
+        EXPECT_EQ(form.text(name), u"typed"_s);
+    }
 }
 
 TEST(WindowOnSampleDay, ShowsTheScheduleAndTheTickedVenuesAfterStartUp)

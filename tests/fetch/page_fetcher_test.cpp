@@ -13,6 +13,7 @@
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
 #include "fetch/nesting_guard.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/text_codec.h"
 #include "support/files.h"
@@ -55,7 +56,7 @@ TEST_F(Fetching, WritesTheBodyMarkupQuotedWithCrLfLines)
                                   "1\r\n2\r\n<sscript>var a = 1;\r\n</sscript>\"\r\n"));
     EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.html"_s)));
     EXPECT_TRUE(QFile::exists(fetcher.path(u"a.html"_s)));
-    EXPECT_EQ(form.text(u"Text10"_s), QString());
+    EXPECT_EQ(form.text(Control::Text10), QString());
     EXPECT_FALSE(form.fetchLampRed());
     ASSERT_FALSE(server.requests().isEmpty());
     EXPECT_EQ(server.requests().back().headers.value("if-modified-since"), QByteArray("Sat, 29 Oct 1994 19:43:31 GMT"));
@@ -80,10 +81,10 @@ TEST_F(Fetching, AShiftJisPageAndAUtf8PageGiveTheSameCacheText)
 TEST_F(Fetching, AnEmptyAddressLeavesTheCacheAndTheRedLamp)
 {
     test::writeBytes(fetcher.path(u"tmp.txt"_s), "previous");
-    form.setText(u"Text10"_s, u"x"_s);
+    form.setText(Control::Text10, u"x"_s);
     EXPECT_FALSE(fetcher.Navigate2(QString()).ok());
     EXPECT_EQ(cache(), QByteArray("previous"));
-    EXPECT_EQ(form.text(u"Text10"_s), QString());
+    EXPECT_EQ(form.text(Control::Text10), QString());
     EXPECT_TRUE(form.fetchLampRed());
 }
 

@@ -7,6 +7,8 @@
 
 #include "demo/result_pages.h"
 #include "results/seiseki_scraper.h"
+#include "foundation/controls.h"
+#include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
 #include "support/failing_device.h"
 #include "support/files.h"
@@ -50,8 +52,8 @@ protected:
         RaceFixture::SetUp();
         setRace(u"大井"_s, 10);
     }
-    GridModel& payouts() { return form.grid(kPayoutGrid); }
-    GridModel& table() { return form.grid(kFinishGrid); }
+    GridModel& payouts() { return form.grid(Grid::VSFlexGrid16); }
+    GridModel& table() { return form.grid(Grid::VSFlexGrid14); }
     QByteArray sei() const { return readBytes(oddsFile(u"大井10.sei"_s)); }
     QByteArray jyun() const { return readBytes(oddsFile(u"大井10.jyun"_s)); }
     void writeBoth()
@@ -62,7 +64,7 @@ protected:
     void capture(const ResultPage& page, int runners)
     {
         site.setPage(kSite + resultPagePath(u"R10"_s), resultPage(page), "text/html; charset=UTF-8");
-        form.runnerCount = qint16(runners);
+        form.race.runnerCount = qint16(runners);
         ASSERT_TRUE(Seiseki_get(context, u"R10"_s).ok());
         writeBoth();
     }
@@ -171,7 +173,7 @@ TEST_F(ResultWriters, ReplacesTheFileWholeAndRewritesInPlaceWhereThatIsRefused)
 TEST_F(ResultWriters, FallsBackWhenNoTemporaryFileCanBeMade)
 {
     // So long a name that the temporary name beside it passes the file system's limit.
-    form.setText(u"Text7"_s, QString(245, u'A'));
+    form.setText(Control::Text7, QString(245, u'A'));
     const QString path = oddsFile(QString(245, u'A') + u"10.sei"_s);
     writeBytes(path, "old");
     payouts().setTextMatrix(3, 2, u"350円"_s);
@@ -191,7 +193,7 @@ TEST_F(ResultWriters, Command9WritesOi03AndLeavesTheRaceKeyChanged)
 {
     payouts().setTextMatrix(7, 8, u"121,350円"_s);
     EXPECT_EQ(Command9_Click(context), QString());
-    EXPECT_EQ(form.text(u"Text7"_s) + form.text(u"Text8"_s), u"大井03"_s);
+    EXPECT_EQ(form.text(Control::Text7) + form.text(Control::Text8), u"大井03"_s);
     EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), QByteArray(132, ' ') + line(u"121,350円"_s));
     EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.sei"_s)));
     EXPECT_EQ(Jyun_write(context), QString()); // later writers use the same key

@@ -10,6 +10,9 @@
 #include "scraping/text_helpers.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
+#include "foundation/controls.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/schedule_columns.h"
 
 using namespace kazeyomi;
 using namespace kazeyomi::test;
@@ -19,7 +22,6 @@ namespace {
 
 const QString kCode = u"2025120520100110"_s;
 constexpr int kRow = 10; // the race's schedule row
-constexpr int kSchedule = 8;
 
 ResultPage changed(ResultPage page, const std::function<void(ResultPage&)>& change)
 {
@@ -45,7 +47,7 @@ protected:
     {
         RaceFixture::SetUp();
         setRace(u"大井"_s, 10);
-        form.currentRow = kRow;
+        form.race.row = kRow;
     }
     void serve(const QByteArray& body)
     {
@@ -58,33 +60,33 @@ protected:
     }
     void run(int runners)
     {
-        form.grid(kSchedule).setTextMatrix(kRow, kMarkColumn, u"1"_s);
-        form.runnerCount = qint16(runners);
+        form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::State, FetchState::kStartedBeforeRun);
+        form.race.runnerCount = qint16(runners);
         fetch = Seiseki_get(context, kCode);
     }
     PageFetch fetch;
-    QString mark() const { return form.grid(kSchedule).textMatrix(kRow, kMarkColumn); }
-    QString cell(int grid, int row, int col) const { return form.grid(grid).textMatrix(row, col); }
+    QString mark() const { return form.grid(Grid::VSFlexGrid8).textMatrix(kRow, ScheduleColumn::State); }
+    QString cell(Grid grid, int row, int col) const { return form.grid(grid).textMatrix(row, col); }
     int filledPayouts() const
     {
         int n = 0;
-        for (int r = 0; r < form.grid(kPayoutGrid).rows(); ++r)
-            for (int c = 0; c < form.grid(kPayoutGrid).cols(); ++c)
-                n += !cell(kPayoutGrid, r, c).isEmpty();
+        for (int r = 0; r < form.grid(Grid::VSFlexGrid16).rows(); ++r)
+            for (int c = 0; c < form.grid(Grid::VSFlexGrid16).cols(); ++c)
+                n += !cell(Grid::VSFlexGrid16, r, c).isEmpty();
         return n;
     }
     int dataRows() const
     {
         int n = 0;
-        for (int r = 1; r < form.grid(kFinishGrid).rows(); ++r)
-            n += !cell(kFinishGrid, r, 1).isEmpty();
+        for (int r = 1; r < form.grid(Grid::VSFlexGrid14).rows(); ++r)
+            n += !cell(Grid::VSFlexGrid14, r, 1).isEmpty();
         return n;
     }
     QStringList finishRow(int r) const
     {
         QStringList cells;
         for (int c = 1; c <= 14; ++c)
-            cells << cell(kFinishGrid, r, c);
+            cells << cell(Grid::VSFlexGrid14, r, c);
         return cells;
     }
 };
@@ -117,7 +119,7 @@ TEST_F(SeisekiGet, CutsEveryFinisherAndEveryPayoutOfACompleteResult)
                    {3, 8, "1,020円"}, {3, 11, "1,870円"}, {3, 17, "2,560円"}, {7, 2, "460円"},
                    {8, 2, "890円"},   {9, 2, "1,230円"},  {7, 5, "4,520円"},  {7, 8, "121,350円"}};
     for (const auto& p : payouts)
-        EXPECT_EQ(cell(kPayoutGrid, p.row, p.col), QString::fromUtf8(p.text)) << p.row << "," << p.col;
+        EXPECT_EQ(cell(Grid::VSFlexGrid16, p.row, p.col), QString::fromUtf8(p.text)) << p.row << "," << p.col;
     EXPECT_EQ(filledPayouts(), 12);
     EXPECT_EQ(mark(), u"2"_s);
     EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), readBytes(context.appFile(u"tmp.txt"_s)));
@@ -129,7 +131,8 @@ TEST_F(SeisekiGet, ScratchedHorseHasNoMarginAndTheRefundLineShiftsTheSecondTable
     capture(page, 9);
     EXPECT_EQ(finishRow(8), expectedRow(page.finishers[7]));
     EXPECT_EQ(finishRow(9), expectedRow(page.finishers[8])); // "取消", no margin, still aligned
-    EXPECT_EQ(cell(kPayoutGrid, 7, 2) + cell(kPayoutGrid, 7, 5) + cell(kPayoutGrid, 7, 8) + cell(kPayoutGrid, 9, 2),
+    EXPECT_EQ(cell(Grid::VSFlexGrid16, 7, 2) + cell(Grid::VSFlexGrid16, 7, 5) + cell(Grid::VSFlexGrid16, 7, 8) +
+                  cell(Grid::VSFlexGrid16, 9, 2),
               u"460円4,520円121,350円1,230円"_s);
     EXPECT_EQ(mark(), u"2"_s);
 }
@@ -151,10 +154,10 @@ TEST_F(SeisekiGet, FirstPlacePayoutDashKeepsTheOtherTwoWithoutReadingThem)
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         capture(r.page, r.runners);
-        EXPECT_EQ(cell(kPayoutGrid, 4, 5), QString::fromUtf8(r.second));
-        EXPECT_EQ(cell(kPayoutGrid, 5, 5), QString::fromUtf8(r.third));
-        EXPECT_EQ(cell(kPayoutGrid, 3, 17), u"2,560円"_s);
-        EXPECT_EQ(cell(kPayoutGrid, 8, 2), u"890円"_s); // the second table is found all the same
+        EXPECT_EQ(cell(Grid::VSFlexGrid16, 4, 5), QString::fromUtf8(r.second));
+        EXPECT_EQ(cell(Grid::VSFlexGrid16, 5, 5), QString::fromUtf8(r.third));
+        EXPECT_EQ(cell(Grid::VSFlexGrid16, 3, 17), u"2,560円"_s);
+        EXPECT_EQ(cell(Grid::VSFlexGrid16, 8, 2), u"890円"_s); // the second table is found all the same
     }
 }
 
@@ -189,7 +192,7 @@ TEST_F(SeisekiGet, LeavesNoResultWhenThereIsNoneToRead)
         if (!r.body.isEmpty())
             serve(r.body);
         run(r.runners);
-        EXPECT_EQ(!cell(kFinishGrid, 0, 14).isEmpty(), r.header);
+        EXPECT_EQ(!cell(Grid::VSFlexGrid14, 0, 14).isEmpty(), r.header);
         EXPECT_EQ(dataRows(), r.rows);
         EXPECT_EQ(filledPayouts(), 0);
         EXPECT_EQ(mark(), QString::fromUtf8(r.mark));
@@ -201,10 +204,10 @@ TEST_F(SeisekiGet, LeavesNoResultWhenThereIsNoneToRead)
 TEST_F(SeisekiGet, DoesNothingWithoutAVenue)
 {
     capture(resultAfterRace(u"大井"_s, 10, 8), 8);
-    form.setText(u"Label1"_s, QString());
+    form.setText(Control::Label1, QString());
     run(8);
     EXPECT_EQ(site.requested.size(), 1);
-    EXPECT_EQ(cell(kFinishGrid, 0, 1) + cell(kFinishGrid, 1, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid14, 0, 1) + cell(Grid::VSFlexGrid14, 1, 1), QString());
     EXPECT_EQ(filledPayouts(), 0);
 }
 
@@ -222,17 +225,17 @@ TEST_F(SeisekiGet, TestFlagReadsElevenRunnersFromTheLastPageWithoutFetching)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        form.resultTestFlag = 0;
+        form.race.resultTestFlag = 0;
         capture(resultAfterRace(u"大井"_s, 10, r.pageRunners), r.pageRunners);
         const QByteArray copy = readBytes(context.appFile(u"成績.txt"_s));
         site.pages.clear(); // a fetch now would leave no page at all
         site.requested.clear();
-        form.resultTestFlag = 1;
+        form.race.resultTestFlag = 1;
         run(3);
         EXPECT_TRUE(site.requested.isEmpty());
-        EXPECT_EQ(form.runnerCount, 11);
+        EXPECT_EQ(form.race.runnerCount, 11);
         EXPECT_EQ(dataRows(), r.rows);
-        EXPECT_EQ(cell(kPayoutGrid, 3, 2).isEmpty(), r.rows == 0);
+        EXPECT_EQ(cell(Grid::VSFlexGrid16, 3, 2).isEmpty(), r.rows == 0);
         EXPECT_EQ(mark(), QString::fromUtf8(r.mark));
         EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), copy);
     }

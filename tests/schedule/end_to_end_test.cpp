@@ -102,10 +102,10 @@ TEST_F(RaceDay, PollsBothMeetingsIntoTheirOwnFilesUntilEachResultIsIn)
         EXPECT_NE(jyun.first().trimmed(), QString());
         EXPECT_TRUE(odds(key + u".sei"_s).contains(u"円"_s));
     }
-    const GridModel& schedule = session->form().grid(kScheduleGrid);
+    const GridModel& schedule = session->form().grid(Grid::VSFlexGrid8);
     for (int r = 1; r < schedule.rows(); ++r) {
-        EXPECT_EQ(schedule.textMatrix(r, ScheduleColumn::Countdown), u"停止"_s) << r;
-        EXPECT_EQ(schedule.textMatrix(r, ScheduleColumn::State), u"2"_s) << r;
+        EXPECT_EQ(schedule.textMatrix(r, ScheduleColumn::Countdown), ScheduleValue::kStopped) << r;
+        EXPECT_EQ(schedule.textMatrix(r, ScheduleColumn::State), FetchState::kComplete) << r;
     }
     EXPECT_EQ(session->poll().activeRows(), 0);
     // The second meeting's races were fetched with their own page ids.
@@ -123,5 +123,6 @@ TEST_F(RaceDay, AfterThePostARaceIsFetchedEveryTwoMinutesUntilItsResultThenNoMor
     EXPECT_EQ(times.mid(times.size() - 3), (QStringList{u"14:00"_s, u"14:02"_s, u"14:04"_s}));
     const QString jyun = odds(u"大井01.jyun"_s);
     EXPECT_EQ(jyun.count(u"\r\n"_s), 20);
-    EXPECT_EQ(session->form().grid(kScheduleGrid).textMatrix(1, ScheduleColumn::Countdown), u"停止"_s);
+    EXPECT_EQ(session->form().grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::Countdown),
+              ScheduleValue::kStopped);
 }

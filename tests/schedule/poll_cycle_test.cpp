@@ -5,6 +5,7 @@
 #include "schedule/fetch_times.h"
 #include "schedule/schedule_grid.h"
 #include "foundation/card_files.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "support/fake_clock.h"
@@ -37,7 +38,7 @@ public:
             throw GridRangeError("VSFlexGrid16: cell (3, 2) outside 2 x 2");
         fetches.push_back({m_clock.now().toString(u"HH:mm:ss"_s), venue, n, row});
         if (completeAfter && int(fetches.size()) == completeAfter)
-            m_form.grid(kScheduleGrid).setTextMatrix(row, ScheduleColumn::State, u"2"_s);
+            m_form.grid(Grid::VSFlexGrid8).setTextMatrix(row, ScheduleColumn::State, FetchState::kComplete);
         return {};
     }
 
@@ -53,7 +54,7 @@ protected:
     RecordingRaces races{clock, form};
     PollCycle poll{form, clock, races};
 
-    GridModel& schedule() { return form.grid(kScheduleGrid); }
+    GridModel& schedule() { return form.grid(Grid::VSFlexGrid8); }
     QString cell(int row, int col) { return schedule().textMatrix(row, col); }
 
     void day(std::vector<RaceCard> cards)
@@ -129,7 +130,7 @@ TEST_F(Polling, StartAtHalfPastOneFetchesAtOnceThenEveryTenMinutes)
     day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
     poll.Command2_Click();
     EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:30"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), u"0"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kScheduled);
     EXPECT_TRUE(poll.armed());
     tickUntil(QTime(13, 30, 1));
     ASSERT_EQ(races.fetches.size(), 1u);
@@ -145,7 +146,7 @@ TEST_F(Polling, ARaceAlreadyStartedGetsTheOneMinuteGridThenEveryTwoMinutes)
     day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
     poll.Command2_Click();
     EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"15:02"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), u"1"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kStartedBeforeRun);
     tickUntil(QTime(15, 2, 1));
     EXPECT_EQ(races.fetches.size(), 1u);
     EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"15:04"_s);
@@ -187,12 +188,12 @@ TEST_F(Polling, AStoppedRowShowsStopAndIsNotFetchedAgain)
     poll.Command2_Click();
     tickUntil(QTime(15, 30, 0));
     EXPECT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(cell(1, ScheduleColumn::Countdown), u"停止"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::Payout), u"1"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::Countdown), ScheduleValue::kStopped);
+    EXPECT_EQ(cell(1, ScheduleColumn::Payout), ScheduleValue::kPayoutDone);
     EXPECT_EQ(poll.activeRows(), 0);
 
     poll.Command2_Click(); // a new start reopens every row
-    EXPECT_EQ(cell(1, ScheduleColumn::State), u"1"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kStartedBeforeRun);
     EXPECT_EQ(poll.activeRows(), 1);
 }
 
@@ -264,22 +265,22 @@ TEST_F(Polling, AnIntervalBoxBeingTypedKeepsTheRowsDueUntilItIsCorrected)
         RecordingRaces races{clock, form};
         PollCycle poll{form, clock, races};
         // Row 1 is due in the middle band, row 2 after its post.
-        fillScheduleGrid(form.grid(kScheduleGrid),
+        fillScheduleGrid(form.grid(Grid::VSFlexGrid8),
                          {{u"大井"_s, 1, u"14:10"_s, u"a"_s, u"O1"_s}, {u"大井"_s, 2, u"13:20"_s, u"b"_s, u"O2"_s}});
         form.setVenueBox(0, {true, u"大井"_s, true});
         const int row = r.box == 4 ? 1 : 2;
         poll.Command2_Click();
         clock.advance(1);
         poll.Timer1_Timer(); // the first fetch of both rows
-        const QString due = form.grid(kScheduleGrid).textMatrix(row, ScheduleColumn::NextTime);
+        const QString due = form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::NextTime);
         const size_t before = races.fetches.size();
-        form.setText(FormState::intervalBox(r.box), r.text);
+        form.setText(Control::intervalBox(r.box), r.text);
         clock.set(QDateTime(QDate(2025, 12, 5), QTime(13, 45)));
         for (int i = 0; i < 30; ++i) {
             clock.advance(1);
             poll.Timer1_Timer();
         }
-        EXPECT_EQ(form.grid(kScheduleGrid).textMatrix(row, ScheduleColumn::NextTime), due);
+        EXPECT_EQ(form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::NextTime), due);
         int reported = 0;
         for (const QString& line : form.fetchLog())
             reported += line.contains(u"Text5(%1)"_s.arg(r.box)) ? 1 : 0;
@@ -288,21 +289,21 @@ TEST_F(Polling, AnIntervalBoxBeingTypedKeepsTheRowsDueUntilItIsCorrected)
             EXPECT_NE(races.fetches[i].row, row);
         EXPECT_EQ(poll.activeRows(), 2);
 
-        form.setText(FormState::intervalBox(r.box), r.box == 4 ? u"4"_s : u"2"_s);
+        form.setText(Control::intervalBox(r.box), r.box == 4 ? u"4"_s : u"2"_s);
         const size_t fixedAt = races.fetches.size();
         clock.advance(1);
         poll.Timer1_Timer();
         ASSERT_GT(races.fetches.size(), fixedAt);
         EXPECT_EQ(races.fetches.back().row, row); // fetched at the next tick
-        EXPECT_NE(form.grid(kScheduleGrid).textMatrix(row, ScheduleColumn::NextTime), due);
+        EXPECT_NE(form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::NextTime), due);
     }
 }
 
 TEST_F(Polling, TheBandEdgesMayBeZero)
 {
     // No middle and no final band: every 10 minutes up to the post.
-    form.setText(FormState::intervalBox(1), u"0"_s);
-    form.setText(FormState::intervalBox(2), u"0"_s);
+    form.setText(Control::Text5[1], u"0"_s);
+    form.setText(Control::Text5[2], u"0"_s);
     clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 25)));
     day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
     poll.Command2_Click();
@@ -318,8 +319,8 @@ TEST_F(Polling, ARaceStillRunningAtMidnightIsStoppedNotFetchedEverySecond)
     poll.Command2_Click();
     tickFor(6 * 60); // to 00:03 of the next day
     EXPECT_EQ(fetchTimes(), (std::vector<QString>{u"23:57"_s, u"23:58"_s}));
-    EXPECT_EQ(cell(1, ScheduleColumn::State), u"2"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::Countdown), u"停止"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kComplete);
+    EXPECT_EQ(cell(1, ScheduleColumn::Countdown), ScheduleValue::kStopped);
     EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"23:58"_s);
     EXPECT_EQ(logLinesWith(u"past midnight"_s), 1);
     EXPECT_EQ(poll.activeRows(), 0);
@@ -336,8 +337,8 @@ TEST_F(Polling, AfterMidnightNoRaceOfThePolledDayIsFetched)
     clock.set(QDateTime(QDate(2025, 12, 6), QTime(0, 10, 0)));
     tickFor(60);
     EXPECT_EQ(races.fetches.size(), before);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), u"2"_s);
-    EXPECT_EQ(cell(2, ScheduleColumn::Countdown), u"停止"_s);
+    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kComplete);
+    EXPECT_EQ(cell(2, ScheduleColumn::Countdown), ScheduleValue::kStopped);
     EXPECT_EQ(logLinesWith(u"2025-12-05 is over"_s), 2);
     EXPECT_EQ(poll.activeRows(), 0);
 }

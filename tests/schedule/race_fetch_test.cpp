@@ -72,7 +72,7 @@ protected:
     void SetUp() override
     {
         RaceFixture::SetUp();
-        form.grid(kScheduleGrid).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
+        form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
     }
     QString oddsUrl() const { return kSite + u"/odds/"_s + kCode + u"01.do"_s; }
     QString resultUrl() const { return kSite + resultPagePath(kCode); }
@@ -282,7 +282,7 @@ TEST_F(RaceGet, AStepThatThrowsIsLoggedAndTheNextStepStillRuns)
         {0, u".c"_s, [&](const Context&) { return QString(); }, u"first"_s}, // its page never arrived
     };
     RaceCycle cycle(context, scrapers, writers);
-    form.grid(kScheduleGrid).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
+    form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
 
     const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 1, kRow);
     EXPECT_EQ(ran, (QStringList{u"first "_s + kCode, u"second"_s, u".b"_s}));
@@ -311,7 +311,7 @@ TEST_F(RaceGet, TheRaceIsMarkedBusyForTheWholeCycleAndNotAfterAThrow)
          true},
         {0, u"cancelled"_s,
          [&](Context& ctx, const QString&) {
-             seen.push_back(self->busy() && ctx.form.grid(kScheduleGrid).rowShownSelected());
+             seen.push_back(self->busy() && ctx.form.grid(Grid::VSFlexGrid8).rowShownSelected());
              return StepResult{true, {}, true};
          },
          true},
@@ -325,7 +325,7 @@ TEST_F(RaceGet, TheRaceIsMarkedBusyForTheWholeCycleAndNotAfterAThrow)
                                               {}}};
     RaceCycle cycle(context, scrapers, writers);
     self = &cycle;
-    GridModel& schedule = form.grid(kScheduleGrid);
+    GridModel& schedule = form.grid(Grid::VSFlexGrid8);
 
     const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 1, kRow);
     EXPECT_EQ(seen, (std::vector<bool>{true, true})); // the writer never ran: the race was cancelled

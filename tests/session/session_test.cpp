@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
 #include "results/seiseki_scraper.h"
@@ -70,7 +71,7 @@ protected:
         ASSERT_TRUE(session->start().ok());
     }
     FormState& form() { return session->form(); }
-    QString cell(int row, int col) { return form().grid(kScheduleGrid).textMatrix(row, col); }
+    QString cell(int row, int col) { return form().grid(Grid::VSFlexGrid8).textMatrix(row, col); }
     int requestsFor(const QString& id)
     {
         int n = 0;
@@ -98,8 +99,8 @@ TEST_F(SessionTest, AClickThatWouldChangeTheRaceBeingFetchedIsRefused)
         for (const QString& control : {u"Command9"_s, u"Command5"_s, u"Command6"_s, u"Command7"_s, u"Command11"_s,
                                        u"Option2_3"_s, u"Command2"_s, u"Command12"_s})
             session->click(control);
-        venueSeen = form().text(u"Text7"_s) + form().text(u"Label1"_s);
-        raceSeen = form().text(u"Text8"_s) + form().text(u"Text3"_s);
+        venueSeen = form().text(Control::Text7) + form().text(Control::Label1);
+        raceSeen = form().text(Control::Text8) + form().text(Control::Text3);
     };
     const RaceOutcome outcome = session->races().Race_get(u"川崎"_s, 7, 7);
 
@@ -110,7 +111,7 @@ TEST_F(SessionTest, AClickThatWouldChangeTheRaceBeingFetchedIsRefused)
         EXPECT_EQ(logLinesWith(QString::fromLatin1(control) + u" is refused: 川崎 7R is being fetched"_s), 1);
     }
     EXPECT_FALSE(QFile::exists(base.filePath(u"uma/dat2/251205/大井03.sei"_s)));
-    EXPECT_EQ(form().resultTestFlag, 0);
+    EXPECT_EQ(form().race.resultTestFlag, 0);
     EXPECT_EQ(requestsFor(u"KW10"_s), 0); // Command5 started no fetch of its own
     // The start button, the venue boxes and the window itself keep working.
     EXPECT_EQ(logLinesWith(u"Command2 is refused"_s), 0);
@@ -120,7 +121,7 @@ TEST_F(SessionTest, AClickThatWouldChangeTheRaceBeingFetchedIsRefused)
 
     // Once the fetch is over the same button runs.
     session->click(u"Command9"_s);
-    EXPECT_EQ(form().text(u"Text7"_s), u"大井"_s);
+    EXPECT_EQ(form().text(Control::Text7), u"大井"_s);
     EXPECT_TRUE(QFile::exists(base.filePath(u"uma/dat2/251205/大井03.sei"_s)));
 }
 
@@ -155,7 +156,7 @@ TEST_F(SessionTest, TestButtonFiveWithoutARowTenSaysSoAndFetchesNothing)
 TEST_F(SessionTest, AFailureThrownByAClickIsReportedAndTheProgramGoesOn)
 {
     startDay(2);
-    form().grid(kPayoutGrid).setCols(1); // the payout cells the result test reads are gone
+    form().grid(Grid::VSFlexGrid16).setCols(1); // the payout cells the result test reads are gone
     session->click(u"Command9"_s);
     EXPECT_EQ(logLinesWith(u"Command9 failed: VSFlexGrid16: cell"_s), 1);
     session->click(u"Command2"_s);
@@ -174,5 +175,5 @@ TEST_F(SessionTest, AClickOnAControlThatDoesNotExistIsLogged)
     for (const QString& control : {u"Command1"_s, u"Command4"_s, u"Option2_0"_s, u"Option2_10"_s, u"Command11"_s})
         session->click(control);
     EXPECT_EQ(logLinesWith(u"no such control"_s), 3);
-    EXPECT_EQ(form().resultTestFlag, 1);
+    EXPECT_EQ(form().race.resultTestFlag, 1);
 }

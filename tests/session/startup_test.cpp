@@ -20,6 +20,7 @@
 
 #include "schedule/schedule_grid.h"
 #include "foundation/card_files.h"
+#include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
@@ -42,7 +43,7 @@ protected:
 
     QString cards() const { return folders.cardFolder(); }
     QString card(const QString& name) const { return QDir(cards()).filePath(name); }
-    GridModel& schedule() { return form.grid(kScheduleGrid); }
+    GridModel& schedule() { return form.grid(Grid::VSFlexGrid8); }
 
     // One meeting "oi" of one race at 大井 whose race card file holds `text`.
     void writeOneRace(const QString& cardText)
@@ -109,7 +110,7 @@ TEST_F(Startup, OneMeetingOfTwelveRacesFillsRowsOneToTwelve)
     EXPECT_EQ(schedule().textMatrix(0, ScheduleColumn::NextTime), u"NEXT TIME"_s);
     EXPECT_TRUE(form.venueBox(0).visible && form.venueBox(0).checked);
     EXPECT_FALSE(form.venueBox(1).visible);
-    EXPECT_EQ(form.text(u"Text5_1"_s), u"60"_s);
+    EXPECT_EQ(form.text(Control::Text5[1]), u"60"_s);
 }
 
 TEST_F(Startup, TwoMeetingsGiveTwoTickedBoxesInFileOrder)
@@ -219,13 +220,13 @@ TEST_F(Startup, ThePostTimeIsTheEndOfTheTitleWithoutTrailingBlanks)
         const StartupResult result = Form_Initialize(fresh, folders, clock);
         if (!r.post.isEmpty()) {
             ASSERT_TRUE(result.ok()) << result.message.toStdString();
-            EXPECT_EQ(fresh.grid(kScheduleGrid).textMatrix(1, ScheduleColumn::PostTime), r.post);
-            EXPECT_EQ(fresh.grid(kScheduleGrid).textMatrix(1, ScheduleColumn::Venue), u"大井"_s);
+            EXPECT_EQ(fresh.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::PostTime), r.post);
+            EXPECT_EQ(fresh.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::Venue), u"大井"_s);
         } else {
             EXPECT_EQ(result.outcome, StartupResult::Outcome::Problems);
             EXPECT_TRUE(anyLineHas(result.message, u"oi01.txt (line 1)"_s, r.shown + u" is not a time of day"_s))
                 << result.message.toStdString();
-            EXPECT_EQ(fresh.grid(kScheduleGrid).textMatrix(1, ScheduleColumn::Venue), QString());
+            EXPECT_EQ(fresh.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::Venue), QString());
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
@@ -42,8 +43,8 @@ protected:
     void SetUp() override { folders.createAll(); }
     void fillGrids()
     {
-        for (int n : kSnapshotGrids)
-            form.grid(n).setTextMatrix(1, 1, u"grid %1, 大井 \"1,2\""_s.arg(n));
+        for (Grid g : kSnapshotGrids)
+            form.grid(g).setTextMatrix(1, 1, u"grid %1, 大井 \"1,2\""_s.arg(gridNumber(g)));
     }
 };
 
@@ -53,15 +54,15 @@ TEST_F(Snapshots, SaveThenLoadGivesBackEveryGridAndTheEveningStamp)
 {
     fillGrids();
     ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
-    for (int n : kSnapshotGrids) {
-        EXPECT_TRUE(QFile::exists(QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(n))));
-        form.grid(n).clear();
+    for (Grid g : kSnapshotGrids) {
+        EXPECT_TRUE(QFile::exists(QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(gridNumber(g)))));
+        form.grid(g).clear();
     }
-    form.setText(u"Text9"_s, u"14:25"_s);
+    form.setText(Control::Text9, u"14:25"_s);
     ASSERT_EQ(Command7_Click(form, folders, notifier), QString());
-    for (int n : kSnapshotGrids)
-        EXPECT_EQ(form.grid(n).textMatrix(1, 1), u"grid %1, 大井 \"1,2\""_s.arg(n));
-    EXPECT_EQ(form.text(u"Text9"_s), u"20:00"_s);
+    for (Grid g : kSnapshotGrids)
+        EXPECT_EQ(form.grid(g).textMatrix(1, 1), u"grid %1, 大井 \"1,2\""_s.arg(gridNumber(g)));
+    EXPECT_EQ(form.text(Control::Text9), u"20:00"_s);
     EXPECT_EQ(notifier.asked, (QStringList{u"保存しますか？"_s, u"読み込みしますか？"_s}));
 }
 
@@ -71,10 +72,10 @@ TEST_F(Snapshots, CancelChangesNoFileNoGridAndNoStamp)
     notifier.answer = false;
     EXPECT_EQ(Command6_Click(form, folders, notifier), QString());
     EXPECT_TRUE(QDir(folders.cardFolder()).entryList({u"*.dat"_s}).isEmpty());
-    form.setText(u"Text9"_s, u"14:25"_s);
+    form.setText(Control::Text9, u"14:25"_s);
     EXPECT_EQ(Command7_Click(form, folders, notifier), QString());
-    EXPECT_EQ(form.grid(3).textMatrix(1, 1), u"grid 3, 大井 \"1,2\""_s);
-    EXPECT_EQ(form.text(u"Text9"_s), u"14:25"_s);
+    EXPECT_EQ(form.grid(Grid::VSFlexGrid3).textMatrix(1, 1), u"grid 3, 大井 \"1,2\""_s);
+    EXPECT_EQ(form.text(Control::Text9), u"14:25"_s);
 }
 
 TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
@@ -82,12 +83,12 @@ TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
     fillGrids();
     ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
     QFile::remove(QDir(folders.cardFolder()).filePath(u"Grid5.dat"_s));
-    form.grid(16).clear();
-    form.setText(u"Text9"_s, u"14:25"_s);
+    form.grid(Grid::VSFlexGrid16).clear();
+    form.setText(Control::Text9, u"14:25"_s);
     const QString error = Command7_Click(form, folders, notifier);
     EXPECT_TRUE(error.contains(u"Grid5.dat"_s)) << error.toStdString();
-    EXPECT_EQ(form.grid(16).textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
-    EXPECT_EQ(form.text(u"Text9"_s), u"14:25"_s);
+    EXPECT_EQ(form.grid(Grid::VSFlexGrid16).textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
+    EXPECT_EQ(form.text(Control::Text9), u"14:25"_s);
 }
 
 TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
@@ -96,7 +97,7 @@ TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
     ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
     const QString grid16 = QDir(folders.cardFolder()).filePath(u"Grid16.dat"_s);
     const auto design = std::find_if(gridLayouts().begin(), gridLayouts().end(),
-                                     [](const GridLayout& layout) { return layout.number == 16; });
+                                     [](const GridLayout& layout) { return layout.grid == Grid::VSFlexGrid16; });
     ASSERT_NE(design, gridLayouts().end());
     const struct {
         const char* name;
@@ -108,10 +109,10 @@ TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
         ASSERT_EQ(GridModel(u"other"_s, r.rows, r.cols).saveGrid(grid16), QString());
         const QString error = Command7_Click(form, folders, notifier);
         EXPECT_TRUE(error.contains(u"Grid16.dat"_s)) << error.toStdString();
-        const GridModel& payouts = form.grid(16);
+        const GridModel& payouts = form.grid(Grid::VSFlexGrid16);
         EXPECT_EQ(payouts.rows(), design->rows);
         EXPECT_EQ(payouts.cols(), design->cols);
         EXPECT_EQ(payouts.textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
-        EXPECT_EQ(form.grid(15).textMatrix(1, 1), u"grid 15, 大井 \"1,2\""_s); // the others still load
+        EXPECT_EQ(form.grid(Grid::VSFlexGrid15).textMatrix(1, 1), u"grid 15, 大井 \"1,2\""_s); // the others still load
     }
 }

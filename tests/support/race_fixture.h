@@ -8,6 +8,7 @@
 
 #include "fetch/page_fetcher.h"
 #include "foundation/context.h"
+#include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "support/fake_clock.h"
@@ -33,10 +34,10 @@ protected:
     // The current race fields as the fetch cycle sets them.
     void setRace(const QString& venue, int race)
     {
-        form.setText(QStringLiteral("Text3"), QString::number(race));
-        form.setText(QStringLiteral("Label1"), venue);
-        form.setText(QStringLiteral("Text7"), venue);
-        form.setText(QStringLiteral("Text8"), twoDigitRace(race));
+        form.setText(Control::Text3, QString::number(race));
+        form.setText(Control::Label1, venue);
+        form.setText(Control::Text7, venue);
+        form.setText(Control::Text8, twoDigitRace(race));
     }
     QString oddsFile(const QString& name) const { return QDir(folders.oddsFolder()).filePath(name); }
 };

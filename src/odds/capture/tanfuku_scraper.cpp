@@ -1,9 +1,11 @@
 #include "odds/capture/tanfuku_scraper.h"
 
 #include "foundation/clock.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
+#include "foundation/schedule_columns.h"
 #include "foundation/text_fields.h"
 #include "scraping/attempt.h"
 #include "scraping/cached_page.h"
@@ -16,11 +18,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kOddsGrid = 3;
 // Anything shorter than 1800 bytes is the site's busy or error page, not an odds page.
 const PageSpec kWinPlacePage{u"単勝・複勝.txt"_s, 1800};
 
-const QString kText9 = u"Text9"_s;
 // The end of a start tag whose last attribute value is quoted; the odds follow it.
 const QString kAttributeEnd = u"\">"_s;
 
@@ -37,28 +37,28 @@ bool isSouthernKanto(const QString& venue)
     return venue == u"浦和"_s || venue == u"船橋"_s || venue == u"大井"_s || venue == u"川崎"_s;
 }
 
-// The fetch cycle polls a row no more once its column 12 reads 2 or more.
+// The fetch cycle polls a row no more once its fetch state is complete.
 void markCancelled(Context& ctx)
 {
-    const int row = ctx.form.currentRow;
-    GridModel& schedule = ctx.form.grid(kScheduleGrid);
-    setCell(schedule, row, 6, u"取止"_s);
-    setCell(schedule, row, 9, u"1"_s);
-    setCell(schedule, row, 12, u"2"_s);
+    const int row = ctx.form.race.row;
+    GridModel& schedule = ctx.form.grid(Grid::VSFlexGrid8);
+    setCell(schedule, row, ScheduleColumn::Mark6, ScheduleValue::kCalledOff);
+    setCell(schedule, row, ScheduleColumn::Payout, ScheduleValue::kPayoutDone);
+    setCell(schedule, row, ScheduleColumn::State, FetchState::kComplete);
 }
 
 void dropRow(FormState& form, GridModel& grid, int row)
 {
     setCell(grid, row, 0, QString());
-    form.runnerCount = qint16(form.runnerCount - 1);
+    form.race.runnerCount = qint16(form.race.runnerCount - 1);
 }
 
 // The page after the fetch, from its first line: which kind of odds, the time, the horse table.
 ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
 {
     FormState& form = ctx.form;
-    GridModel& grid = form.grid(kOddsGrid);
-    form.setText(kText9, QString());
+    GridModel& grid = form.grid(Grid::VSFlexGrid3);
+    form.setText(Control::Text9, QString());
     QString line;
 
     // Which kind of page this is; "9999" marks final odds until the clock time replaces it.
@@ -66,7 +66,7 @@ ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
         if (line.contains(u"現在"_s))
             break;
         if (line.contains(u"最終オッズ"_s)) {
-            form.setText(kText9, u"9999"_s);
+            form.setText(Control::Text9, u"9999"_s);
             break;
         }
         if (line.contains(u"取り止め"_s)) {
@@ -80,10 +80,10 @@ ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
     }
 
     line = line.right(100);
-    if (form.text(kText9).isEmpty())
-        attempt([&] { form.setText(kText9, trimSpaces(Moji_get(line, u">"_s, u"現在"_s)).right(5)); });
+    if (form.text(Control::Text9).isEmpty())
+        attempt([&] { form.setText(Control::Text9, trimSpaces(Moji_get(line, u">"_s, u"現在"_s)).right(5)); });
     else
-        form.setText(kText9, ctx.clock.now().toString(u"HH:mm"_s));
+        form.setText(Control::Text9, ctx.clock.now().toString(u"HH:mm"_s));
 
     // Same reason as above: without the place header there is no odds table to cut.
     while (!upperAscii(line).contains(u"<TH>複勝</TH>"_s)) {
@@ -92,13 +92,13 @@ ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
     }
     // Fixed skips to the first horse row; the site's layout decides that they land there.
     reader.skip(line, 5);
-    if (!isSouthernKanto(form.text(u"Text7"_s)))
+    if (!isSouthernKanto(form.text(Control::Text7)))
         reader.readLine(line);
 
     int r = 1;
     while (!reader.atEnd()) {
         setCell(grid, r, 0, QString::number(r));
-        form.runnerCount = qint16(r);
+        form.race.runnerCount = qint16(r);
 
         // The page's horse number only keeps the line position; the cut upper-cases the
         // line, so the "rowspan" test below only sees a line read afresh.
@@ -170,10 +170,10 @@ ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
 
 ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
 {
-    if (ctx.form.text(u"Label1"_s).isEmpty())
+    if (ctx.form.text(Control::Label1).isEmpty())
         return ScrapeResult::Empty;
 
-    GridModel& grid = ctx.form.grid(kOddsGrid);
+    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid3);
     grid.clear();
     setCell(grid, 0, 1, u"単勝"_s);
     setCell(grid, 0, 2, u"複勝"_s);

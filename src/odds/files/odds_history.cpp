@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "foundation/context.h"
+#include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/free_format_reader.h"
@@ -15,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 QString oddsFilePath(const Context& ctx, const QString& extension)
 {
-    const QString key = ctx.form.text(u"Text7"_s) + ctx.form.text(u"Text8"_s);
+    const QString key = ctx.form.text(Control::Text7) + ctx.form.text(Control::Text8);
     return QDir(ctx.folders.oddsFolder()).filePath(key + u'.' + extension);
 }
 

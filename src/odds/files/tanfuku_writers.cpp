@@ -4,6 +4,7 @@
 
 #include "odds/files/odds_history.h"
 #include "foundation/context.h"
+#include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/text_fields.h"
 
@@ -13,7 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kWinPlaceGrid = 3;
 constexpr int kHorses = 16;
 constexpr int kFieldWidth = 8;
 
@@ -64,8 +64,8 @@ QString rightField(const QString& text, int width)
 
 QString tanFukuLine(const Context& ctx, int column)
 {
-    const GridModel& grid = ctx.form.grid(kWinPlaceGrid);
-    QString line = ctx.form.text(u"Text9"_s);
+    const GridModel& grid = ctx.form.grid(Grid::VSFlexGrid3);
+    QString line = ctx.form.text(Control::Text9);
     for (int k = 1; k <= kHorses; ++k) {
         // No win odds: the horse is not in the race, whatever the place columns hold.
         if (trimSpaces(grid.textMatrix(k, 1)).isEmpty())

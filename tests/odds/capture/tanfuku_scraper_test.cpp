@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "demo/odds_pages.h"
+#include "foundation/controls.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/schedule_columns.h"
 #include "foundation/text_codec.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
@@ -23,7 +26,7 @@ protected:
     {
         RaceFixture::SetUp();
         setRace(u"大井"_s, 10);
-        form.currentRow = 10;
+        form.race.row = 10;
     }
 
     QString url() const { return test::kSite + u"/odds/"_s + kRaceCode + u"01.do"_s; }
@@ -38,7 +41,7 @@ protected:
         return page;
     }
 
-    GridModel& odds() { return form.grid(3); }
+    GridModel& odds() { return form.grid(Grid::VSFlexGrid3); }
     QStringList row(int r)
     {
         QStringList cells;
@@ -55,8 +58,8 @@ protected:
         for (int r = 0; r < odds().rows(); ++r)
             for (int c = 0; c < 4; ++c)
                 odds().setTextMatrix(r, c, u"x"_s);
-        form.setText(u"Text9"_s, u"08:00"_s);
-        form.runnerCount = 9;
+        form.setText(Control::Text9, u"08:00"_s);
+        form.race.runnerCount = 9;
     }
     void expectOnlyHeaders()
     {
@@ -82,8 +85,8 @@ TEST_F(TanFukuGet, CurrentOddsFillOneRowPerHorseWithThePageTime)
         serve(page);
 
         EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
-        EXPECT_EQ(form.text(u"Text9"_s), u"09:58"_s);
-        EXPECT_EQ(form.runnerCount, size);
+        EXPECT_EQ(form.text(Control::Text9), u"09:58"_s);
+        EXPECT_EQ(form.race.runnerCount, size);
         EXPECT_EQ(row(0), (QStringList{QString(), u"単勝"_s, u"複勝"_s, u"複勝"_s}));
         for (int r = 1; r <= 16; ++r)
             EXPECT_EQ(row(r), r <= size ? expected(page.runners[r - 1]) : QStringList(4)) << "row " << r;
@@ -110,27 +113,27 @@ TEST_F(TanFukuGet, FinalOddsAreStampedWithTheClockTime)
         SCOPED_TRACE(r.name);
         clock.set(QDateTime(QDate(2025, 12, 5), r.now));
         EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
-        EXPECT_EQ(form.text(u"Text9"_s), r.stamp);
+        EXPECT_EQ(form.text(Control::Text9), r.stamp);
         EXPECT_EQ(row(5), expected(page.runners[4]));
     }
 }
 
 TEST_F(TanFukuGet, CancelledRaceMarksTheCurrentScheduleRowAndStops)
 {
-    form.currentRow = 7; // not the race number: the fetch cycle's row decides
+    form.race.row = 7; // not the race number: the fetch cycle's row decides
     fillWithJunk();
     WinPlacePage page = field(0);
     page.kind = WinPlacePage::Kind::Cancelled;
     serve(page);
 
     EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
-    const GridModel& schedule = form.grid(8);
-    EXPECT_EQ(schedule.textMatrix(7, 6), u"取止"_s);
-    EXPECT_EQ(schedule.textMatrix(7, 9), u"1"_s);
-    EXPECT_EQ(schedule.textMatrix(7, 12), u"2"_s);
-    EXPECT_EQ(schedule.textMatrix(10, 6), QString());
-    EXPECT_EQ(form.runnerCount, 9);
-    EXPECT_EQ(form.text(u"Text9"_s), QString());
+    const GridModel& schedule = form.grid(Grid::VSFlexGrid8);
+    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Mark6), ScheduleValue::kCalledOff);
+    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Payout), ScheduleValue::kPayoutDone);
+    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::State), FetchState::kComplete);
+    EXPECT_EQ(schedule.textMatrix(10, ScheduleColumn::Mark6), QString());
+    EXPECT_EQ(form.race.runnerCount, 9);
+    EXPECT_EQ(form.text(Control::Text9), QString());
     expectOnlyHeaders();
 }
 
@@ -147,7 +150,7 @@ TEST_F(TanFukuGet, HorsesThatAreOutOrWithoutPlaceOddsGetStars)
     EXPECT_EQ(row(4), (QStringList{u"4"_s, u"***"_s, u"***"_s, u"***"_s}));
     EXPECT_EQ(row(5), (QStringList{u"5"_s, page.runners[4].win, u"***"_s, u"***"_s}));
     EXPECT_EQ(row(6), expected(page.runners[5]));
-    EXPECT_EQ(form.runnerCount, 6);
+    EXPECT_EQ(form.race.runnerCount, 6);
 }
 
 TEST_F(TanFukuGet, OnlyAColor33SpanGivesWinOdds)
@@ -168,7 +171,7 @@ TEST_F(TanFukuGet, OnlyAColor33SpanGivesWinOdds)
         serve(page);
         TanFuku_get(context, kRaceCode);
         EXPECT_EQ(row(2), (QStringList{u"2"_s, r.win, u"2.8"_s, u"4.5"_s}));
-        EXPECT_EQ(form.runnerCount, 3);
+        EXPECT_EQ(form.race.runnerCount, 3);
     }
 }
 
@@ -181,7 +184,7 @@ TEST_F(TanFukuGet, AHorseWithoutUpperPlaceOddsEndsTheTable)
     EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
     EXPECT_EQ(row(3), (QStringList{QString(), u"1.8"_s, u"1.1"_s, QString()}));
     EXPECT_EQ(row(4), QStringList(4));
-    EXPECT_EQ(form.runnerCount, 2);
+    EXPECT_EQ(form.race.runnerCount, 2);
 }
 
 TEST_F(TanFukuGet, AMeetingOutsideSouthernKantoIsReadOneLineFurther)
@@ -193,7 +196,7 @@ TEST_F(TanFukuGet, AMeetingOutsideSouthernKantoIsReadOneLineFurther)
     setRace(u"門別"_s, 10);
     TanFuku_get(context, kRaceCode);
     EXPECT_EQ(row(1), expected(page.runners[0]));
-    EXPECT_EQ(form.runnerCount, 4);
+    EXPECT_EQ(form.race.runnerCount, 4);
 
     // Read as a home meeting, the row loop starts one line early and the cuts slide.
     setRace(u"大井"_s, 10);
@@ -220,8 +223,8 @@ TEST_F(TanFukuGet, PagesWithoutOddsEndWithNoData)
         if (!r.html.isEmpty())
             serve(r.html);
         EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
-        EXPECT_EQ(form.text(u"Text9"_s), r.stamp);
-        EXPECT_EQ(form.runnerCount, 9);
+        EXPECT_EQ(form.text(Control::Text9), r.stamp);
+        EXPECT_EQ(form.race.runnerCount, 9);
         expectOnlyHeaders();
     }
     EXPECT_FALSE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
@@ -237,8 +240,8 @@ TEST_F(TanFukuGet, AShortPageIsNoDataEvenWithATable)
     EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
     EXPECT_LT(QFileInfo(context.appFile(u"tmp.txt"_s)).size(), 1800);
     EXPECT_TRUE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
-    EXPECT_EQ(form.text(u"Text9"_s), u"08:00"_s);
-    EXPECT_EQ(form.runnerCount, 9);
+    EXPECT_EQ(form.text(Control::Text9), u"08:00"_s);
+    EXPECT_EQ(form.race.runnerCount, 9);
     expectOnlyHeaders();
 }
 
@@ -246,12 +249,12 @@ TEST_F(TanFukuGet, DoesNothingWithoutAVenueInLabel1)
 {
     serve(field(5));
     fillWithJunk();
-    form.setText(u"Label1"_s, QString());
+    form.setText(Control::Label1, QString());
 
     EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Empty);
     EXPECT_TRUE(site.requested.isEmpty());
     EXPECT_EQ(odds().textMatrix(1, 1), u"x"_s);
-    EXPECT_EQ(form.text(u"Text9"_s), u"08:00"_s);
+    EXPECT_EQ(form.text(Control::Text9), u"08:00"_s);
 }
 
 TEST_F(TanFukuGet, ThePageLimitIs1800BytesOfTheCacheFile)
@@ -260,10 +263,10 @@ TEST_F(TanFukuGet, ThePageLimitIs1800BytesOfTheCacheFile)
     const QString head = u"\""_s + lines.join(u"\r\n"_s) + u"\r\n"_s;
     for (int size : {1799, 1800}) {
         SCOPED_TRACE(size);
-        form.setText(u"Text9"_s, u"08:00"_s);
+        form.setText(Control::Text9, u"08:00"_s);
         test::writeBytes(context.appFile(u"tmp.txt"_s), toCp932(head) + QByteArray(size - toCp932(head).size(), 'x'));
         EXPECT_EQ(cutWinPlacePage(context), size < 1800 ? ScrapeResult::NoData : ScrapeResult::Parsed);
-        EXPECT_EQ(form.text(u"Text9"_s), size < 1800 ? u"08:00"_s : u"09:58"_s);
+        EXPECT_EQ(form.text(Control::Text9), size < 1800 ? u"08:00"_s : u"09:58"_s);
     }
 }
 
@@ -284,7 +287,7 @@ TEST_F(TanFukuGet, CutsTheTimeAsTheSiteWritesIt)
         SCOPED_TRACE(r.name);
         writeCachedPage({r.line, u"<th>複勝</th>"_s});
         EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
-        EXPECT_EQ(form.text(u"Text9"_s), r.stamp);
+        EXPECT_EQ(form.text(Control::Text9), r.stamp);
     }
 }
 
@@ -337,7 +340,7 @@ TEST_F(TanFukuGet, CutsOddsCellsByTheirFixedMarkers)
                          u"</tr>"_s, u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
         EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
         EXPECT_EQ(row(1), QStringList{u"1"_s} + r.cells);
-        EXPECT_EQ(form.runnerCount, 1);
+        EXPECT_EQ(form.race.runnerCount, 1);
     }
 }
 
@@ -351,7 +354,7 @@ TEST_F(TanFukuGet, ANumberLineCutInPlaceIsNotSkippedForRowspan)
                      u"</div>"_s});
     EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
     EXPECT_EQ(row(1), (QStringList{u"1"_s, u"2.3"_s, u"1.2"_s, u"1.5"_s}));
-    EXPECT_EQ(form.runnerCount, 1);
+    EXPECT_EQ(form.race.runnerCount, 1);
 }
 
 } // namespace

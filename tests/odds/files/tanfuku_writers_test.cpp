@@ -4,6 +4,8 @@
 #include <QFile>
 
 #include "odds/files/odds_history.h"
+#include "foundation/controls.h"
+#include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
 #include "support/failing_device.h"
 #include "support/files.h"
@@ -16,7 +18,7 @@ namespace {
 
 class TanFukuWriters : public test::RaceFixture {
 protected:
-    GridModel& grid() { return form.grid(3); }
+    GridModel& grid() { return form.grid(Grid::VSFlexGrid3); }
     void horse(int row, const QString& win, const QString& low, const QString& high)
     {
         grid().setTextMatrix(row, 0, QString::number(row));
@@ -56,7 +58,7 @@ TEST(OddsFormat, ShowsNumbersWithOneDecimalAndKeepsOtherText)
 TEST_F(TanFukuWriters, WriteTheExampleRaceByteForByte)
 {
     setRace(u"大井"_s, 10);
-    form.setText(u"Text9"_s, u"10:25"_s);
+    form.setText(Control::Text9, u"10:25"_s);
     horse(1, u"2.3"_s, u"1.1"_s, u"1.4"_s);
     horse(2, u"15.6"_s, u"2.5"_s, u"4.0"_s);
     horse(3, u"***"_s, u"***"_s, u"***"_s);
@@ -81,7 +83,7 @@ TEST_F(TanFukuWriters, WriteTheExampleRaceByteForByte)
 TEST_F(TanFukuWriters, AnEmptyTimeStampDropsTheFirstFieldsLeadingBlanks)
 {
     setRace(u"大井"_s, 10);
-    form.setText(u"Text9"_s, QString());
+    form.setText(Control::Text9, QString());
     horse(1, u"2.3"_s, u"1.1"_s, u"1.4"_s);
     ASSERT_EQ(TanA_write(context), QString());
     EXPECT_EQ(history(u"tanA"_s), "2.3" + zeros(15) + "\r\n");
@@ -91,7 +93,7 @@ TEST_F(TanFukuWriters, AppendsOneLinePerWriteOldestFirst)
 {
     setRace(u"大井"_s, 10);
     for (int i = 0; i < 10; ++i) {
-        form.setText(u"Text9"_s, u"10:%1"_s.arg(i, 2, 10, QChar(u'0')));
+        form.setText(Control::Text9, u"10:%1"_s.arg(i, 2, 10, QChar(u'0')));
         horse(1, QString::number(i + 1), QString(), QString());
         ASSERT_EQ(TanA_write(context), QString());
     }
@@ -147,7 +149,7 @@ TEST_F(TanFukuWriters, AFailedWriteLeavesTheHistoryAsItWasAndNoSnapshotFile)
         {"history fails at close", 1, 60, FailAt::Close, "大井10.tanA"},
     };
     setRace(u"大井"_s, 10);
-    form.setText(u"Text9"_s, u"10:25"_s);
+    form.setText(Control::Text9, u"10:25"_s);
     horse(1, u"2.3"_s, u"1.1"_s, u"1.4"_s);
     ASSERT_EQ(TanA_write(context), QString());
     const QByteArray before = history(u"tanA"_s);
