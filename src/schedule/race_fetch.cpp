@@ -72,12 +72,12 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         if (!error.isEmpty())
             outcome.failures << what + u": "_s + error;
     };
-    const auto write = [&](const QString& extension, const QString& error) {
-        if (error.isEmpty()) {
+    const auto write = [&](const QString& extension, const Outcome& written) {
+        if (written.ok()) {
             outcome.written << extension;
         } else {
-            outcome.failures << error;
-            form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(error));
+            outcome.failures << written.error;
+            form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(written.error));
         }
     };
     const auto finish = [&] {

@@ -110,13 +110,13 @@ void Session::dispatch(const QString& control)
     else if (control == u"Command5")
         Command5_Click();
     else if (control == u"Command9") {
-        if (const QString error = Command9_Click(m_context); !error.isEmpty())
-            m_form.log(error);
+        if (const Outcome written = Command9_Click(m_context); !written.ok())
+            m_form.log(written.error);
     } else if (control == u"Command6" || control == u"Command7") {
-        const QString error = control == u"Command6" ? Command6_Click(m_form, m_folders, m_notifier)
-                                                     : Command7_Click(m_form, m_folders, m_notifier);
-        if (!error.isEmpty())
-            m_notifier.tell(u"Kazeyomi"_s, error);
+        const Outcome done = control == u"Command6" ? Command6_Click(m_form, m_folders, m_notifier)
+                                                    : Command7_Click(m_form, m_folders, m_notifier);
+        if (!done.ok())
+            m_notifier.tell(u"Kazeyomi"_s, done.error);
     } else if (control == u"Command12")
         Command12_Click(m_form);
     else if (control == u"Command11")
@@ -148,7 +148,7 @@ QString Session::schedulePath() const
     return QDir(m_folders.cardFolder()).filePath(u"Grid8.dat"_s);
 }
 
-QString Session::saveSchedule()
+Outcome Session::saveSchedule()
 {
     return m_form.grid(kScheduleGrid).saveGrid(schedulePath());
 }
@@ -157,8 +157,8 @@ void Session::Command3_Click()
 {
     // A page half received is no page, and nothing is fetched or written on the way out.
     m_fetcher.stop();
-    if (const QString error = saveSchedule(); !error.isEmpty())
-        m_notifier.tell(u"Kazeyomi"_s, error);
+    if (const Outcome saved = saveSchedule(); !saved.ok())
+        m_notifier.tell(u"Kazeyomi"_s, saved.error);
     Q_EMIT quitRequested(0);
 }
 

@@ -2,7 +2,7 @@
 // files in today's card folder, and the schedule grid saved on exit.
 #pragma once
 
-#include <QString>
+#include "foundation/outcome.h"
 
 namespace kazeyomi {
 
@@ -13,9 +13,9 @@ class Notifier;
 // The grids the buttons save and load, in their order.
 inline constexpr int kSnapshotGrids[] = {3, 4, 5, 6, 9, 10, 11, 12, 13, 14, 15, 16};
 
-// Each returns an empty text, or every file that failed with its reason (the other grids
-// are still saved or loaded). A "Cancel" answer changes nothing.
-QString Command6_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
-QString Command7_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
+// A failure lists every file that failed with its reason, one a line (the other grids are
+// still saved or loaded). A "Cancel" answer changes nothing.
+Outcome Command6_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
+Outcome Command7_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
 
 } // namespace kazeyomi

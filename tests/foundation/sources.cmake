@@ -1,7 +1,9 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
     foundation/file_writer_test.cpp
+    foundation/fixed_fields_test.cpp
     foundation/free_format_reader_test.cpp
     foundation/grid_model_test.cpp
+    foundation/race_file_key_test.cpp
     foundation/text_codec_test.cpp
 )

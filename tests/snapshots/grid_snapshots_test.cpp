@@ -52,13 +52,13 @@ protected:
 TEST_F(Snapshots, SaveThenLoadGivesBackEveryGridAndTheEveningStamp)
 {
     fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
     for (int n : kSnapshotGrids) {
         EXPECT_TRUE(QFile::exists(QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(n))));
         form.grid(n).clear();
     }
     form.setText(u"Text9"_s, u"14:25"_s);
-    ASSERT_EQ(Command7_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command7_Click(form, folders, notifier).error, QString());
     for (int n : kSnapshotGrids)
         EXPECT_EQ(form.grid(n).textMatrix(1, 1), u"grid %1, 大井 \"1,2\""_s.arg(n));
     EXPECT_EQ(form.text(u"Text9"_s), u"20:00"_s);
@@ -69,10 +69,10 @@ TEST_F(Snapshots, CancelChangesNoFileNoGridAndNoStamp)
 {
     fillGrids();
     notifier.answer = false;
-    EXPECT_EQ(Command6_Click(form, folders, notifier), QString());
+    EXPECT_EQ(Command6_Click(form, folders, notifier).error, QString());
     EXPECT_TRUE(QDir(folders.cardFolder()).entryList({u"*.dat"_s}).isEmpty());
     form.setText(u"Text9"_s, u"14:25"_s);
-    EXPECT_EQ(Command7_Click(form, folders, notifier), QString());
+    EXPECT_EQ(Command7_Click(form, folders, notifier).error, QString());
     EXPECT_EQ(form.grid(3).textMatrix(1, 1), u"grid 3, 大井 \"1,2\""_s);
     EXPECT_EQ(form.text(u"Text9"_s), u"14:25"_s);
 }
@@ -80,11 +80,11 @@ TEST_F(Snapshots, CancelChangesNoFileNoGridAndNoStamp)
 TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
 {
     fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
     QFile::remove(QDir(folders.cardFolder()).filePath(u"Grid5.dat"_s));
     form.grid(16).clear();
     form.setText(u"Text9"_s, u"14:25"_s);
-    const QString error = Command7_Click(form, folders, notifier);
+    const QString error = Command7_Click(form, folders, notifier).error;
     EXPECT_TRUE(error.contains(u"Grid5.dat"_s)) << error.toStdString();
     EXPECT_EQ(form.grid(16).textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
     EXPECT_EQ(form.text(u"Text9"_s), u"14:25"_s);
@@ -93,7 +93,7 @@ TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
 TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
 {
     fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
     const QString grid16 = QDir(folders.cardFolder()).filePath(u"Grid16.dat"_s);
     const auto design = std::find_if(gridLayouts().begin(), gridLayouts().end(),
                                      [](const GridLayout& layout) { return layout.number == 16; });
@@ -105,8 +105,8 @@ TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
     } rows[] = {{"the win/place grid's size", 17, 4}, {"two billion rows of nothing", 2'147'483'646, 0}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        ASSERT_EQ(GridModel(u"other"_s, r.rows, r.cols).saveGrid(grid16), QString());
-        const QString error = Command7_Click(form, folders, notifier);
+        ASSERT_EQ(GridModel(u"other"_s, r.rows, r.cols).saveGrid(grid16).error, QString());
+        const QString error = Command7_Click(form, folders, notifier).error;
         EXPECT_TRUE(error.contains(u"Grid16.dat"_s)) << error.toStdString();
         const GridModel& payouts = form.grid(16);
         EXPECT_EQ(payouts.rows(), design->rows);

@@ -1,0 +1,21 @@
+#include "foundation/race_file_key.h"
+
+#include <QDir>
+
+#include "foundation/form_state.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+QString raceFileKey(const FormState& form)
+{
+    return form.text(u"Text7"_s) + form.text(u"Text8"_s);
+}
+
+QString raceFilePath(const FormState& form, const QString& folder, const QString& extension)
+{
+    return QDir(folder).filePath(raceFileKey(form) + u'.' + extension);
+}
+
+} // namespace kazeyomi
