@@ -41,7 +41,6 @@ public:
     void setVenueChecked(int index, bool checked);
 
     GridModel& grid(int number) const;
-    bool hasGrid(int number) const { return m_grids.count(number) != 0; }
 
     bool fetchLampRed() const { return m_fetchLampRed; }
     void setFetchLampRed(bool red);

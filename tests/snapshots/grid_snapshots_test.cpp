@@ -39,7 +39,7 @@ protected:
     FormState form;
     Answering notifier;
 
-    void SetUp() override { folders.createAll(); }
+    void SetUp() override { ASSERT_EQ(folders.createAll(), QStringList()); }
     void fillGrids()
     {
         for (int n : kSnapshotGrids)
