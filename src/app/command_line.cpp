@@ -10,10 +10,10 @@
 #include "app/interrupt.h"
 #include "fetch/http_page_source.h"
 #include "fetch/page_fetcher.h"
-#include "schedule/schedule_grid.h"
 #include "foundation/grid_layouts.h"
-#include "session/session.h"
 #include "foundation/text_codec.h"
+#include "schedule/schedule_grid.h"
+#include "session/session.h"
 
 namespace kazeyomi {
 
@@ -111,7 +111,10 @@ QString usageText()
 )"_s + settingsHelp();
 }
 
-void StderrNotifier::tell(const QString& title, const QString& text) { printLine(stderr, title + u": "_s + text); }
+void StderrNotifier::tell(const QString& title, const QString& text)
+{
+    printLine(stderr, title + u": "_s + text);
+}
 
 bool StderrNotifier::ask(const QString& title, const QString& text)
 {
@@ -167,8 +170,8 @@ int endHeadless(Session& session, const QString& why)
     const QString stamp = session.clock().now().toString(u"HH:mm:ss"_s);
     printLine(stdout, stamp + u"  "_s + why);
     // As closing the window does: the schedule is kept in Grid8.dat.
-    if (const QString error = session.saveSchedule(); !error.isEmpty()) {
-        printLine(stderr, error);
+    if (const Outcome saved = session.saveSchedule(); !saved.ok()) {
+        printLine(stderr, saved.error);
         return kExitFailed;
     }
     printLine(stdout, stamp + u"  saved the schedule to "_s + QDir::toNativeSeparators(session.schedulePath()));
@@ -189,13 +192,11 @@ int pollHeadless(Session& session, Notifier& notifier)
             return;
         // A page half received is no page: nothing more is fetched or written on the way out.
         session.context().fetcher.stop();
-        QCoreApplication::exit(
-                guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why); }));
+        QCoreApplication::exit(guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why); }));
     };
     QObject::connect(&session.form(), &FormState::logged, &run, [](const QString& text) { printLine(stderr, text); });
-    QObject::connect(&session.poll(), &PollCycle::raceFetched, &run, [&](const RaceOutcome& outcome) {
-        printLine(stdout, stamp() + u"  "_s + describe(outcome));
-    });
+    QObject::connect(&session.poll(), &PollCycle::raceFetched, &run,
+                     [&](const RaceOutcome& outcome) { printLine(stdout, stamp() + u"  "_s + describe(outcome)); });
     QObject::connect(&session.poll(), &PollCycle::tickFinished, &run, [&] {
         if (guarded(u"counting the races still polled"_s, [&] { return session.poll().activeRows(); }) == 0)
             end(u"every race is stopped"_s);
@@ -248,11 +249,10 @@ int renderCommand(const CommandLine& line)
     }
     // Modern: the page cache text the odds and result scrapers read; legacy: the body markup
     // with CR LF line ends, as the race card capture keeps it.
-    const QString text = style == MarkupStyle::Modern ? PageFetcher::cacheText(page.markup)
-                                                      : QString(page.markup)
-                                                            .replace(u"\r\n"_s, u"\n"_s)
-                                                            .replace(u'\r', u'\n')
-                                                            .replace(u"\n"_s, u"\r\n"_s);
+    const QString text =
+        style == MarkupStyle::Modern
+            ? PageFetcher::cacheText(page.markup)
+            : QString(page.markup).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
     const QByteArray bytes = toCp932(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return kExitOk;
@@ -283,11 +283,12 @@ int raceCommand(const CommandLine& line)
     const GridModel& schedule = session.form().grid(Grid::VSFlexGrid8);
     int row = 0;
     for (int r = 1; r < schedule.rows() && !row; ++r)
-        if (schedule.textMatrix(r, ScheduleColumn::Venue) == venue
-            && schedule.textMatrix(r, ScheduleColumn::Race) == QString::number(race))
+        if (schedule.textMatrix(r, ScheduleColumn::Venue) == venue &&
+            schedule.textMatrix(r, ScheduleColumn::Race) == QString::number(race))
             row = r;
     if (!row) {
-        printLine(stderr, u"no race %1 %2R in today's schedule (%3)"_s.arg(venue).arg(race).arg(session.folders().cardFolder()));
+        printLine(stderr, u"no race %1 %2R in today's schedule (%3)"_s.arg(venue).arg(race).arg(
+                              session.folders().cardFolder()));
         return kExitUsage;
     }
     QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });

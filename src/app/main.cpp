@@ -16,10 +16,7 @@ namespace {
 
 class MessageBoxNotifier final : public Notifier {
 public:
-    void tell(const QString& title, const QString& text) override
-    {
-        QMessageBox::warning(nullptr, title, text);
-    }
+    void tell(const QString& title, const QString& text) override { QMessageBox::warning(nullptr, title, text); }
     bool ask(const QString& title, const QString& text) override
     {
         return QMessageBox::question(nullptr, title, text, QMessageBox::Ok | QMessageBox::Cancel,
@@ -50,15 +47,15 @@ int runWindow(Session& session, bool pressStart)
 int runDemo(CommandLine line, bool window)
 {
     DemoSite demo(line.settings, line.speed);
-    if (const QString error = demo.prepare(line.settings); !error.isEmpty()) {
-        std::fputs(qPrintable(error + u'\n'), stderr);
+    if (const Outcome prepared = demo.prepare(line.settings); !prepared.ok()) {
+        std::fputs(qPrintable(prepared.error + u'\n'), stderr);
         return kExitUsage;
     }
-    std::fputs(qPrintable(u"Demo day: base folder %1, site %2, clock %3 running x%4\n"_s
-                              .arg(line.settings.baseDir, line.settings.siteUrl,
-                                   demo.clock()->now().toString(u"HH:mm:ss"_s))
-                              .arg(line.speed)),
-               stdout);
+    std::fputs(
+        qPrintable(u"Demo day: base folder %1, site %2, clock %3 running x%4\n"_s
+                       .arg(line.settings.baseDir, line.settings.siteUrl, demo.clock()->now().toString(u"HH:mm:ss"_s))
+                       .arg(line.speed)),
+        stdout);
     if (window) {
         MessageBoxNotifier notifier;
         Session session(line.settings, notifier, demo.clock());

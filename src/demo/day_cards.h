@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include "foundation/outcome.h"
+
 namespace kazeyomi {
 
 struct CardRace {
@@ -24,6 +26,6 @@ struct CardMeeting {
 QString raceCardText(const QString& venue, const CardRace& race, const QString& siteUrl);
 
 // Returns an empty text, or the file that could not be written.
-QString writeDayCards(const QString& cardFolder, const std::vector<CardMeeting>& meetings, const QString& siteUrl);
+Outcome writeDayCards(const QString& cardFolder, const std::vector<CardMeeting>& meetings, const QString& siteUrl);
 
 } // namespace kazeyomi

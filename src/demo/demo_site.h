@@ -10,6 +10,7 @@
 #include "demo/demo_day.h"
 #include "demo/site_server.h"
 #include "foundation/clock.h"
+#include "foundation/outcome.h"
 #include "session/settings.h"
 
 namespace kazeyomi {
@@ -21,7 +22,7 @@ public:
     DemoSite(Settings& settings, double speed);
 
     // Starts the server and writes today's card folder; empty on success, else what failed.
-    QString prepare(Settings& settings);
+    Outcome prepare(Settings& settings);
 
     std::shared_ptr<Clock> clock() const { return m_clock; }
     const DemoDay& day() const { return m_day; }

@@ -1,7 +1,9 @@
 #include "fetch/file_replace.h"
 
+#include <QDir>
 #include <QFile>
 
+#include "foundation/file_writer.h"
 #include "foundation/text_codec.h"
 #include "foundation/text_fields.h"
 
@@ -22,20 +24,17 @@ QString lowerAscii(const QString& text)
 
 } // namespace
 
-int File_Replace(const QString& source, const QString& destination, const QString& search,
-                 const QString& replacement)
+Counted File_Replace(const QString& source, const QString& destination, const QString& search,
+                     const QString& replacement, const FileDevices& devices)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return -1;
-    QFile out(destination);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return -1;
+        return {{u"%1: cannot be read (%2)"_s.arg(QDir::toNativeSeparators(source), in.errorString())}};
+    const QStringList lines = splitLines(fromCp932(in.readAll()));
+    if (in.error() != QFileDevice::NoError)
+        return {{u"%1: cannot be read (%2)"_s.arg(QDir::toNativeSeparators(source), in.errorString())}};
     const QString needle = lowerAscii(search);
     int count = 0;
-    bool failed = false;
-    const QStringList lines = splitLines(fromCp932(in.readAll()));
-    failed = in.error() != QFileDevice::NoError;
     QString text;
     for (const QString& line : lines) {
         // The search goes on after each replacement, so it only ever sees the line's own
@@ -51,10 +50,9 @@ int File_Replace(const QString& source, const QString& destination, const QStrin
         text += QStringView(line).mid(from);
         text += u"\r\n"_s;
     }
-    const QByteArray bytes = toCp932(text);
-    if (out.write(bytes) != bytes.size() || !out.flush())
-        failed = true;
-    return failed ? -2 : count;
+    Counted result{FileWriter(devices).write(destination, toCp932(text))};
+    result.count = count;
+    return result;
 }
 
 } // namespace kazeyomi

@@ -3,28 +3,22 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
+#include "fetch/file_replace.h"
 #include "fetch/html_renderer.h"
 #include "fetch/nesting_guard.h"
 #include "fetch/page_charset.h"
 #include "fetch/page_source.h"
 #include "foundation/controls.h"
+#include "foundation/file_writer.h"
 #include "foundation/form_state.h"
 #include "foundation/text_codec.h"
-#include "fetch/file_replace.h"
 
 namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
-}
 
 // The browser never sees a script: every "<script" start becomes an unknown "<Sscript" element.
 QString disableScripts(const QString& html)
@@ -52,10 +46,14 @@ PageFetcher::PageFetcher(FormState& form, PageSource& source, QString appDir, Ma
     // A blank page the browser is sent to after each fetch; shipped with the program.
     const QString blank = path(u"a.html"_s);
     if (!QFile::exists(blank))
-        writeFile(blank, "<html><body></body></html>\r\n");
+        if (const Outcome written = FileWriter().write(blank, "<html><body></body></html>\r\n"); !written.ok())
+            m_form.log(written.error);
 }
 
-QString PageFetcher::path(const QString& name) const { return QDir(m_appDir).filePath(name); }
+QString PageFetcher::path(const QString& name) const
+{
+    return QDir(m_appDir).filePath(name);
+}
 
 QString PageFetcher::deleteCacheFiles()
 {
@@ -139,10 +137,11 @@ PageFetch PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QSt
         return fail(page.error);
     // The file the browser is given; removed again before the fetch returns.
     const QByteArray asSent = toCp932(fromCp932(page.body)) + "\r\n";
-    if (!writeFile(path(u"tmp.html2"_s), asSent))
-        return fail(u"%1: cannot write %2"_s.arg(url, path(u"tmp.html2"_s)));
-    if (File_Replace(path(u"tmp.html2"_s), path(u"tmp.html"_s), u"<script"_s, u"<Sscript"_s) < 0)
-        return fail(u"%1: cannot write %2"_s.arg(url, path(u"tmp.html"_s)));
+    if (const Outcome written = FileWriter().write(path(u"tmp.html2"_s), asSent); !written.ok())
+        return fail(url + u": "_s + written.error);
+    if (const Counted replaced = File_Replace(path(u"tmp.html2"_s), path(u"tmp.html"_s), u"<script"_s, u"<Sscript"_s);
+        !replaced.ok())
+        return fail(url + u": "_s + replaced.error);
     RenderedPage rendered = renderPage(page.body, page.contentType, style);
     if (!rendered.ok())
         return fail(url + u": "_s + rendered.error);
@@ -162,11 +161,9 @@ PageFetch PageFetcher::Navigate2(const QString& a)
     QString markup;
     PageFetch fetch = fetchAndRender(a, m_style, markup);
     if (fetch.ok()) {
-        // Written whole beside and renamed: a reader never sees half a page.
-        QSaveFile out(path(u"tmp.txt"_s));
-        const QByteArray bytes = toCp932(cacheText(markup));
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-            fetch = fail(u"%1: cannot write %2"_s.arg(a, path(u"tmp.txt"_s)));
+        // Replaced whole: a scraper never reads half a page, nor an empty one after a full disk.
+        if (const Outcome written = FileWriter().replace(path(u"tmp.txt"_s), toCp932(cacheText(markup))); !written.ok())
+            fetch = fail(a + u": "_s + written.error);
     }
     m_form.setText(Control::Text10, QString());
     m_form.setFetchLampRed(false);

@@ -22,7 +22,7 @@ public:
 
     // Creates the base folder if missing, then the four day folders in order, each only if
     // missing; returns one message per failure.
-    QStringList createAll() const;
+    [[nodiscard]] QStringList createAll() const;
 
 private:
     QString m_base;

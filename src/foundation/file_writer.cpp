@@ -115,7 +115,7 @@ QString FileWriter::overwriteInPlace(const QString& path, const QByteArray& byte
     return restored ? why : why + u"; its old bytes could not be put back"_s;
 }
 
-WriteResult FileWriter::replace(const QString& path, const QByteArray& bytes) const
+Outcome FileWriter::replace(const QString& path, const QByteArray& bytes) const
 {
     const QString temp = path + u".writing"_s;
     QString why;
@@ -146,7 +146,7 @@ WriteResult FileWriter::replace(const QString& path, const QByteArray& bytes) co
     return {u"%1: cannot be written (replacing it: %2; in place: %3)"_s.arg(native(path), refused, failed)};
 }
 
-WriteResult FileWriter::appendLine(const QString& path, const QByteArray& line) const
+Outcome FileWriter::appendLine(const QString& path, const QByteArray& line) const
 {
     const QFileInfo info(path);
     const bool existed = info.exists();
@@ -167,7 +167,7 @@ WriteResult FileWriter::appendLine(const QString& path, const QByteArray& line) 
     return {u"%1: the line could not be appended (%2)%3"_s.arg(native(path), why, left)};
 }
 
-WriteResult FileWriter::write(const QString& path, const QByteArray& bytes) const
+Outcome FileWriter::write(const QString& path, const QByteArray& bytes) const
 {
     QString why;
     auto device = m_devices.open(path, QIODevice::WriteOnly | QIODevice::Truncate, why);

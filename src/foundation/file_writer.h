@@ -1,5 +1,6 @@
 // Every file the program writes goes through here: whole-file replace, the append of one
-// history line, and plain writes. Each is checked to the end and reports the path it failed on.
+// history line, and plain writes. Each is checked to the end and reports the path it failed
+// on; a result is ok only when the file holds the new bytes whole.
 #pragma once
 
 #include <memory>
@@ -8,12 +9,9 @@
 #include <QIODevice>
 #include <QString>
 
-namespace kazeyomi {
+#include "foundation/outcome.h"
 
-struct [[nodiscard]] WriteResult {
-    QString error; // empty when the file holds the new bytes whole; else names the file and why
-    bool ok() const { return error.isEmpty(); }
-};
+namespace kazeyomi {
 
 // Where the writer's bytes go: real files for the program, failing devices for tests.
 class FileDevices {
@@ -35,12 +33,12 @@ public:
     // Readers poll these files: they see the old content or the new, never a part. The new
     // bytes go to "<path>.writing" and are renamed over the file once written whole; where
     // that is refused the file is overwritten in place and given back its old bytes if that fails.
-    WriteResult replace(const QString& path, const QByteArray& bytes) const;
+    Outcome replace(const QString& path, const QByteArray& bytes) const;
     // Adds `line` to the end of the file (created if missing); a line that does not go
     // through whole is cut off again, so the file never keeps half a line.
-    WriteResult appendLine(const QString& path, const QByteArray& line) const;
+    Outcome appendLine(const QString& path, const QByteArray& line) const;
     // Creates or truncates the file and writes it; a failed write removes the file.
-    WriteResult write(const QString& path, const QByteArray& bytes) const;
+    Outcome write(const QString& path, const QByteArray& bytes) const;
 
 private:
     // Empty when every byte reached the device and it closed cleanly, else why not.

@@ -97,7 +97,7 @@ void GridModel::clear()
     endResetModel();
 }
 
-QString GridModel::saveGrid(const QString& path, const FileDevices& devices) const
+Outcome GridModel::saveGrid(const QString& path, const FileDevices& devices) const
 {
     QByteArray payload;
     {
@@ -114,20 +114,20 @@ QString GridModel::saveGrid(const QString& path, const FileDevices& devices) con
     }
     const QByteArray bytes = kMagic + header + payload;
     // Replaced whole, so a full disk or a crash never leaves half a snapshot under the real name.
-    return FileWriter(devices).replace(path, bytes).error;
+    return FileWriter(devices).replace(path, bytes);
 }
 
-QString GridModel::loadGrid(const QString& path)
+Outcome GridModel::loadGrid(const QString& path)
 {
     const auto corrupt = [&](const QString& why) {
-        return QStringLiteral("%1 is not a grid snapshot or is damaged (%2)").arg(path, why);
+        return Outcome{QStringLiteral("%1 is not a grid snapshot or is damaged (%2)").arg(path, why)};
     };
     // A device or a pipe under the snapshot's name would be read without end.
     if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
         return corrupt(QStringLiteral("not a regular file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return {QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
     if (file.size() > kMaxSnapshotBytes)
         return corrupt(QStringLiteral("larger than %1 bytes").arg(kMaxSnapshotBytes));
     const QByteArray all = file.readAll();
@@ -151,13 +151,13 @@ QString GridModel::loadGrid(const QString& path)
     body >> rows >> cols;
     // Checked before anything is allocated; writers address fixed cells of the design size.
     if (body.status() != QDataStream::Ok || rows != m_designRows || cols != m_designCols)
-        return QStringLiteral("%1 holds a grid of %2 x %3, %4 is %5 x %6: not loaded")
-            .arg(path)
-            .arg(rows)
-            .arg(cols)
-            .arg(m_name)
-            .arg(m_designRows)
-            .arg(m_designCols);
+        return {QStringLiteral("%1 holds a grid of %2 x %3, %4 is %5 x %6: not loaded")
+                    .arg(path)
+                    .arg(rows)
+                    .arg(cols)
+                    .arg(m_name)
+                    .arg(m_designRows)
+                    .arg(m_designCols)};
     std::vector<QString> cells(size_t(rows) * cols);
     for (auto& text : cells)
         body >> text;

@@ -38,12 +38,11 @@ public:
     // Empties every cell, header row included; the size stays.
     void clear();
 
-    // Returns an empty text on success, else a message that names the file; a failed save
-    // keeps the file that was there.
-    [[nodiscard]] QString saveGrid(const QString& path, const FileDevices& devices = realFiles()) const;
+    // A failure names the file; a failed save keeps the file that was there.
+    Outcome saveGrid(const QString& path, const FileDevices& devices = realFiles()) const;
     // A truncated or corrupt file, or one whose grid is not of this grid's design size, is
     // refused and leaves the grid as it was.
-    [[nodiscard]] QString loadGrid(const QString& path);
+    Outcome loadGrid(const QString& path);
 
     // Row highlight used while a race is fetched.
     void setRow(int row);

@@ -4,10 +4,12 @@ target_sources(kazeyomi_core PRIVATE
     foundation/clock.cpp
     foundation/day_folders.cpp
     foundation/file_writer.cpp
+    foundation/fixed_fields.cpp
     foundation/form_state.cpp
     foundation/free_format_reader.cpp
     foundation/grid_layouts.cpp
     foundation/grid_model.cpp
+    foundation/race_file_key.cpp
     foundation/text_codec.cpp
     foundation/text_fields.cpp
 )

@@ -6,13 +6,15 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "results/seiseki_scraper.h"
 #include "foundation/context.h"
 #include "foundation/controls.h"
 #include "foundation/day_folders.h"
+#include "foundation/fixed_fields.h"
 #include "foundation/form_state.h"
+#include "foundation/race_file_key.h"
 #include "foundation/text_codec.h"
 #include "foundation/text_fields.h"
+#include "results/seiseki_scraper.h"
 
 namespace kazeyomi {
 
@@ -34,40 +36,35 @@ QString native(const QString& path)
 }
 
 // Only the last level: a missing root is a failure to report, not to repair.
-QString ensureDayFolder(const QString& folder)
+Outcome ensureDayFolder(const QString& folder)
 {
     if (QFileInfo(folder).isDir())
         return {};
     const QString root = QFileInfo(folder).absolutePath();
     if (!QFileInfo(root).isDir())
-        return u"%1: the day folder cannot be created, its root %2 is missing"_s.arg(native(folder), native(root));
+        return {u"%1: the day folder cannot be created, its root %2 is missing"_s.arg(native(folder), native(root))};
     if (!QDir().mkdir(folder))
-        return u"%1: the day folder cannot be created"_s.arg(native(folder));
+        return {u"%1: the day folder cannot be created"_s.arg(native(folder))};
     return {};
 }
 
-QString resultFilePath(const Context& ctx, const QString& folder, const QString& extension)
-{
-    const QString key = ctx.form.text(Control::Text7) + ctx.form.text(Control::Text8);
-    return QDir(folder).filePath(key + u'.' + extension);
-}
-
-QString writeResultFile(const Context& ctx, const QString& extension, const QByteArray& bytes,
+Outcome writeResultFile(const Context& ctx, const QString& extension, const QByteArray& bytes,
                         const FileDevices& devices)
 {
     // The day key is taken once, so the folder made is the folder written to.
     const QString folder = ctx.folders.oddsFolder();
-    if (const QString error = ensureDayFolder(folder); !error.isEmpty())
-        return error;
-    return FileWriter(devices).replace(resultFilePath(ctx, folder, extension), bytes).error;
+    if (Outcome made = ensureDayFolder(folder); !made.ok())
+        return made;
+    return FileWriter(devices).replace(raceFilePath(ctx.form, folder, extension), bytes);
+}
+
+// A cell's text without its blanks, right-aligned in 12 characters.
+QString resultField(const QString& cellText)
+{
+    return rightField(trimSpaces(cellText), kResultFieldWidth);
 }
 
 } // namespace
-
-QString resultField(const QString& cellText)
-{
-    return (QString(13, u' ') + trimSpaces(cellText)).right(kResultFieldWidth);
-}
 
 QByteArray seiBytes(const Context& ctx)
 {
@@ -88,21 +85,21 @@ QByteArray jyunBytes(const Context& ctx)
     return bytes;
 }
 
-QString Sei_write(const Context& ctx, const FileDevices& devices)
+Outcome Sei_write(const Context& ctx, const FileDevices& devices)
 {
     return writeResultFile(ctx, u"sei"_s, seiBytes(ctx), devices);
 }
 
-QString Jyun_write(const Context& ctx, const FileDevices& devices)
+Outcome Jyun_write(const Context& ctx, const FileDevices& devices)
 {
     return writeResultFile(ctx, u"jyun"_s, jyunBytes(ctx), devices);
 }
 
-QString Command9_Click(Context& ctx, const FileDevices& devices)
+Outcome Command9_Click(Context& ctx, const FileDevices& devices)
 {
     ctx.form.setText(Control::Text7, u"大井"_s);
     ctx.form.setText(Control::Text8, u"03"_s);
-    return FileWriter(devices).replace(resultFilePath(ctx, ctx.folders.oddsFolder(), u"sei"_s), seiBytes(ctx)).error;
+    return FileWriter(devices).replace(raceFilePath(ctx.form, ctx.folders.oddsFolder(), u"sei"_s), seiBytes(ctx));
 }
 
 } // namespace kazeyomi

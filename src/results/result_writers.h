@@ -13,22 +13,18 @@ struct Context;
 
 inline constexpr int kResultFieldWidth = 12;
 
-// A cell's text without its leading and trailing spaces, right-aligned in 12 characters:
-// a longer text keeps only its last 12 characters.
-QString resultField(const QString& cellText);
-
 // The file contents, CP932 with CR LF.
 QByteArray seiBytes(const Context& ctx);
 QByteArray jyunBytes(const Context& ctx);
 
-// <odds folder of today>/<Text7><Text8>.sei and .jyun. Each creates the day folder if it is
+// <odds folder of today>/<race file key>.sei and .jyun. Each creates the day folder if it is
 // missing (its root must exist) and replaces the whole file; a failed write keeps the old
-// file. Empty on success, else a message naming the folder or file and the reason.
-[[nodiscard]] QString Sei_write(const Context& ctx, const FileDevices& devices = realFiles());
-[[nodiscard]] QString Jyun_write(const Context& ctx, const FileDevices& devices = realFiles());
+// file. A failure names the folder or file and the reason.
+Outcome Sei_write(const Context& ctx, const FileDevices& devices = realFiles());
+Outcome Jyun_write(const Context& ctx, const FileDevices& devices = realFiles());
 
 // "成績変換テスト": makes 大井 race 03 the current race file key (it stays so) and writes its
 // ".sei" from VSFlexGrid16 into the day folder, which must already exist.
-[[nodiscard]] QString Command9_Click(Context& ctx, const FileDevices& devices = realFiles());
+Outcome Command9_Click(Context& ctx, const FileDevices& devices = realFiles());
 
 } // namespace kazeyomi

@@ -36,11 +36,6 @@ QDateTime nextFetchAt(const QDateTime& post, qint64 secondsToPost, int minutes)
     return post.addSecs(k * step);
 }
 
-QString nextFetchTime(const QDateTime& post, qint64 secondsToPost, int minutes)
-{
-    return nextFetchAt(post, secondsToPost, minutes).toString(u"HH:mm"_s);
-}
-
 IntervalChoice chooseInterval(const FormState& form, qint64 s, bool startRun)
 {
     constexpr int kMaxMinutes = 24 * 60;

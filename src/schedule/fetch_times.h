@@ -20,8 +20,6 @@ std::optional<qint64> secondsUntil(const QDateTime& t0, const QString& hhmm);
 // The first point at or after t0 of the `minutes` grid through the post time;
 // `secondsToPost` is secondsUntil(t0, post). It may fall on the next day.
 QDateTime nextFetchAt(const QDateTime& post, qint64 secondsToPost, int minutes);
-// The same as "hh:mm".
-QString nextFetchTime(const QDateTime& post, qint64 secondsToPost, int minutes);
 
 struct IntervalChoice {
     std::optional<int> minutes; // none: keep the present next fetch time

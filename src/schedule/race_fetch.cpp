@@ -184,14 +184,14 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         if (!writer.afterPage.isEmpty() && !arrived.contains(writer.afterPage))
             continue;
         form.setTab(writer.tab);
-        QString error;
-        if (!guarded(outcome, form, writer.extension, [&] { error = writer.write(m_ctx); }))
+        Outcome written;
+        if (!guarded(outcome, form, writer.extension, [&] { written = writer.write(m_ctx); }))
             continue;
-        if (error.isEmpty()) {
+        if (written.ok()) {
             outcome.written << writer.extension;
         } else {
-            outcome.failures << error;
-            form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(error));
+            outcome.failures << written.error;
+            form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(written.error));
         }
     }
     return outcome;

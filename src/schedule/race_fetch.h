@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "fetch/page_fetcher.h"
+#include "foundation/outcome.h"
 
 namespace kazeyomi {
 
@@ -45,7 +46,7 @@ struct ScraperStep {
 struct WriterStep {
     int tab = 0;
     QString extension;
-    std::function<QString(const Context&)> write; // empty, or why the file was not written
+    std::function<Outcome(const Context&)> write;
     QString afterPage;
 };
 

@@ -26,7 +26,7 @@ void WorkFile::addLine(const QString& line)
     m_text += line + u"\r\n"_s;
 }
 
-WriteResult WorkFile::write() const
+Outcome WorkFile::write() const
 {
     return FileWriter().write(m_path, toCp932(m_text));
 }

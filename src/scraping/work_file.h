@@ -37,7 +37,7 @@ public:
     void addLine(const QString& line);
 
     // Replaces the file with what was added, in CP932. A failed write leaves no work file.
-    WriteResult write() const;
+    Outcome write() const;
     // The file as it is now, line by line; a missing file reads as no lines.
     PageReader readBack() const;
 

@@ -113,18 +113,18 @@ void Session::dispatch(const QString& control)
             {u"Command5"_s, [](Session& s) { s.Command5_Click(); }},
             {u"Command6"_s,
              [](Session& s) {
-                 if (const QString error = Command6_Click(s.m_form, s.m_folders, s.m_notifier); !error.isEmpty())
-                     s.m_notifier.tell(u"Kazeyomi"_s, error);
+                 if (const Outcome done = Command6_Click(s.m_form, s.m_folders, s.m_notifier); !done.ok())
+                     s.m_notifier.tell(u"Kazeyomi"_s, done.error);
              }},
             {u"Command7"_s,
              [](Session& s) {
-                 if (const QString error = Command7_Click(s.m_form, s.m_folders, s.m_notifier); !error.isEmpty())
-                     s.m_notifier.tell(u"Kazeyomi"_s, error);
+                 if (const Outcome done = Command7_Click(s.m_form, s.m_folders, s.m_notifier); !done.ok())
+                     s.m_notifier.tell(u"Kazeyomi"_s, done.error);
              }},
             {u"Command9"_s,
              [](Session& s) {
-                 if (const QString error = Command9_Click(s.m_context); !error.isEmpty())
-                     s.m_form.log(error);
+                 if (const Outcome written = Command9_Click(s.m_context); !written.ok())
+                     s.m_form.log(written.error);
              }},
             {u"Command11"_s, [](Session& s) { s.m_form.race.resultTestFlag = 1; }},
             {u"Command12"_s, [](Session& s) { Command12_Click(s.m_form); }},
@@ -170,7 +170,7 @@ QString Session::schedulePath() const
     return QDir(m_folders.cardFolder()).filePath(u"Grid8.dat"_s);
 }
 
-QString Session::saveSchedule()
+Outcome Session::saveSchedule()
 {
     return m_form.grid(Grid::VSFlexGrid8).saveGrid(schedulePath());
 }
@@ -179,8 +179,8 @@ void Session::Command3_Click()
 {
     // A page half received is no page, and nothing is fetched or written on the way out.
     m_fetcher.stop();
-    if (const QString error = saveSchedule(); !error.isEmpty())
-        m_notifier.tell(u"Kazeyomi"_s, error);
+    if (const Outcome saved = saveSchedule(); !saved.ok())
+        m_notifier.tell(u"Kazeyomi"_s, saved.error);
     Q_EMIT quitRequested(0);
 }
 

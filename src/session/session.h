@@ -9,13 +9,13 @@
 
 #include "fetch/http_page_source.h"
 #include "fetch/page_fetcher.h"
-#include "schedule/poll_cycle.h"
-#include "schedule/race_fetch.h"
 #include "foundation/clock.h"
 #include "foundation/context.h"
 #include "foundation/day_folders.h"
-#include "session/form_actions.h"
 #include "foundation/form_state.h"
+#include "schedule/poll_cycle.h"
+#include "schedule/race_fetch.h"
+#include "session/form_actions.h"
 #include "session/popup_closer.h"
 #include "session/settings.h"
 #include "session/startup.h"
@@ -50,8 +50,8 @@ public:
     // Gives up the fetch in progress, saves the schedule grid to Grid8.dat and asks the
     // program to end.
     void Command3_Click();
-    // Saves the schedule grid to Grid8.dat in the card folder; empty on success, else why not.
-    QString saveSchedule();
+    // Saves the schedule grid to Grid8.dat in the card folder.
+    Outcome saveSchedule();
     QString schedulePath() const;
 
     // True while a race or a page is being fetched: the fetch lets window events run.

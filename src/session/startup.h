@@ -10,7 +10,7 @@ class Clock;
 class DayFolders;
 class FormState;
 
-struct StartupResult {
+struct [[nodiscard]] StartupResult {
     enum class Outcome { Ready, MeetingListMissing, Problems };
     Outcome outcome = Outcome::Ready;
     QString title;   // message box title when not ready

@@ -23,29 +23,29 @@ QString snapshotPath(const DayFolders& folders, Grid grid)
 
 } // namespace
 
-QString Command6_Click(FormState& form, const DayFolders& folders, Notifier& notifier)
+Outcome Command6_Click(FormState& form, const DayFolders& folders, Notifier& notifier)
 {
     if (!notifier.ask(kTitle, u"保存しますか？"_s))
         return {};
     QStringList failures;
     for (Grid grid : kSnapshotGrids)
-        if (const QString error = form.grid(grid).saveGrid(snapshotPath(folders, grid)); !error.isEmpty())
-            failures << error;
-    return failures.join(u'\n');
+        if (const Outcome saved = form.grid(grid).saveGrid(snapshotPath(folders, grid)); !saved.ok())
+            failures << saved.error;
+    return {failures.join(u'\n')};
 }
 
-QString Command7_Click(FormState& form, const DayFolders& folders, Notifier& notifier)
+Outcome Command7_Click(FormState& form, const DayFolders& folders, Notifier& notifier)
 {
     if (!notifier.ask(kTitle, u"読み込みしますか？"_s))
         return {};
     QStringList failures;
     for (Grid grid : kSnapshotGrids)
-        if (const QString error = form.grid(grid).loadGrid(snapshotPath(folders, grid)); !error.isEmpty())
-            failures << error;
+        if (const Outcome loaded = form.grid(grid).loadGrid(snapshotPath(folders, grid)); !loaded.ok())
+            failures << loaded.error;
     // The loaded odds carry no time of their own; the stamp says "evening" as it always has.
     if (failures.isEmpty())
         form.setText(Control::Text9, u"20:00"_s);
-    return failures.join(u'\n');
+    return {failures.join(u'\n')};
 }
 
 } // namespace kazeyomi

@@ -2,7 +2,7 @@
 // files in today's card folder, and the schedule grid saved on exit.
 #pragma once
 
-#include <QString>
+#include "foundation/outcome.h"
 
 #include "foundation/grid_layouts.h"
 
@@ -19,9 +19,9 @@ inline constexpr Grid kSnapshotGrids[] = {
     Grid::VSFlexGrid13, Grid::VSFlexGrid14, Grid::VSFlexGrid15, Grid::VSFlexGrid16,
 };
 
-// Each returns an empty text, or every file that failed with its reason (the other grids
-// are still saved or loaded). A "Cancel" answer changes nothing.
-QString Command6_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
-QString Command7_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
+// A failure lists every file that failed with its reason, one a line (the other grids are
+// still saved or loaded). A "Cancel" answer changes nothing.
+Outcome Command6_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
+Outcome Command7_Click(FormState& form, const DayFolders& folders, Notifier& notifier);
 
 } // namespace kazeyomi

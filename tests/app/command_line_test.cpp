@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "schedule/schedule_grid.h"
 #include "foundation/grid_layouts.h"
+#include "schedule/schedule_grid.h"
 #include "session/session.h"
 #include "support/card_folder.h"
 #include "support/fake_clock.h"
@@ -39,7 +39,7 @@ TEST(Headless, ALateRaceEndsTheRunAndTheScheduleIsSaved)
     const QString saved = QDir(cards).filePath(u"Grid8.dat"_s);
     EXPECT_TRUE(out.contains(u"saved the schedule to "_s + QDir::toNativeSeparators(saved))) << out.toStdString();
     GridModel copy(u"VSFlexGrid8"_s, 2, kScheduleColumns); // a snapshot loads only into a grid of its size
-    ASSERT_EQ(copy.loadGrid(saved), QString());
+    ASSERT_EQ(copy.loadGrid(saved).error, QString());
     ASSERT_EQ(copy.rows(), 2);
     EXPECT_EQ(copy.textMatrix(1, ScheduleColumn::State), FetchState::kComplete);
     EXPECT_EQ(copy.textMatrix(1, ScheduleColumn::Countdown), ScheduleValue::kStopped);

@@ -54,7 +54,7 @@ TEST(FileWriter, AHistoryNeverKeepsHalfALine)
             if (existed)
                 writeBytes(path, kOld);
             const FailingFiles files(f.budget, f.at);
-            const WriteResult result = FileWriter(files).appendLine(path, kLine);
+            const Outcome result = FileWriter(files).appendLine(path, kLine);
             EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path))) << result.error.toStdString();
             EXPECT_EQ(QFile::exists(path), existed);
             EXPECT_EQ(readBytes(path), existed ? kOld : QByteArray());
@@ -75,7 +75,7 @@ TEST(FileWriter, AReplacedFileStaysWholeWhenTheNewBytesDoNotGetOut)
         const QString path = dir.filePath(u"大井01.sei"_s);
         writeBytes(path, kOld);
         const FailingFiles files(f.budget, f.at); // the first open is the new content's
-        const WriteResult result = FileWriter(files).replace(path, kLine + kLine + kLine);
+        const Outcome result = FileWriter(files).replace(path, kLine + kLine + kLine);
         EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path))) << result.error.toStdString();
         EXPECT_EQ(readBytes(path), kOld);
         EXPECT_EQ(leftovers(dir), QStringList{u"大井01.sei"_s}); // no temporary file stays
@@ -112,7 +112,7 @@ TEST(FileWriter, WhereTheRenameIsRefusedItOverwritesInPlaceAndPutsTheOldBytesBac
             // Open 0 is the temporary file, open 1 the write in place, open 2 the repair.
             FailingFiles files(f.budget, f.at, r.inPlaceFails ? QSet<int>{1} : QSet<int>{});
             files.refuseRenames = u"held by a reader"_s;
-            const WriteResult result = FileWriter(files).replace(path, r.bytes);
+            const Outcome result = FileWriter(files).replace(path, r.bytes);
             EXPECT_EQ(leftovers(dir), r.existed || !r.inPlaceFails ? QStringList{u"大井01.sei"_s} : QStringList());
             if (!r.inPlaceFails) {
                 EXPECT_TRUE(result.ok()) << result.error.toStdString();
@@ -136,7 +136,7 @@ TEST(FileWriter, AnInPlaceWriteNeverCutsTheFileShortEvenWhenItsRepairFails)
             writeBytes(path, kOld);
             FailingFiles files(f.budget, f.at, {1, 2}); // the write in place and its repair
             files.refuseRenames = u"held by a reader"_s;
-            const WriteResult result = FileWriter(files).replace(path, bytes);
+            const Outcome result = FileWriter(files).replace(path, bytes);
             EXPECT_TRUE(result.error.contains(u"could not be put back"_s)) << result.error.toStdString();
             EXPECT_GE(QFileInfo(path).size(), kOld.size());
         }
@@ -150,7 +150,7 @@ TEST(FileWriter, APlainWriteThatFailsLeavesNoFile)
         QTemporaryDir dir;
         const QString path = dir.filePath(u"大井10.tanAT"_s);
         const FailingFiles files(f.budget, f.at);
-        const WriteResult result = FileWriter(files).write(path, kLine);
+        const Outcome result = FileWriter(files).write(path, kLine);
         EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path))) << result.error.toStdString();
         EXPECT_FALSE(QFile::exists(path));
     }
@@ -169,10 +169,10 @@ TEST(FileWriter, TheFullDeviceIsReportedForEveryKindOfWrite)
     writeBytes(sei, kOld);
     for (const QString& link : {sei + u".writing"_s, history, snapshot})
         ASSERT_TRUE(QFile::link(u"/dev/full"_s, link));
-    const WriteResult results[] = {FileWriter().replace(sei, kLine), FileWriter().appendLine(history, kLine),
-                                   FileWriter().write(snapshot, kLine)};
+    const Outcome results[] = {FileWriter().replace(sei, kLine), FileWriter().appendLine(history, kLine),
+                               FileWriter().write(snapshot, kLine)};
     for (const QString& path : {sei, history, snapshot})
-        EXPECT_TRUE(std::any_of(std::begin(results), std::end(results), [&](const WriteResult& r) {
+        EXPECT_TRUE(std::any_of(std::begin(results), std::end(results), [&](const Outcome& r) {
             return r.error.contains(QDir::toNativeSeparators(path));
         })) << path.toStdString();
     ASSERT_FALSE(QFileInfo(sei).isSymLink()); // reading the device would never end
@@ -195,16 +195,16 @@ TEST(FileWriter, OnAFullFileSystemEveryFileKeepsItsBytes)
     ASSERT_TRUE(FileWriter().write(history, lines).ok());
     disk.fill();
 
-    const WriteResult replaced = FileWriter().replace(sei, QByteArray(144, ' ') + "\r\n");
+    const Outcome replaced = FileWriter().replace(sei, QByteArray(144, ' ') + "\r\n");
     EXPECT_TRUE(replaced.error.contains(QDir::toNativeSeparators(sei))) << replaced.error.toStdString();
     EXPECT_EQ(readBytes(sei), good);
     EXPECT_FALSE(QFile::exists(sei + u".writing"_s));
 
-    const WriteResult appended = FileWriter().appendLine(history, kLine);
+    const Outcome appended = FileWriter().appendLine(history, kLine);
     EXPECT_TRUE(appended.error.contains(QDir::toNativeSeparators(history))) << appended.error.toStdString();
     EXPECT_EQ(readBytes(history), lines);
 
-    const WriteResult written = FileWriter().write(snapshot, kLine);
+    const Outcome written = FileWriter().write(snapshot, kLine);
     EXPECT_TRUE(written.error.contains(QDir::toNativeSeparators(snapshot))) << written.error.toStdString();
     EXPECT_FALSE(QFile::exists(snapshot)); // no zero-byte snapshot stays behind
 }

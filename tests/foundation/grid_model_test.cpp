@@ -75,11 +75,11 @@ TEST(GridModel, SavedGridLoadsBackWithTheSameSizeAndEveryCell)
     GridModel grid(u"g"_s, 5, 4);
     fill(grid);
     const QString path = dir.filePath(u"Grid3.dat"_s);
-    ASSERT_EQ(grid.saveGrid(path), QString());
+    ASSERT_EQ(grid.saveGrid(path).error, QString());
 
     GridModel other(u"g"_s, 5, 4);
     other.setTextMatrix(1, 3, u"old"_s);
-    ASSERT_EQ(other.loadGrid(path), QString());
+    ASSERT_EQ(other.loadGrid(path).error, QString());
     expectSame(grid, other);
 }
 
@@ -89,7 +89,7 @@ TEST(GridModel, RefusesADamagedSnapshotAndKeepsItsCells)
     GridModel grid(u"g"_s, 5, 4);
     fill(grid);
     const QString path = dir.filePath(u"Grid3.dat"_s);
-    ASSERT_EQ(grid.saveGrid(path), QString());
+    ASSERT_EQ(grid.saveGrid(path).error, QString());
     const QByteArray good = test::readBytes(path);
 
     QByteArray flipped = good;
@@ -110,7 +110,7 @@ TEST(GridModel, RefusesADamagedSnapshotAndKeepsItsCells)
         test::writeBytes(path, r.bytes);
         GridModel target(u"g"_s, 3, 3);
         target.setTextMatrix(2, 2, u"kept"_s);
-        const QString error = target.loadGrid(path);
+        const QString error = target.loadGrid(path).error;
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
         EXPECT_EQ(target.rows(), 3);
         EXPECT_EQ(target.textMatrix(2, 2), u"kept"_s);
@@ -122,8 +122,8 @@ TEST(GridModel, SaveToAMissingFolderFailsWithThePath)
     QTemporaryDir dir;
     GridModel grid(u"g"_s, 2, 2);
     const QString path = dir.filePath(u"missing/Grid8.dat"_s);
-    EXPECT_TRUE(grid.saveGrid(path).contains(path));
-    EXPECT_TRUE(grid.loadGrid(path).contains(path));
+    EXPECT_TRUE(grid.saveGrid(path).error.contains(path));
+    EXPECT_TRUE(grid.loadGrid(path).error.contains(path));
 }
 
 TEST(GridModel, RefusesASnapshotOfAnotherSizeBeforeTakingAnything)
@@ -143,10 +143,10 @@ TEST(GridModel, RefusesASnapshotOfAnotherSizeBeforeTakingAnything)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        ASSERT_EQ(GridModel(u"g"_s, r.rows, r.cols).saveGrid(path), QString()); // a valid checksum
+        ASSERT_EQ(GridModel(u"g"_s, r.rows, r.cols).saveGrid(path).error, QString()); // a valid checksum
         GridModel payouts(u"VSFlexGrid16"_s, 10, 18);
         payouts.setTextMatrix(3, 2, u"350円"_s);
-        const QString error = payouts.loadGrid(path);
+        const QString error = payouts.loadGrid(path).error;
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
         EXPECT_EQ(payouts.rows(), 10);
         EXPECT_EQ(payouts.cols(), 18);
@@ -161,13 +161,13 @@ TEST(GridModel, AFailedSaveKeepsTheSnapshotThatWasThere)
     const QString path = dir.filePath(u"Grid3.dat"_s);
     GridModel grid(u"g"_s, 5, 4);
     fill(grid);
-    ASSERT_EQ(grid.saveGrid(path), QString());
+    ASSERT_EQ(grid.saveGrid(path).error, QString());
     const QByteArray good = test::readBytes(path);
     grid.clear();
     for (const auto at : {test::FailingDevice::FailAt::Write, test::FailingDevice::FailAt::Close}) {
-        const QString error = grid.saveGrid(path, test::FailingFiles(40, at));
+        const QString error = grid.saveGrid(path, test::FailingFiles(40, at)).error;
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
         EXPECT_EQ(test::readBytes(path), good);
     }
-    EXPECT_TRUE(grid.loadGrid(u"/dev/zero"_s).contains(u"/dev/zero"_s)); // never read without end
+    EXPECT_TRUE(grid.loadGrid(u"/dev/zero"_s).error.contains(u"/dev/zero"_s)); // never read without end
 }

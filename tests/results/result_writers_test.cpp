@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "demo/result_pages.h"
-#include "results/seiseki_scraper.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
+#include "results/seiseki_scraper.h"
 #include "support/failing_device.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
@@ -58,8 +58,8 @@ protected:
     QByteArray jyun() const { return readBytes(oddsFile(u"大井10.jyun"_s)); }
     void writeBoth()
     {
-        EXPECT_EQ(Sei_write(context), QString());
-        EXPECT_EQ(Jyun_write(context), QString());
+        EXPECT_EQ(Sei_write(context).error, QString());
+        EXPECT_EQ(Jyun_write(context).error, QString());
     }
     void capture(const ResultPage& page, int runners)
     {
@@ -140,7 +140,7 @@ TEST_F(ResultWriters, CreatesTheDayFolderButNotItsRoot)
     EXPECT_EQ(sei(), kBlankSei);
 
     ASSERT_TRUE(QDir(folders.oddsRoot()).removeRecursively());
-    for (const QString& error : {Sei_write(context), Jyun_write(context)}) {
+    for (const QString& error : {Sei_write(context).error, Jyun_write(context).error}) {
         EXPECT_TRUE(error.contains(QDir::toNativeSeparators(folders.oddsFolder()))) << error.toStdString();
         EXPECT_TRUE(error.contains(u"root"_s)) << error.toStdString();
     }
@@ -164,7 +164,7 @@ TEST_F(ResultWriters, ReplacesTheFileWholeAndRewritesInPlaceWhereThatIsRefused)
         QFile reader(oddsFile(u"大井10.sei"_s)); // holds the old file open, as other programs do
         ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
         payouts().setTextMatrix(3, 2, u"350円"_s);
-        EXPECT_EQ(r.refuse ? Sei_write(context, RefusingReplacer()) : Sei_write(context), QString());
+        EXPECT_EQ(r.refuse ? Sei_write(context, RefusingReplacer()).error : Sei_write(context).error, QString());
         EXPECT_TRUE(sei().startsWith(toCp932(fieldText(u"350円"_s))));
         EXPECT_EQ(reader.readAll().startsWith(toCp932(fieldText(u"350円"_s))), r.readerSeesNewText);
     }
@@ -177,7 +177,7 @@ TEST_F(ResultWriters, FallsBackWhenNoTemporaryFileCanBeMade)
     const QString path = oddsFile(QString(245, u'A') + u"10.sei"_s);
     writeBytes(path, "old");
     payouts().setTextMatrix(3, 2, u"350円"_s);
-    EXPECT_EQ(Sei_write(context), QString());
+    EXPECT_EQ(Sei_write(context).error, QString());
     EXPECT_EQ(readBytes(path), toCp932(fieldText(u"350円"_s)) + QByteArray(132, ' ') + "\r\n");
 }
 
@@ -185,23 +185,23 @@ TEST_F(ResultWriters, ReportsAFileThatCanBeNeitherReplacedNorRewritten)
 {
     const QString path = oddsFile(u"大井10.jyun"_s);
     ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
-    EXPECT_TRUE(Jyun_write(context).contains(QDir::toNativeSeparators(path)));
+    EXPECT_TRUE(Jyun_write(context).error.contains(QDir::toNativeSeparators(path)));
     EXPECT_TRUE(FileWriter(RefusingReplacer()).replace(path, "x").error.contains(u"rename refused"_s));
 }
 
 TEST_F(ResultWriters, Command9WritesOi03AndLeavesTheRaceKeyChanged)
 {
     payouts().setTextMatrix(7, 8, u"121,350円"_s);
-    EXPECT_EQ(Command9_Click(context), QString());
+    EXPECT_EQ(Command9_Click(context).error, QString());
     EXPECT_EQ(form.text(Control::Text7) + form.text(Control::Text8), u"大井03"_s);
     EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), QByteArray(132, ' ') + line(u"121,350円"_s));
     EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.sei"_s)));
-    EXPECT_EQ(Jyun_write(context), QString()); // later writers use the same key
+    EXPECT_EQ(Jyun_write(context).error, QString()); // later writers use the same key
     EXPECT_TRUE(QFile::exists(oddsFile(u"大井03.jyun"_s)));
 
     // Unlike the cycle's writers it does not make the day folder.
     ASSERT_TRUE(QDir(folders.oddsFolder()).removeRecursively());
-    EXPECT_TRUE(Command9_Click(context).contains(u"大井03.sei"_s));
+    EXPECT_TRUE(Command9_Click(context).error.contains(u"大井03.sei"_s));
     EXPECT_FALSE(QFileInfo::exists(folders.oddsFolder()));
 }
 
@@ -213,12 +213,12 @@ TEST_F(ResultWriters, AFailedWriteKeepsTheOldFileAndNamesIt)
     payouts().clear();
     using FailAt = FailingDevice::FailAt;
     for (const auto at : {FailAt::Write, FailAt::Close}) {
-        const QString error = Sei_write(context, FailingFiles(10, at));
+        const QString error = Sei_write(context, FailingFiles(10, at)).error;
         EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井10.sei"_s)))) << error.toStdString();
         EXPECT_EQ(sei(), before);
     }
     writeBytes(oddsFile(u"大井03.sei"_s), before);
-    const QString error = Command9_Click(context, FailingFiles(0, FailAt::Write));
+    const QString error = Command9_Click(context, FailingFiles(0, FailAt::Write)).error;
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井03.sei"_s)))) << error.toStdString();
     EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), before);
 }

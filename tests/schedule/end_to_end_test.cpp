@@ -7,11 +7,11 @@
 
 #include "demo/demo_day.h"
 #include "demo/site_server.h"
-#include "schedule/schedule_grid.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
-#include "session/session.h"
 #include "foundation/text_codec.h"
+#include "schedule/schedule_grid.h"
+#include "session/session.h"
 #include "support/fake_clock.h"
 #include "support/files.h"
 
@@ -49,7 +49,7 @@ protected:
         settings.timeoutMs = 5000;
         session = std::make_unique<Session>(settings, notifier, clock);
         const QString card = QDir(settings.baseDir).filePath(u"nsdat2/251205"_s);
-        ASSERT_EQ(writeDayCards(card, day.cardMeetings(), settings.siteUrl), QString());
+        ASSERT_EQ(writeDayCards(card, day.cardMeetings(), settings.siteUrl).error, QString());
         ASSERT_TRUE(session->start().ok());
         QObject::connect(&session->poll(), &PollCycle::raceFetched, [this](const RaceOutcome& o) {
             fetches.emplace_back(clock->now().toString(u"HH:mm"_s), u"%1 %2"_s.arg(o.venue).arg(o.race));

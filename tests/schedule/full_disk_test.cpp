@@ -9,9 +9,9 @@
 
 #include "demo/demo_day.h"
 #include "demo/site_server.h"
-#include "schedule/schedule_grid.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
+#include "schedule/schedule_grid.h"
 #include "session/session.h"
 #include "support/fake_clock.h"
 #include "support/files.h"
@@ -50,8 +50,9 @@ TEST(FullDisk, ARaceOnAFullDiskListsEveryWriteAsFailedAndKeepsEveryFile)
     settings.timeoutMs = 5000;
     Quiet notifier;
     Session session(settings, notifier, clock);
-    ASSERT_EQ(writeDayCards(QDir(settings.baseDir).filePath(u"nsdat2/251205"_s), day.cardMeetings(), settings.siteUrl),
-              QString());
+    ASSERT_EQ(
+        writeDayCards(QDir(settings.baseDir).filePath(u"nsdat2/251205"_s), day.cardMeetings(), settings.siteUrl).error,
+        QString());
     ASSERT_TRUE(session.start().ok());
     const QDir odds(QDir(settings.baseDir).filePath(u"dat2/251205"_s));
 

@@ -119,7 +119,7 @@ TEST(FetchTimes, NextTimeIsTheFirstGridPointAtOrAfterNow)
         const QDateTime t0(QDate(2025, 12, 5), r.now);
         const auto s = secondsUntil(t0, u"15:00"_s);
         ASSERT_TRUE(s);
-        EXPECT_EQ(nextFetchTime(*todayAt(t0, u"15:00"_s), *s, r.minutes), QString::fromLatin1(r.next));
+        EXPECT_EQ(nextFetchAt(*todayAt(t0, u"15:00"_s), *s, r.minutes).toString(u"HH:mm"_s), QString::fromLatin1(r.next));
     }
     EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"1510"_s));
     EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"25:00"_s));

@@ -272,14 +272,14 @@ TEST_F(RaceGet, AStepThatThrowsIsLoggedAndTheNextStepStillRuns)
          false},
     };
     const std::vector<WriterStep> writers = {
-        {0, u".a"_s, [&](const Context&) -> QString { throw std::runtime_error("disk gone"); }, {}},
+        {0, u".a"_s, [&](const Context&) -> Outcome { throw std::runtime_error("disk gone"); }, {}},
         {0, u".b"_s,
          [&](const Context&) {
              ran << u".b"_s;
-             return QString();
+             return Outcome();
          },
          u"second"_s},
-        {0, u".c"_s, [&](const Context&) { return QString(); }, u"first"_s}, // its page never arrived
+        {0, u".c"_s, [&](const Context&) { return Outcome(); }, u"first"_s}, // its page never arrived
     };
     RaceCycle cycle(context, scrapers, writers);
     form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
@@ -320,7 +320,7 @@ TEST_F(RaceGet, TheRaceIsMarkedBusyForTheWholeCycleAndNotAfterAThrow)
                                               u".x"_s,
                                               [&](const Context&) {
                                                   seen.push_back(self->busy());
-                                                  return QString();
+                                                  return Outcome();
                                               },
                                               {}}};
     RaceCycle cycle(context, scrapers, writers);

@@ -77,7 +77,7 @@ TEST(WorkFile, AWriteThatFailsSaysSoAndLeavesNoWorkFile)
     QTemporaryDir dir;
     WorkFile file(dir.filePath(u"no such folder/tmp2.txt"_s));
     file.addLine(u"x"_s);
-    const WriteResult written = file.write();
+    const Outcome written = file.write();
     EXPECT_FALSE(written.ok());
     EXPECT_TRUE(written.error.contains(u"tmp2.txt"_s));
     EXPECT_EQ(file.readBack().lineCount(), 0);

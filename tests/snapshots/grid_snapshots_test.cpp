@@ -40,7 +40,7 @@ protected:
     FormState form;
     Answering notifier;
 
-    void SetUp() override { folders.createAll(); }
+    void SetUp() override { ASSERT_EQ(folders.createAll(), QStringList()); }
     void fillGrids()
     {
         for (Grid g : kSnapshotGrids)
@@ -53,13 +53,13 @@ protected:
 TEST_F(Snapshots, SaveThenLoadGivesBackEveryGridAndTheEveningStamp)
 {
     fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
     for (Grid g : kSnapshotGrids) {
         EXPECT_TRUE(QFile::exists(QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(gridNumber(g)))));
         form.grid(g).clear();
     }
     form.setText(Control::Text9, u"14:25"_s);
-    ASSERT_EQ(Command7_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command7_Click(form, folders, notifier).error, QString());
     for (Grid g : kSnapshotGrids)
         EXPECT_EQ(form.grid(g).textMatrix(1, 1), u"grid %1, 大井 \"1,2\""_s.arg(gridNumber(g)));
     EXPECT_EQ(form.text(Control::Text9), u"20:00"_s);
@@ -70,10 +70,10 @@ TEST_F(Snapshots, CancelChangesNoFileNoGridAndNoStamp)
 {
     fillGrids();
     notifier.answer = false;
-    EXPECT_EQ(Command6_Click(form, folders, notifier), QString());
+    EXPECT_EQ(Command6_Click(form, folders, notifier).error, QString());
     EXPECT_TRUE(QDir(folders.cardFolder()).entryList({u"*.dat"_s}).isEmpty());
     form.setText(Control::Text9, u"14:25"_s);
-    EXPECT_EQ(Command7_Click(form, folders, notifier), QString());
+    EXPECT_EQ(Command7_Click(form, folders, notifier).error, QString());
     EXPECT_EQ(form.grid(Grid::VSFlexGrid3).textMatrix(1, 1), u"grid 3, 大井 \"1,2\""_s);
     EXPECT_EQ(form.text(Control::Text9), u"14:25"_s);
 }
@@ -81,11 +81,11 @@ TEST_F(Snapshots, CancelChangesNoFileNoGridAndNoStamp)
 TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
 {
     fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
     QFile::remove(QDir(folders.cardFolder()).filePath(u"Grid5.dat"_s));
     form.grid(Grid::VSFlexGrid16).clear();
     form.setText(Control::Text9, u"14:25"_s);
-    const QString error = Command7_Click(form, folders, notifier);
+    const QString error = Command7_Click(form, folders, notifier).error;
     EXPECT_TRUE(error.contains(u"Grid5.dat"_s)) << error.toStdString();
     EXPECT_EQ(form.grid(Grid::VSFlexGrid16).textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
     EXPECT_EQ(form.text(Control::Text9), u"14:25"_s);
@@ -94,7 +94,7 @@ TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
 TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
 {
     fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier), QString());
+    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
     const QString grid16 = QDir(folders.cardFolder()).filePath(u"Grid16.dat"_s);
     const auto design = std::find_if(gridLayouts().begin(), gridLayouts().end(),
                                      [](const GridLayout& layout) { return layout.grid == Grid::VSFlexGrid16; });
@@ -106,8 +106,8 @@ TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
     } rows[] = {{"the win/place grid's size", 17, 4}, {"two billion rows of nothing", 2'147'483'646, 0}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        ASSERT_EQ(GridModel(u"other"_s, r.rows, r.cols).saveGrid(grid16), QString());
-        const QString error = Command7_Click(form, folders, notifier);
+        ASSERT_EQ(GridModel(u"other"_s, r.rows, r.cols).saveGrid(grid16).error, QString());
+        const QString error = Command7_Click(form, folders, notifier).error;
         EXPECT_TRUE(error.contains(u"Grid16.dat"_s)) << error.toStdString();
         const GridModel& payouts = form.grid(Grid::VSFlexGrid16);
         EXPECT_EQ(payouts.rows(), design->rows);

@@ -22,14 +22,13 @@ void writeCardFolder(const QString& cardFolder, const std::vector<MeetingSpec>& 
         CardMeeting meeting{m.prefix, m.venue, {}};
         const QTime first = QTime::fromString(m.firstPost, u"hh:mm"_s);
         for (int race = 1; race <= m.races; ++race)
-            meeting.races.push_back({first.addSecs(30 * 60 * (race - 1)).toString(u"hh:mm"_s),
-                                     u"第%1競走"_s.arg(race),
+            meeting.races.push_back({first.addSecs(30 * 60 * (race - 1)).toString(u"hh:mm"_s), u"第%1競走"_s.arg(race),
                                      m.idBase + QString::number(race).rightJustified(2, u'0')});
         cards.push_back(meeting);
     }
-    const QString error = writeDayCards(cardFolder, cards, u"https://site.example"_s);
-    if (!error.isEmpty())
-        throw std::runtime_error(error.toStdString());
+    const Outcome written = writeDayCards(cardFolder, cards, u"https://site.example"_s);
+    if (!written.ok())
+        throw std::runtime_error(written.error.toStdString());
 }
 
 } // namespace kazeyomi::test

@@ -29,7 +29,7 @@ protected:
     PageFetcher fetcher{form, site, app.path(), MarkupStyle::Modern};
     Context context{form, clock, folders, fetcher, app.path(), kSite};
 
-    void SetUp() override { folders.createAll(); }
+    void SetUp() override { ASSERT_EQ(folders.createAll(), QStringList()); }
 
     // The current race fields as the fetch cycle sets them.
     void setRace(const QString& venue, int race)

@@ -10,18 +10,18 @@ namespace kazeyomi {
 
 struct Context;
 
-// <odds folder of today>/<Text7><Text8>.<extension>
+// <odds folder of today>/<race file key>.<extension>
 QString oddsFilePath(const Context& ctx, const QString& extension);
 
 // Appends the snapshot's one item (the line without its leading blanks) and CR LF to the
 // history. The append is all or nothing: a failed write leaves the history as it was.
-// Returns an empty text on success, else what failed and where.
-[[nodiscard]] QString Snapshot_append(const QString& historyPath, const QString& snapshotPath,
-                                      const FileDevices& devices = realFiles());
+// A missing snapshot adds nothing and is no failure.
+Outcome Snapshot_append(const QString& historyPath, const QString& snapshotPath,
+                        const FileDevices& devices = realFiles());
 
 // Writes the snapshot file, appends it to the history and deletes it; the snapshot file is
 // gone afterwards whether the line went in or not.
-[[nodiscard]] QString writeOddsLine(const Context& ctx, const QString& extension, const QString& snapshotLine,
-                                    bool withLineEnd, const FileDevices& devices = realFiles());
+Outcome writeOddsLine(const Context& ctx, const QString& extension, const QString& snapshotLine, bool withLineEnd,
+                      const FileDevices& devices = realFiles());
 
 } // namespace kazeyomi

@@ -10,17 +10,12 @@ namespace kazeyomi {
 
 struct Context;
 
-// A value as the "0.0" pattern shows it: numbers get one decimal; other text stays.
-QString formatOneDecimal(const QString& text);
-// Right-aligned in `width` characters: blanks in front, only the last `width` kept.
-QString rightField(const QString& text, int width);
-
 // The snapshot line of one writer: Text9 and 16 fields from the grid column.
 QString tanFukuLine(const Context& ctx, int column);
 
-// Each returns an empty text, or what failed and where; a failure ends that writer only.
-[[nodiscard]] QString TanA_write(const Context& ctx, const FileDevices& devices = realFiles());
-[[nodiscard]] QString Fuk1_write(const Context& ctx, const FileDevices& devices = realFiles());
-[[nodiscard]] QString Fuk2_write(const Context& ctx, const FileDevices& devices = realFiles());
+// A failure ends that writer only and says what failed and where.
+Outcome TanA_write(const Context& ctx, const FileDevices& devices = realFiles());
+Outcome Fuk1_write(const Context& ctx, const FileDevices& devices = realFiles());
+Outcome Fuk2_write(const Context& ctx, const FileDevices& devices = realFiles());
 
 } // namespace kazeyomi

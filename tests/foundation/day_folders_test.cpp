@@ -1,0 +1,56 @@
+#include "foundation/day_folders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/fake_clock.h"
+#include "support/files.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+TEST(DayFolders, TakeTheDayKeyFromTheClockAtEveryUse)
+{
+    test::FakeClock clock(QDateTime(QDate(2025, 12, 5), QTime(23, 59, 59)));
+    const DayFolders folders(u"/base"_s, clock);
+    EXPECT_EQ(folders.dayKey(), u"251205"_s);
+    EXPECT_EQ(folders.cardFolder(), u"/base/nsdat2/251205"_s);
+    EXPECT_EQ(folders.oddsFolder(), u"/base/dat2/251205"_s);
+    clock.advance(1); // past midnight: the next write goes to the new day's folder
+    EXPECT_EQ(folders.oddsFolder(), u"/base/dat2/251206"_s);
+    clock.set(QDateTime(QDate(2009, 1, 2), QTime(8, 0)));
+    EXPECT_EQ(folders.dayKey(), u"090102"_s);
+}
+
+TEST(DayFolders, CreateWhatIsMissingAndNameWhatCannotBeMade)
+{
+    QTemporaryDir dir;
+    test::FakeClock clock(QDateTime(QDate(2025, 12, 5), QTime(9, 0)));
+    const DayFolders folders(dir.filePath(u"base"_s), clock);
+    EXPECT_EQ(folders.createAll(), QStringList());
+    for (const QString& path : {folders.cardFolder(), folders.oddsFolder()})
+        EXPECT_TRUE(QFileInfo(path).isDir()) << path.toStdString();
+    EXPECT_EQ(folders.createAll(), QStringList()); // all there: nothing to do, nothing wrong
+
+    // A file where the odds root should be: only the two odds folders fail, and are named.
+    const DayFolders blocked(dir.filePath(u"other"_s), clock);
+    QDir().mkpath(blocked.baseDir());
+    test::writeBytes(blocked.oddsRoot(), "x");
+    const QStringList problems = blocked.createAll();
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_TRUE(problems[0].contains(QDir::toNativeSeparators(blocked.oddsRoot())));
+    EXPECT_TRUE(QFileInfo(blocked.cardFolder()).isDir());
+}
+
+TEST(TwoDigitRace, KeepsTheLastTwoDigits)
+{
+    const struct {
+        int race;
+        const char* text;
+    } rows[] = {{5, "05"}, {10, "10"}, {12, "12"}, {0, "00"}, {123, "23"}};
+    for (const auto& r : rows)
+        EXPECT_EQ(twoDigitRace(r.race), QString::fromLatin1(r.text)) << r.race;
+}
