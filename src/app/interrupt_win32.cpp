@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <QMetaObject>
 #include <QCoreApplication>
+#include <QMetaObject>
 
 namespace kazeyomi {
 namespace {

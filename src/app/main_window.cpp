@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,10 +19,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "session/form_actions.h"
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
+#include "session/form_actions.h"
 
 namespace kazeyomi {
 
@@ -326,9 +326,14 @@ QWidget* MainWindow::buildBottom()
 
     auto* tests = new QGridLayout;
     const std::pair<const char16_t*, const char16_t*> buttons[] = {
-        {u"Command5", u"タイマーテストルーチン"}, {u"Command6", u"save"},         {u"Command7", u"load"},
-        {u"Command9", u"成績変換テスト"},         {u"Command8", u"3連単変換テスト"}, {u"Command10", u"取得テスト"},
-        {u"Command11", u"Command11"},             {u"Command4", u"Command4"},
+        {u"Command5", u"タイマーテストルーチン"},
+        {u"Command6", u"save"},
+        {u"Command7", u"load"},
+        {u"Command9", u"成績変換テスト"},
+        {u"Command8", u"3連単変換テスト"},
+        {u"Command10", u"取得テスト"},
+        {u"Command11", u"Command11"},
+        {u"Command4", u"Command4"},
     };
     int i = 0;
     for (const auto& [name, caption] : buttons) {

@@ -34,9 +34,18 @@ private:
 };
 
 // Ids for the links: the capture only needs each link to end in ".do".
-QString horseHref(const Finisher& f) { return u"/uma_info/20211%1.do"_s.arg(f.number.rightJustified(5, u'0')); }
-QString jockeyHref(const Finisher& f) { return u"/kisyu/30%1.do"_s.arg(f.number.rightJustified(3, u'0')); }
-QString trainerHref(const Finisher& f) { return u"/cyokyosi/01%1.do"_s.arg(f.number.rightJustified(3, u'0')); }
+QString horseHref(const Finisher& f)
+{
+    return u"/uma_info/20211%1.do"_s.arg(f.number.rightJustified(5, u'0'));
+}
+QString jockeyHref(const Finisher& f)
+{
+    return u"/kisyu/30%1.do"_s.arg(f.number.rightJustified(3, u'0'));
+}
+QString trainerHref(const Finisher& f)
+{
+    return u"/cyokyosi/01%1.do"_s.arg(f.number.rightJustified(3, u'0'));
+}
 
 // Header H ends in "人気"; the first horse's position cell is H+5, after </tr>, </thead>,
 // <tbody> and <tr>.
@@ -236,7 +245,10 @@ void fillPayouts(ResultPage& page, const QList<Finisher>& placed, int starters)
 
 } // namespace
 
-QString resultPagePath(const QString& raceCode) { return u"/result/"_s + raceCode + u".do"_s; }
+QString resultPagePath(const QString& raceCode)
+{
+    return u"/result/"_s + raceCode + u".do"_s;
+}
 
 QByteArray resultPage(const ResultPage& page)
 {

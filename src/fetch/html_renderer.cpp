@@ -12,7 +12,6 @@
 
 #include <gumbo.h>
 
-
 namespace kazeyomi {
 namespace {
 

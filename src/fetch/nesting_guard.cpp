@@ -12,25 +12,31 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool isAsciiLetter(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool isTagSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool isTagSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
 
 // Void elements, and elements the parser closes by itself when the next one starts.
 const QSet<QString>& uncounted()
 {
     static const QSet<QString> names = {
-        u"area"_s, u"base"_s, u"br"_s, u"col"_s, u"embed"_s, u"hr"_s, u"img"_s, u"input"_s, u"link"_s,
-        u"meta"_s, u"source"_s, u"track"_s, u"wbr"_s, u"param"_s, u"keygen"_s, u"basefont"_s, u"bgsound"_s,
-        u"frame"_s, u"p"_s, u"li"_s, u"td"_s, u"th"_s, u"tr"_s, u"tbody"_s, u"thead"_s, u"tfoot"_s,
-        u"option"_s, u"optgroup"_s, u"dt"_s, u"dd"_s, u"rt"_s, u"rp"_s, u"colgroup"_s, u"caption"_s,
-        u"html"_s, u"head"_s, u"body"_s};
+        u"area"_s,     u"base"_s,    u"br"_s,     u"col"_s,      u"embed"_s, u"hr"_s,    u"img"_s,    u"input"_s,
+        u"link"_s,     u"meta"_s,    u"source"_s, u"track"_s,    u"wbr"_s,   u"param"_s, u"keygen"_s, u"basefont"_s,
+        u"bgsound"_s,  u"frame"_s,   u"p"_s,      u"li"_s,       u"td"_s,    u"th"_s,    u"tr"_s,     u"tbody"_s,
+        u"thead"_s,    u"tfoot"_s,   u"option"_s, u"optgroup"_s, u"dt"_s,    u"dd"_s,    u"rt"_s,     u"rp"_s,
+        u"colgroup"_s, u"caption"_s, u"html"_s,   u"head"_s,     u"body"_s};
     return names;
 }
 
 // An end tag for an element below one of these is ignored by the parser.
 const QSet<QString>& scopeBoundaries()
 {
-    static const QSet<QString> names = {u"applet"_s, u"caption"_s, u"html"_s,  u"table"_s,   u"td"_s,
+    static const QSet<QString> names = {u"applet"_s, u"caption"_s, u"html"_s,   u"table"_s,   u"td"_s,
                                         u"th"_s,     u"marquee"_s, u"object"_s, u"template"_s};
     return names;
 }
@@ -40,12 +46,13 @@ const QSet<QString>& special()
 {
     static const QSet<QString> names = [] {
         QSet<QString> set = {
-            u"address"_s, u"article"_s, u"aside"_s, u"blockquote"_s, u"center"_s, u"details"_s, u"dialog"_s,
-            u"dir"_s, u"div"_s, u"dl"_s, u"fieldset"_s, u"figcaption"_s, u"figure"_s, u"footer"_s, u"form"_s,
-            u"h1"_s, u"h2"_s, u"h3"_s, u"h4"_s, u"h5"_s, u"h6"_s, u"header"_s, u"hgroup"_s, u"iframe"_s,
-            u"listing"_s, u"main"_s, u"menu"_s, u"nav"_s, u"noembed"_s, u"noframes"_s, u"noscript"_s, u"ol"_s,
-            u"plaintext"_s, u"pre"_s, u"script"_s, u"section"_s, u"select"_s, u"style"_s, u"summary"_s,
-            u"textarea"_s, u"title"_s, u"ul"_s, u"xmp"_s, u"frameset"_s, u"button"_s, u"svg"_s, u"math"_s};
+            u"address"_s, u"article"_s,  u"aside"_s,    u"blockquote"_s, u"center"_s,     u"details"_s, u"dialog"_s,
+            u"dir"_s,     u"div"_s,      u"dl"_s,       u"fieldset"_s,   u"figcaption"_s, u"figure"_s,  u"footer"_s,
+            u"form"_s,    u"h1"_s,       u"h2"_s,       u"h3"_s,         u"h4"_s,         u"h5"_s,      u"h6"_s,
+            u"header"_s,  u"hgroup"_s,   u"iframe"_s,   u"listing"_s,    u"main"_s,       u"menu"_s,    u"nav"_s,
+            u"noembed"_s, u"noframes"_s, u"noscript"_s, u"ol"_s,         u"plaintext"_s,  u"pre"_s,     u"script"_s,
+            u"section"_s, u"select"_s,   u"style"_s,    u"summary"_s,    u"textarea"_s,   u"title"_s,   u"ul"_s,
+            u"xmp"_s,     u"frameset"_s, u"button"_s,   u"svg"_s,        u"math"_s};
         set.unite(scopeBoundaries());
         return set;
     }();
@@ -55,8 +62,8 @@ const QSet<QString>& special()
 // Elements whose content is text up to their own end tag.
 const QSet<QString>& rawText()
 {
-    static const QSet<QString> names = {u"style"_s, u"xmp"_s,      u"iframe"_s, u"noembed"_s, u"noframes"_s,
-                                        u"script"_s, u"textarea"_s, u"title"_s};
+    static const QSet<QString> names = {u"style"_s,    u"xmp"_s,    u"iframe"_s,   u"noembed"_s,
+                                        u"noframes"_s, u"script"_s, u"textarea"_s, u"title"_s};
     return names;
 }
 

@@ -11,11 +11,26 @@ using namespace Qt::StringLiterals;
 
 DayFolders::DayFolders(QString baseDir, const Clock& clock) : m_base(std::move(baseDir)), m_clock(clock) {}
 
-QString DayFolders::dayKey() const { return m_clock.now().date().toString(u"yyMMdd"_s); }
-QString DayFolders::cardRoot() const { return QDir(m_base).filePath(u"nsdat2"_s); }
-QString DayFolders::cardFolder() const { return QDir(cardRoot()).filePath(dayKey()); }
-QString DayFolders::oddsRoot() const { return QDir(m_base).filePath(u"dat2"_s); }
-QString DayFolders::oddsFolder() const { return QDir(oddsRoot()).filePath(dayKey()); }
+QString DayFolders::dayKey() const
+{
+    return m_clock.now().date().toString(u"yyMMdd"_s);
+}
+QString DayFolders::cardRoot() const
+{
+    return QDir(m_base).filePath(u"nsdat2"_s);
+}
+QString DayFolders::cardFolder() const
+{
+    return QDir(cardRoot()).filePath(dayKey());
+}
+QString DayFolders::oddsRoot() const
+{
+    return QDir(m_base).filePath(u"dat2"_s);
+}
+QString DayFolders::oddsFolder() const
+{
+    return QDir(oddsRoot()).filePath(dayKey());
+}
 
 QStringList DayFolders::createAll() const
 {
@@ -33,6 +48,9 @@ QStringList DayFolders::createAll() const
     return problems;
 }
 
-QString twoDigitRace(int race) { return (u"00"_s + QString::number(race)).right(2); }
+QString twoDigitRace(int race)
+{
+    return (u"00"_s + QString::number(race)).right(2);
+}
 
 } // namespace kazeyomi

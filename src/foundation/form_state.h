@@ -48,7 +48,7 @@ private:
 class FormState : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kVenueBoxes = 6;   // Check2(0..5)
+    static constexpr int kVenueBoxes = 6; // Check2(0..5)
 
     struct VenueBox {
         bool visible = false;

@@ -36,8 +36,8 @@ const std::vector<GridLayout>& gridLayouts()
 const std::array<QString, kScheduleColumns>& scheduleHeaders()
 {
     static const std::array<QString, kScheduleColumns> headers = {
-        QString(), u"開催地"_s, u"レース"_s, u"時刻"_s, u"更新"_s, u" A "_s, QString(), QString(),
-        u"時変"_s, u"払戻"_s, QString(), u"NEXT TIME"_s, QString(), QString(), QString()};
+        QString(), u"開催地"_s, u"レース"_s, u"時刻"_s,      u"更新"_s, u" A "_s,  QString(), QString(),
+        u"時変"_s, u"払戻"_s,   QString(),   u"NEXT TIME"_s, QString(), QString(), QString()};
     return headers;
 }
 

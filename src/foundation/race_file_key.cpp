@@ -1,5 +1,5 @@
-#include "foundation/controls.h"
 #include "foundation/race_file_key.h"
+#include "foundation/controls.h"
 
 #include <QDir>
 

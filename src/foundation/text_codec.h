@@ -19,8 +19,14 @@ public:
 // The codec every routine uses; ICU's "CP932" on this platform.
 const TextCodec& cp932();
 
-inline QByteArray toCp932(const QString& text) { return cp932().encode(text); }
-inline QString fromCp932(const QByteArray& bytes) { return cp932().decode(bytes); }
+inline QByteArray toCp932(const QString& text)
+{
+    return cp932().encode(text);
+}
+inline QString fromCp932(const QByteArray& bytes)
+{
+    return cp932().decode(bytes);
+}
 
 // Files of this system end their lines with CR LF.
 inline constexpr char kCrLf[] = "\r\n";

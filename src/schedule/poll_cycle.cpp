@@ -1,10 +1,10 @@
 #include "schedule/poll_cycle.h"
 
-#include "schedule/fetch_times.h"
-#include "schedule/schedule_grid.h"
 #include "foundation/clock.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
+#include "schedule/fetch_times.h"
+#include "schedule/schedule_grid.h"
 
 namespace kazeyomi {
 

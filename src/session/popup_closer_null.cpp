@@ -15,6 +15,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<WindowSystem> createPlatformWindowSystem() { return std::make_unique<NullWindowSystem>(); }
+std::unique_ptr<WindowSystem> createPlatformWindowSystem()
+{
+    return std::make_unique<NullWindowSystem>();
+}
 
 } // namespace kazeyomi

@@ -37,6 +37,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<WindowSystem> createPlatformWindowSystem() { return std::make_unique<Win32WindowSystem>(); }
+std::unique_ptr<WindowSystem> createPlatformWindowSystem()
+{
+    return std::make_unique<Win32WindowSystem>();
+}
 
 } // namespace kazeyomi

@@ -139,7 +139,8 @@ SettingsResult resolveSettings(const SettingsSources& sources)
         if (ok && seconds > 0 && seconds <= 3600)
             s.timeoutMs = int(seconds * 1000);
         else
-            result.errors << u"%1: timeout \"%2\" is not a number of seconds between 0 and 3600"_s.arg(v->second, v->first);
+            result.errors << u"%1: timeout \"%2\" is not a number of seconds between 0 and 3600"_s.arg(v->second,
+                                                                                                       v->first);
     }
     if (auto v = value("now")) {
         s.now = parseNow(v->first);
@@ -174,7 +175,7 @@ SettingsSources currentSources(const QStringList& args)
     }
     // Works before the application object exists, which the front end is chosen by.
     sources.programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                       : QFileInfo(u"/proc/self/exe"_s).canonicalPath();
+                                                      : QFileInfo(u"/proc/self/exe"_s).canonicalPath();
     sources.userConfigDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     sources.userStateDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     sources.homeDir = QDir::homePath();

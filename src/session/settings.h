@@ -14,12 +14,12 @@
 namespace kazeyomi {
 
 struct Settings {
-    QString baseDir;   // stands for C:\uma
-    bool baseGiven = false; // set by an option, a variable or the settings file
-    QString appDir;    // page cache and work files
+    QString baseDir;          // stands for C:\uma
+    bool baseGiven = false;   // set by an option, a variable or the settings file
+    QString appDir;           // page cache and work files
     bool appDirGiven = false; // set by an option, a variable or the settings file
-    QString siteUrl;   // the Southern Kanto site, no trailing slash
-    QString portalUrl; // the regional portal, no trailing slash
+    QString siteUrl;          // the Southern Kanto site, no trailing slash
+    QString portalUrl;        // the regional portal, no trailing slash
     MarkupStyle siteStyle = MarkupStyle::Modern;
     MarkupStyle portalStyle = MarkupStyle::Legacy;
     int timeoutMs = 30'000;
@@ -28,7 +28,7 @@ struct Settings {
 };
 
 struct SettingsSources {
-    QStringList args;                      // options only: --base X, --site=X, ...
+    QStringList args;                       // options only: --base X, --site=X, ...
     std::map<QString, QString> environment; // KAZEYOMI_* variables
     QString programDir;                     // where kazeyomi.ini and the app folder default live
     QString userConfigDir;                  // second place for kazeyomi.ini
@@ -38,8 +38,8 @@ struct SettingsSources {
 
 struct SettingsResult {
     Settings settings;
-    QStringList errors;       // bad values, each naming its source
-    QStringList unusedArgs;   // positional arguments and unknown options, left to the caller
+    QStringList errors;     // bad values, each naming its source
+    QStringList unusedArgs; // positional arguments and unknown options, left to the caller
 };
 
 SettingsResult resolveSettings(const SettingsSources& sources);

@@ -2,12 +2,12 @@
 
 #include <QDir>
 
-#include "schedule/schedule_grid.h"
 #include "foundation/card_files.h"
 #include "foundation/clock.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
+#include "schedule/schedule_grid.h"
 
 namespace kazeyomi {
 
@@ -16,8 +16,8 @@ using namespace Qt::StringLiterals;
 QString startupNotice(const Clock& clock)
 {
     const QDate today = clock.now().date();
-    return u"　出 馬 情 報 取 得 中    "_s + QString::number(today.month()) + u"月"_s
-           + today.toString(u"dd"_s) + u"日"_s;
+    return u"　出 馬 情 報 取 得 中    "_s + QString::number(today.month()) + u"月"_s + today.toString(u"dd"_s) +
+           u"日"_s;
 }
 
 StartupResult Form_Initialize(FormState& form, const DayFolders& folders, const Clock& clock)

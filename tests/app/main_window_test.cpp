@@ -1,24 +1,24 @@
 #include "app/main_window.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include "session/form_actions.h"
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
+#include "session/form_actions.h"
 #include "session/session.h"
 
 using namespace kazeyomi;
@@ -38,8 +38,7 @@ protected:
     RecordingActions actions;
     MainWindow window{form, actions};
 
-    template <typename T>
-    T* control(const QString& name)
+    template <typename T> T* control(const QString& name)
     {
         T* found = window.findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name.toStdString();
@@ -53,17 +52,27 @@ TEST_F(Window, HasEveryControlWithItsDesignCaption)
 {
     EXPECT_EQ(window.windowTitle(), u"Kazeyomi for 地方競馬V4.17 2025_10"_s);
     const std::pair<const char16_t*, const char16_t*> buttons[] = {
-        {u"Command1", u"Command1"}, {u"Command2", u"開始"}, {u"Command3", u"終了"}, {u"Command4", u"Command4"},
-        {u"Command5", u"タイマーテストルーチン"}, {u"Command6", u"save"}, {u"Command7", u"load"},
-        {u"Command8", u"3連単変換テスト"}, {u"Command9", u"成績変換テスト"}, {u"Command10", u"取得テスト"},
-        {u"Command11", u"Command11"}, {u"Command12", u"Command12"},
+        {u"Command1", u"Command1"},
+        {u"Command2", u"開始"},
+        {u"Command3", u"終了"},
+        {u"Command4", u"Command4"},
+        {u"Command5", u"タイマーテストルーチン"},
+        {u"Command6", u"save"},
+        {u"Command7", u"load"},
+        {u"Command8", u"3連単変換テスト"},
+        {u"Command9", u"成績変換テスト"},
+        {u"Command10", u"取得テスト"},
+        {u"Command11", u"Command11"},
+        {u"Command12", u"Command12"},
     };
     for (const auto& [name, caption] : buttons)
         if (auto* b = control<QAbstractButton>(QString::fromUtf16(name)))
             EXPECT_EQ(b->text(), QString::fromUtf16(caption));
-    const std::pair<const char16_t*, const char16_t*> frames[] = {
-        {u"Frame1", u"Frame1"}, {u"Frame2", u"取得場名"}, {u"Frame3", u"取得間隔"},
-        {u"Frame4", u"取得ログ"}, {u"Frame5", u"開催場選択"}};
+    const std::pair<const char16_t*, const char16_t*> frames[] = {{u"Frame1", u"Frame1"},
+                                                                  {u"Frame2", u"取得場名"},
+                                                                  {u"Frame3", u"取得間隔"},
+                                                                  {u"Frame4", u"取得ログ"},
+                                                                  {u"Frame5", u"開催場選択"}};
     for (const auto& [name, caption] : frames)
         if (auto* f = control<QGroupBox>(QString::fromUtf16(name)))
             EXPECT_EQ(f->title(), QString::fromUtf16(caption));

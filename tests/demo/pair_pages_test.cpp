@@ -8,8 +8,8 @@
 
 #include "demo/odds_pages.h"
 #include "fetch/page_fetcher.h"
-#include "session/settings.h"
 #include "foundation/text_codec.h"
+#include "session/settings.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;

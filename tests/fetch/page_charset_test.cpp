@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fetch/html_renderer.h"
-#include "session/settings.h"
 #include "foundation/text_codec.h"
+#include "session/settings.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;

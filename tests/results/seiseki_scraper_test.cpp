@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "demo/result_pages.h"
-#include "scraping/text_helpers.h"
-#include "support/files.h"
-#include "support/race_fixture.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/schedule_columns.h"
+#include "scraping/text_helpers.h"
+#include "support/files.h"
+#include "support/race_fixture.h"
 
 using namespace kazeyomi;
 using namespace kazeyomi::test;

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "schedule/fetch_times.h"
-#include "schedule/schedule_grid.h"
 #include "foundation/card_files.h"
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
+#include "schedule/fetch_times.h"
+#include "schedule/schedule_grid.h"
 #include "support/fake_clock.h"
 
 using namespace kazeyomi;
@@ -119,7 +119,8 @@ TEST(FetchTimes, NextTimeIsTheFirstGridPointAtOrAfterNow)
         const QDateTime t0(QDate(2025, 12, 5), r.now);
         const auto s = secondsUntil(t0, u"15:00"_s);
         ASSERT_TRUE(s);
-        EXPECT_EQ(nextFetchAt(*todayAt(t0, u"15:00"_s), *s, r.minutes).toString(u"HH:mm"_s), QString::fromLatin1(r.next));
+        EXPECT_EQ(nextFetchAt(*todayAt(t0, u"15:00"_s), *s, r.minutes).toString(u"HH:mm"_s),
+                  QString::fromLatin1(r.next));
     }
     EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"1510"_s));
     EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"25:00"_s));

@@ -65,16 +65,20 @@ TEST(PopupCloser, ClicksOnlyAnOkButtonOfTheCompanionWindow)
              return w;
          }(),
          false},
-        {"no pop-up", [] {
+        {"no pop-up",
+         [] {
              auto w = companionWithButton(u"OK"_s);
              w.popups.clear();
              return w;
-         }(), false},
-        {"pop-up without child", [] {
+         }(),
+         false},
+        {"pop-up without child",
+         [] {
              auto w = companionWithButton(u"OK"_s);
              w.children.clear();
              return w;
-         }(), false},
+         }(),
+         false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

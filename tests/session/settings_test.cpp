@@ -25,14 +25,18 @@ protected:
         sources.userStateDir = u"/state"_s;
         sources.homeDir = u"/home/user"_s;
     }
-    void ini(const QString& dir, const QByteArray& text) { test::writeBytes(QDir(dir).filePath(u"kazeyomi.ini"_s), text); }
+    void ini(const QString& dir, const QByteArray& text)
+    {
+        test::writeBytes(QDir(dir).filePath(u"kazeyomi.ini"_s), text);
+    }
 };
 
 } // namespace
 
 TEST_F(SettingsSourcesTest, OptionsBeatVariablesBeatTheIniFileBeatDefaults)
 {
-    ini(program.path(), "base = /ini/base\nsite_url = http://ini.test/\ntimeout = 12\nportal_url = http://portal.ini\n");
+    ini(program.path(),
+        "base = /ini/base\nsite_url = http://ini.test/\ntimeout = 12\nportal_url = http://portal.ini\n");
     sources.environment = {{u"KAZEYOMI_BASE"_s, u"/env/base"_s}, {u"KAZEYOMI_SITE_URL"_s, u"http://env.test"_s}};
     sources.args = {u"--site"_s, u"http://option.test//"_s, u"race"_s, u"--now=2025-12-05T14:30:00"_s};
     const SettingsResult r = resolveSettings(sources);
@@ -80,7 +84,8 @@ TEST_F(SettingsSourcesTest, BadValuesAreErrorsThatNameTheirSource)
         sources.args = r.args;
         const SettingsResult result = resolveSettings(sources);
         ASSERT_EQ(result.errors.size(), 1);
-        EXPECT_TRUE(result.errors.front().contains(QString::fromLatin1(r.mentions))) << result.errors.front().toStdString();
+        EXPECT_TRUE(result.errors.front().contains(QString::fromLatin1(r.mentions)))
+            << result.errors.front().toStdString();
     }
     sources.args.clear();
     sources.environment = {{u"KAZEYOMI_TIMEOUT"_s, u"-3"_s}};

@@ -18,13 +18,13 @@
 
 #include <gtest/gtest.h>
 
-#include "schedule/schedule_grid.h"
 #include "foundation/card_files.h"
 #include "foundation/controls.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
+#include "schedule/schedule_grid.h"
 #include "support/card_folder.h"
 #include "support/fake_clock.h"
 #include "support/files.h"

@@ -8,11 +8,11 @@
 namespace kazeyomi::test {
 
 struct MeetingSpec {
-    QString prefix;   // file prefix, e.g. "oi"
-    QString venue;    // two characters
+    QString prefix; // file prefix, e.g. "oi"
+    QString venue;  // two characters
     int races = 0;
     QString firstPost = QStringLiteral("10:30"); // post of race 1; 30 minutes apart
-    QString idBase;   // page ids are idBase + two-digit race
+    QString idBase;                              // page ids are idBase + two-digit race
 };
 
 // Race card file text (six fields and a runner line) for one race.

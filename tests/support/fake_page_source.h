@@ -12,7 +12,8 @@ public:
     std::map<QString, FetchResult> pages;
     QStringList requested;
 
-    void setPage(const QString& url, const QByteArray& body, const QByteArray& contentType = "text/html; charset=Shift_JIS")
+    void setPage(const QString& url, const QByteArray& body,
+                 const QByteArray& contentType = "text/html; charset=Shift_JIS")
     {
         FetchResult page;
         page.body = body;

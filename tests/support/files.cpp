@@ -18,7 +18,10 @@ void writeBytes(const QString& path, const QByteArray& bytes)
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
-void writeCp932(const QString& path, const QString& text) { writeBytes(path, toCp932(text)); }
+void writeCp932(const QString& path, const QString& text)
+{
+    writeBytes(path, toCp932(text));
+}
 
 QByteArray readBytes(const QString& path)
 {
