@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev libgumbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-noto-cjk
+    xvfb xauth fonts-noto-cjk clang-format
 )
 missing=()
 for p in "${packages[@]}"; do
