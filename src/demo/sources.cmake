@@ -9,6 +9,7 @@ add_library(kazeyomi_demo STATIC
     demo/pair_pages.cpp
     demo/pair_staircase.cpp
     demo/result_pages.cpp
+    demo/site_frame.cpp
     demo/site_server.cpp
 )
 target_compile_options(kazeyomi_demo PRIVATE -Wall -Wextra)
