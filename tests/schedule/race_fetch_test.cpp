@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "demo/odds_pages.h"
+#include "demo/pair_pages.h"
 #include "demo/result_pages.h"
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
@@ -56,13 +57,18 @@ public:
 
 const QStringList kFiles = {u"大井01.sei"_s, u"大井01.jyun"_s, u"大井01.tanA"_s, u"大井01.Fuk1"_s, u"大井01.Fuk2"_s};
 
-QByteArray oddsPage(const QString& time)
+WinPlacePage oddsField(const QString& time)
 {
     WinPlacePage page;
     page.raceCode = kCode;
     page.time = time;
     page.runners = sampleRunners(8);
-    return winPlacePage(page);
+    return page;
+}
+
+QByteArray oddsPage(const QString& time)
+{
+    return winPlacePage(oddsField(time));
 }
 
 class RaceGet : public RaceFixture {
@@ -79,6 +85,10 @@ protected:
     void serveFake(const QString& time, const QByteArray& result)
     {
         site.setPage(oddsUrl(), oddsPage(time), kOddsPageContentType);
+        // The pair pages of the same odds: without them the cycle would end before the result.
+        site.setPage(kSite + u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(time)).html, kOddsPageContentType);
+        site.setPage(kSite + u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(time)).html,
+                     kOddsPageContentType);
         site.setPage(resultUrl(), result, "text/html; charset=UTF-8");
     }
     std::map<QString, QByteArray> files() const
