@@ -228,6 +228,9 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         Context ctx{form, clock, folders, fetcher, app.path(), server.baseUrl()};
         RaceCycle cycle(ctx);
         serve(u"/odds/"_s + kCode + u"01.do"_s, oddsPage(u"14:25"_s), -1);
+        // The pair pages stay as they are: the stall is in the first or the last page.
+        serve(u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(u"14:25"_s)).html, -1);
+        serve(u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(u"14:25"_s)).html, -1);
         serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 1, 8)), -1);
         const RaceOutcome first = cycle.Race_get(u"大井"_s, 1, kRow);
         ASSERT_EQ(first.written.size(), 5) << first.failures.join(u"; "_s).toStdString();
@@ -239,7 +242,8 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         // Cut in its finishing table, the result page would blank both result files.
         serve(resultPagePath(kCode), result, r.stallWinPlace ? -1 : result.size() / 3);
         const int requests = int(server.requests().size());
-        const int expectedRequests = requests + (r.stallWinPlace ? 1 : 2);
+        // Win/place alone, or win/place, quinella, exacta, wide and the result.
+        const int expectedRequests = requests + (r.stallWinPlace ? 1 : 5);
         QTimer::singleShot(300, qApp, [&] {
             if (r.stop)
                 fetcher.stop();
