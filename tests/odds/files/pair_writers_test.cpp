@@ -157,17 +157,18 @@ TEST_F(PairWriters, ExactaWritesEveryOrderedPairColumnByColumn)
     }
 }
 
-TEST_F(PairWriters, ExactaColumnNineComesFromTheSecondBlock)
+TEST_F(PairWriters, AMissingOddsFolderIsReportedByEachWriterAndLeavesNoFile)
 {
-    fillExacta(9, pairOdds);
-    ASSERT_EQ(Utan_write(context).error, QString());
-    const GridModel& work = form.grid(Grid::VSFlexGrid19);
-    for (int r = 1; r <= 8; ++r)
-        EXPECT_EQ(work.textMatrix(r, 9), form.grid(Grid::VSFlexGrid6).textMatrix(9 + r, 1)) << r;
-    EXPECT_EQ(work.textMatrix(1, 9), u"901"_s);
-    EXPECT_EQ(work.textMatrix(0, 9), u"9"_s);
-    EXPECT_EQ(work.textMatrix(0, 10), QString());
-    EXPECT_EQ(work.textMatrix(9, 9), u"***"_s);
+    const std::pair<const char*, Outcome (*)(const Context&, const FileDevices&)> writers[] = {
+        {"utan", Utan_write}, {"uren", Uren_write}, {"wideL", WideL_write}, {"wideH", WideH_write}};
+    fillExacta(3, pairOdds);
+    clock.advance(24 * 3600); // after midnight: the new day's folder does not exist yet
+    for (const auto& [ext, write] : writers) {
+        SCOPED_TRACE(ext);
+        const QString error = write(context, realFiles()).error;
+        EXPECT_TRUE(error.contains(u"大井10."_s + QString::fromLatin1(ext) + u'T')) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(QDir(folders.oddsFolder()).filePath(u"大井10."_s + QString::fromLatin1(ext))));
+    }
 }
 
 TEST_F(PairWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
