@@ -11,6 +11,7 @@
 #include "odds/capture/umafuku_scraper.h"
 #include "odds/capture/umatan_scraper.h"
 #include "odds/capture/wide_scraper.h"
+#include "odds/files/pair_writers.h"
 #include "odds/files/tanfuku_writers.h"
 #include "results/result_writers.h"
 #include "results/seiseki_scraper.h"
@@ -118,6 +119,10 @@ std::span<const WriterStep> raceWriters()
         {WinPlace, u".tanA"_s, [](const Context& ctx) { return TanA_write(ctx); }, {}},
         {WinPlace, u".Fuk1"_s, [](const Context& ctx) { return Fuk1_write(ctx); }, {}},
         {WinPlace, u".Fuk2"_s, [](const Context& ctx) { return Fuk2_write(ctx); }, {}},
+        {Quinella, u".uren"_s, [](const Context& ctx) { return Uren_write(ctx); }, {}},
+        {Exacta, u".utan"_s, [](const Context& ctx) { return Utan_write(ctx); }, {}},
+        {Wide, u".wideL"_s, [](const Context& ctx) { return WideL_write(ctx); }, {}},
+        {Wide, u".wideH"_s, [](const Context& ctx) { return WideH_write(ctx); }, {}},
     };
     return writers;
 }

@@ -55,7 +55,8 @@ public:
     FileAccessAsNobody& operator=(const FileAccessAsNobody&) = delete;
 };
 
-const QStringList kFiles = {u"大井01.sei"_s, u"大井01.jyun"_s, u"大井01.tanA"_s, u"大井01.Fuk1"_s, u"大井01.Fuk2"_s};
+const QStringList kFiles = {u"大井01.sei"_s,  u"大井01.jyun"_s, u"大井01.tanA"_s,  u"大井01.Fuk1"_s, u"大井01.Fuk2"_s,
+                            u"大井01.uren"_s, u"大井01.utan"_s, u"大井01.wideL"_s, u"大井01.wideH"_s};
 
 WinPlacePage oddsField(const QString& time)
 {
@@ -104,7 +105,7 @@ protected:
         serveFake(u"14:25"_s, resultPage(resultAfterRace(u"大井"_s, 1, 8)));
         const RaceOutcome first = races.Race_get(u"大井"_s, 1, kRow);
         ASSERT_TRUE(first.ok()) << first.failures.join(u"; "_s).toStdString();
-        ASSERT_EQ(first.written.size(), 5);
+        ASSERT_EQ(first.written.size(), 9);
         ASSERT_TRUE(readBytes(oddsFile(u"大井01.sei"_s)).contains(toCp932(u"円"_s)));
     }
 };
@@ -120,7 +121,8 @@ TEST_F(RaceGet, AFailedResultFetchKeepsTheResultFilesAndStillWritesTheOdds)
     site.pages[resultUrl()] = error;
 
     const RaceOutcome outcome = races.Race_get(u"大井"_s, 1, kRow);
-    EXPECT_EQ(outcome.written, (QStringList{u".tanA"_s, u".Fuk1"_s, u".Fuk2"_s}));
+    EXPECT_EQ(outcome.written,
+              (QStringList{u".tanA"_s, u".Fuk1"_s, u".Fuk2"_s, u".uren"_s, u".utan"_s, u".wideL"_s, u".wideH"_s}));
     ASSERT_EQ(outcome.failures.size(), 1);
     EXPECT_TRUE(outcome.failures[0].contains(u"500"_s));
     EXPECT_EQ(readBytes(oddsFile(u"大井01.sei"_s)), before.at(u"大井01.sei"_s));
@@ -233,7 +235,7 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         serve(u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(u"14:25"_s)).html, -1);
         serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 1, 8)), -1);
         const RaceOutcome first = cycle.Race_get(u"大井"_s, 1, kRow);
-        ASSERT_EQ(first.written.size(), 5) << first.failures.join(u"; "_s).toStdString();
+        ASSERT_EQ(first.written.size(), 9) << first.failures.join(u"; "_s).toStdString();
         const auto before = files();
 
         const QByteArray odds = oddsPage(u"14:27"_s);
