@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include "demo/site_frame.h"
+
 namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
@@ -44,24 +46,7 @@ QString siteHeader(const WinPlacePage& page)
     for (const auto& [kind, name] :
          {std::pair{u"03"_s, u"馬単"_s}, {u"04"_s, u"馬複・ワイド"_s}, {u"09"_s, u"3連複"_s}, {u"08"_s, u"3連単"_s}})
         tabs += u"<li><a href=\"/odds/%1.do\">%2</a></li>\n"_s.arg(esc(page.raceCode) + kind, name);
-    return uR"(<div id="header">
-<p class="site-name"><a href="/">南関東4競馬場公式ウェブサイト</a></p>
-<ul class="global-nav">
-<li><a href="/">トップページ</a></li>
-<li><a href="/program/">開催日程</a></li>
-<li><a href="/race_info/">出馬表</a></li>
-<li class="on"><a href="/odds/">オッズ</a></li>
-<li><a href="/result/">レース結果・払戻金</a></li>
-<li><a href="/news/">ニュース・お知らせ</a></li>
-</ul>
-<ul class="venue-nav">
-<li><a href="/program/urawa.do">浦和競馬</a></li>
-<li><a href="/program/funabashi.do">船橋競馬</a></li>
-<li><a href="/program/ooi.do">大井競馬</a></li>
-<li><a href="/program/kawasaki.do">川崎競馬</a></li>
-</ul>
-</div>
-<div id="contents">
+    return oddsSiteHeader() + uR"(<div id="contents">
 <h1 class="race-title">%1 %2R %3</h1>
 <ul class="race-nav">
 %4</ul>
@@ -79,17 +64,7 @@ const QString kSiteFooter = uR"(<ul class="odds-notes">
 <li>払戻金の確定は必ず公式の発表でご確認ください。</li>
 </ul>
 </div>
-<div id="footer">
-<ul class="footer-nav">
-<li><a href="/guide/">はじめての方へ</a></li>
-<li><a href="/sitemap/">サイトマップ</a></li>
-<li><a href="/privacy/">個人情報の取り扱いについて</a></li>
-<li><a href="/policy/">サイトのご利用について</a></li>
-<li><a href="/contact/">お問い合わせ</a></li>
-</ul>
-<p class="copyright">Copyright (C) 南関東4競馬場 All Rights Reserved.</p>
-</div>
-)"_s;
+)"_s + oddsSiteFooter();
 
 // The scraper finds "<th>複勝</th>" and skips five lines to the first horse's <tr>. The
 // <tbody> is written out, else the parser would add one on the <table> line.

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "demo/pair_staircase.h"
+#include "demo/site_frame.h"
 
 namespace kazeyomi {
 
@@ -49,24 +50,7 @@ QString pageTop(const WinPlacePage& race, const QString& current, const QString&
 <body>
 )"_s.arg(esc(race.venue), QString::number(race.race), title);
     if (race.siteFrame) {
-        html += uR"(<div id="header">
-<p class="site-name"><a href="/">南関東4競馬場公式ウェブサイト</a></p>
-<ul class="global-nav">
-<li><a href="/">トップページ</a></li>
-<li><a href="/program/">開催日程</a></li>
-<li><a href="/race_info/">出馬表</a></li>
-<li class="on"><a href="/odds/">オッズ</a></li>
-<li><a href="/result/">レース結果・払戻金</a></li>
-<li><a href="/news/">ニュース・お知らせ</a></li>
-</ul>
-<ul class="venue-nav">
-<li><a href="/program/urawa.do">浦和競馬</a></li>
-<li><a href="/program/funabashi.do">船橋競馬</a></li>
-<li><a href="/program/ooi.do">大井競馬</a></li>
-<li><a href="/program/kawasaki.do">川崎競馬</a></li>
-</ul>
-</div>
-)"_s;
+        html += oddsSiteHeader();
     }
     html += u"<div id=\"contents\">\n<h1 class=\"race-title\">%1 %2R %3</h1>\n<ul class=\"race-nav\">\n"_s.arg(
         esc(race.venue), QString::number(race.race), esc(race.raceName));
@@ -100,17 +84,7 @@ QString pageBottom(const WinPlacePage& race)
 </div>
 )"_s;
     if (race.siteFrame)
-        html += uR"(<div id="footer">
-<ul class="footer-nav">
-<li><a href="/guide/">はじめての方へ</a></li>
-<li><a href="/sitemap/">サイトマップ</a></li>
-<li><a href="/privacy/">個人情報の取り扱いについて</a></li>
-<li><a href="/policy/">サイトのご利用について</a></li>
-<li><a href="/contact/">お問い合わせ</a></li>
-</ul>
-<p class="copyright">Copyright (C) 南関東4競馬場 All Rights Reserved.</p>
-</div>
-)"_s;
+        html += oddsSiteFooter();
     return html + u"</body>\n</html>\n"_s;
 }
 

@@ -10,6 +10,7 @@ add_library(kazeyomi_demo STATIC
     demo/pair_staircase.cpp
     demo/race_card_pages.cpp
     demo/result_pages.cpp
+    demo/site_frame.cpp
     demo/site_server.cpp
 )
 target_compile_options(kazeyomi_demo PRIVATE -Wall -Wextra)

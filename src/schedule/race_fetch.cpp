@@ -8,6 +8,9 @@
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "odds/capture/tanfuku_scraper.h"
+#include "odds/capture/umafuku_scraper.h"
+#include "odds/capture/umatan_scraper.h"
+#include "odds/capture/wide_scraper.h"
 #include "odds/files/tanfuku_writers.h"
 #include "results/result_writers.h"
 #include "results/seiseki_scraper.h"
@@ -99,6 +102,9 @@ std::span<const ScraperStep> raceScrapers()
 {
     static const std::vector<ScraperStep> steps = {
         {WinPlace, kWinPlace, oddsStep<TanFuku_get>, true},
+        {Quinella, u"quinella odds"_s, oddsStep<Umafuku_get>, true},
+        {Exacta, u"exacta odds"_s, oddsStep<Umatan_get>, true},
+        {Wide, u"wide odds"_s, oddsStep<Wide_get>, true},
         {Payouts, kResult, resultStep, false},
     };
     return steps;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "demo/odds_pages.h"
+#include "demo/pair_pages.h"
 #include "demo/result_pages.h"
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
@@ -56,13 +57,18 @@ public:
 
 const QStringList kFiles = {u"大井01.sei"_s, u"大井01.jyun"_s, u"大井01.tanA"_s, u"大井01.Fuk1"_s, u"大井01.Fuk2"_s};
 
-QByteArray oddsPage(const QString& time)
+WinPlacePage oddsField(const QString& time)
 {
     WinPlacePage page;
     page.raceCode = kCode;
     page.time = time;
     page.runners = sampleRunners(8);
-    return winPlacePage(page);
+    return page;
+}
+
+QByteArray oddsPage(const QString& time)
+{
+    return winPlacePage(oddsField(time));
 }
 
 class RaceGet : public RaceFixture {
@@ -79,6 +85,10 @@ protected:
     void serveFake(const QString& time, const QByteArray& result)
     {
         site.setPage(oddsUrl(), oddsPage(time), kOddsPageContentType);
+        // The pair pages of the same odds: without them the cycle would end before the result.
+        site.setPage(kSite + u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(time)).html, kOddsPageContentType);
+        site.setPage(kSite + u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(time)).html,
+                     kOddsPageContentType);
         site.setPage(resultUrl(), result, "text/html; charset=UTF-8");
     }
     std::map<QString, QByteArray> files() const
@@ -218,6 +228,9 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         Context ctx{form, clock, folders, fetcher, app.path(), server.baseUrl()};
         RaceCycle cycle(ctx);
         serve(u"/odds/"_s + kCode + u"01.do"_s, oddsPage(u"14:25"_s), -1);
+        // The pair pages stay as they are: the stall is in the first or the last page.
+        serve(u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(u"14:25"_s)).html, -1);
+        serve(u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(u"14:25"_s)).html, -1);
         serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 1, 8)), -1);
         const RaceOutcome first = cycle.Race_get(u"大井"_s, 1, kRow);
         ASSERT_EQ(first.written.size(), 5) << first.failures.join(u"; "_s).toStdString();
@@ -229,7 +242,8 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         // Cut in its finishing table, the result page would blank both result files.
         serve(resultPagePath(kCode), result, r.stallWinPlace ? -1 : result.size() / 3);
         const int requests = int(server.requests().size());
-        const int expectedRequests = requests + (r.stallWinPlace ? 1 : 2);
+        // Win/place alone, or win/place, quinella, exacta, wide and the result.
+        const int expectedRequests = requests + (r.stallWinPlace ? 1 : 5);
         QTimer::singleShot(300, qApp, [&] {
             if (r.stop)
                 fetcher.stop();

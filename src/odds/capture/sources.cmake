@@ -1,4 +1,8 @@
 # Sources of this folder, added to kazeyomi_core.
 target_sources(kazeyomi_core PRIVATE
+    odds/capture/pair_table.cpp
     odds/capture/tanfuku_scraper.cpp
+    odds/capture/umafuku_scraper.cpp
+    odds/capture/umatan_scraper.cpp
+    odds/capture/wide_scraper.cpp
 )

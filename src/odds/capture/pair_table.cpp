@@ -1,0 +1,140 @@
+#include "odds/capture/pair_table.h"
+
+#include "fetch/page_fetcher.h"
+#include "foundation/context.h"
+#include "foundation/controls.h"
+#include "foundation/form_state.h"
+#include "foundation/grid_model.h"
+#include "scraping/attempt.h"
+#include "scraping/cells.h"
+#include "scraping/text_helpers.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Each odds cell lands on a line of its own such as `12</th><td>34.5`; rows end on a line of
+// their own.
+const std::vector<Replacement>& commonSteps()
+{
+    static const std::vector<Replacement> steps = {
+        {u"<th>"_s, u"<th>\r\n"_s},
+        {u"\""_s, QString()},
+        {u"<span class=nk23_u-color>"_s, QString()},
+        {u"<span class=nk23_u-color33>"_s, QString()},
+        {u"</span>"_s, QString()},
+        {u"</td><th>"_s, QString()},
+        {u"</td></tr><tr><th>"_s, u"\r\n"_s},
+        {u"<td></td>"_s, u"<td>\r\n</td>"_s},
+        {u"</th></tr><tr><th>"_s, u"</th></tr>\r\n<tr><th>"_s},
+    };
+    return steps;
+}
+
+// The heading line, then the fourth line after it. A page that ends before the heading has
+// no table; one that ends within the four lines leaves its last line in hand, as a read
+// past the end does.
+std::optional<QString> tableLine(PageReader& reader, const QString& heading, int headingLine)
+{
+    QString line;
+    for (int found = 0; found < headingLine; ++found) {
+        if (!reader.readLine(line) || !reader.readUntil(line, heading))
+            return std::nullopt;
+    }
+    (void)reader.skip(line, 4);
+    return line;
+}
+
+PairTable cutPairTable(Context& ctx, CachedPage& page, const PairPage& spec)
+{
+    PairTable table;
+    if (!page.ready())
+        return table;
+    const std::optional<QString> line = tableLine(page.reader, spec.heading, spec.headingLine);
+    // Without its heading the page shows no table; odds cut from elsewhere would be made up.
+    if (!line)
+        return table;
+    WorkFile work(ctx.fetcher);
+    work.addQuoted(replaceInOrder(*line, spec.steps));
+    if (const Outcome written = work.write(); !written.ok()) {
+        ctx.form.log(written.error);
+        return table;
+    }
+    table.ready = true;
+    table.rows = work.readBack();
+    return table;
+}
+
+} // namespace
+
+std::vector<Replacement> pairTableSteps(std::initializer_list<Replacement> then)
+{
+    std::vector<Replacement> steps = commonSteps();
+    steps.insert(steps.end(), then.begin(), then.end());
+    return steps;
+}
+
+bool withoutVenue(Context& ctx)
+{
+    if (!ctx.form.text(Control::Label1).isEmpty())
+        return false;
+    // Fetching nothing still shows the fetch lamp, as every scraper's fetch does.
+    (void)ctx.fetcher.Navigate2(QString());
+    return true;
+}
+
+PairTable fetchPairTable(Context& ctx, const QString& raceCode, const PairPage& page)
+{
+    CachedPage cached = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + page.address, page.page);
+    return cutPairTable(ctx, cached, page);
+}
+
+PairTable openPairTable(Context& ctx, const PairPage& page)
+{
+    CachedPage cached = openCachedPage(ctx.fetcher, page.page);
+    return cutPairTable(ctx, cached, page);
+}
+
+std::optional<QString> OddsCellCut::cut(const QString& line)
+{
+    if (line.contains(u"color0"_s))
+        return std::nullopt;
+    attempt([&] {
+        QString withEnd = line + u"@"_s;
+        m_text = Moji_get(withEnd, u"<td>"_s, u"@"_s);
+    });
+    QString text = m_text;
+    // The last cell of a table still carries the table's closing tags.
+    if (text.contains(u"</TD>"_s))
+        text = text.left(text.indexOf(u"</TD>"_s));
+    if (text == u"－"_s)
+        return u"***"_s;
+    return text;
+}
+
+void labelStaircase(GridModel& grid, int runners)
+{
+    for (int i = 2; i <= runners; ++i)
+        setCell(grid, i - 1, 0, QString::number(i));
+    for (int c = 1; c <= 8; ++c)
+        setCell(grid, 0, c, QString::number(c));
+}
+
+void readStaircase(PageReader& rows, int runners, const std::function<void(int, int, QString&)>& cell)
+{
+    QString line;
+    rows.readLine(line); // the quotation mark the record opens with
+    for (int r = 1; r <= runners - 1; ++r) {
+        for (int c = 1; c <= 8; ++c) {
+            rows.readLine(line);
+            if (line.isEmpty())
+                rows.readLine(line);
+            cell(r, c, line);
+        }
+        rows.readLine(line); // the end of the table row
+    }
+}
+
+} // namespace kazeyomi

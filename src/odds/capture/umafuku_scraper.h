@@ -1,0 +1,19 @@
+// The quinella odds scraper: the quinella table of "/odds/<raceCode>04.do" into VSFlexGrid5.
+#pragma once
+
+#include <QString>
+
+#include "foundation/context.h"
+#include "scraping/scrape_result.h"
+
+namespace kazeyomi {
+
+// Row r, column c: the r-th line of column c of the page's staircase, rows 1 to N - 1 (N the
+// runner count). Empty while Label1 is empty (the grid untouched); NoData for a failed fetch,
+// a page under 1800 bytes or a page without its table; Parsed otherwise.
+ScrapeResult Umafuku_get(Context& ctx, const QString& raceCode);
+
+// Everything after the fetch, on the page already in tmp.txt.
+ScrapeResult cutQuinellaPage(Context& ctx);
+
+} // namespace kazeyomi

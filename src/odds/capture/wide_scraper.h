@@ -1,0 +1,27 @@
+// The wide odds scraper: the wide table of "/odds/<raceCode>04.do", each range split into its
+// lower bound in VSFlexGrid10 and its upper bound in VSFlexGrid12.
+#pragma once
+
+#include <QString>
+
+#include "foundation/context.h"
+#include "scraping/scrape_result.h"
+
+namespace kazeyomi {
+
+class GridModel;
+
+// The cells laid out as the quinella's (VSFlexGrid5). Empty while Label1 is empty (the grids
+// untouched); NoData for a failed fetch, a page under 1800 bytes or a page without its
+// table; Parsed otherwise.
+ScrapeResult Wide_get(Context& ctx, const QString& raceCode);
+
+// Everything after the fetch, on the page already in tmp.txt.
+ScrapeResult cutWidePage(Context& ctx);
+
+// One wide cell line such as `3</th><td>2.1<span>-3.4` into cell (row, col) of both grids.
+// The line in hand is upper-cased by the cut. A bound whose cut fails keeps the bound of
+// the cell before, held in `low` and `high`.
+void cutWideCell(GridModel& lowGrid, GridModel& highGrid, int row, int col, QString& line, QString& low, QString& high);
+
+} // namespace kazeyomi
