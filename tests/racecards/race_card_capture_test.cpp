@@ -119,9 +119,9 @@ TEST_F(CardCaptureTest, TwelveRunnersGiveThirteenLineFileByteForByte)
 TEST_F(CardCaptureTest, RunnerBlockWithoutItsMarkersLeavesThoseCellsEmpty)
 {
     QByteArray page = raceCardPage(twelveRunners());
-    // The first runner's owner cell loses its cell tag; the end marker then stands before the start.
+    // The first runner's owner cell loses its noWrap: the start marker of its cut is missing.
     const QByteArray owner = toCp932(u"<td nowrap>山田　太郎</td>"_s);
-    page.replace(page.indexOf(owner), owner.size(), toCp932(u"</td>山田　太郎<td nowrap>"_s));
+    page.replace(page.indexOf(owner), owner.size(), toCp932(u"<td>山田　太郎</td>"_s));
     site.setPage(address(5), page);
     ASSERT_TRUE(Option2_Click(context, kPortal, 4).ok());
     EXPECT_EQ(cell(1, 3), QString());
