@@ -88,6 +88,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         line.mode = CommandLine::Mode::Render;
     else if (command == u"race")
         line.mode = CommandLine::Mode::Race;
+    else if (command == u"card")
+        line.mode = CommandLine::Mode::Card;
     else if (command == u"demo")
         line.mode = CommandLine::Mode::Demo;
     else
@@ -101,6 +103,9 @@ QString usageText()
        kazeyomi --headless [options]   the same without a window: start-up, 開始, poll until every race stops
        kazeyomi race <venue> <race-number> [options]
                                        one fetch of one race; exit 0 ok, 1 a fetch or file failed, 2 usage
+       kazeyomi card <venue> <race-number> [options]
+                                       the race's card from the regional portal into its race card file;
+                                       exit status as for race
        kazeyomi demo [--headless] [--speed N] [options]
                                        a made-up day of two meetings served by a local site; the
                                        clock runs N times faster
@@ -302,6 +307,66 @@ int raceCommand(const CommandLine& line)
 int runRace(const CommandLine& line)
 {
     return guarded(u"race"_s, [&] { return raceCommand(line); });
+}
+
+namespace {
+
+int cardCommand(const CommandLine& line)
+{
+    bool ok = false;
+    const int race = line.positional.value(1).toInt(&ok);
+    if (line.positional.size() != 2 || !ok || race < 1 || race > 11) {
+        std::fputs("usage: kazeyomi card <venue> <race-number 1-11> [options]\n", stderr);
+        return kExitUsage;
+    }
+    const QString venue = line.positional[0];
+    StderrNotifier notifier;
+    Session session(line.settings, notifier);
+    if (const int code = startOrExplain(session, notifier); code >= 0)
+        return code;
+    QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
+    const auto& meetings = session.form().meetings;
+    int index = -1;
+    for (size_t i = 0; i < meetings.size() && index < 0; ++i)
+        if (meetings[i].venue == venue)
+            index = int(i);
+    if (index < 0) {
+        printLine(stderr,
+                  u"no meeting at %1 in today's meeting list (%2)"_s.arg(venue, session.folders().cardFolder()));
+        return kExitUsage;
+    }
+    if (const Outcome chosen = session.chooseMeeting(index); !chosen.ok()) {
+        printLine(stderr, chosen.error);
+        return kExitUsage;
+    }
+    const CardCapture capture = session.Option2_Click(race - 1);
+    if (capture.beyondRaceCount) {
+        printLine(stderr,
+                  u"%1 has %2 races today: no race %3"_s.arg(venue).arg(meetings[size_t(index)].races).arg(race));
+        return kExitUsage;
+    }
+    if (!capture.ok())
+        return kExitFailed; // the session logged why
+    const CardWrite written = session.Command1_Click(ScheduleCardReplace::Write);
+    if (!written.ok())
+        return kExitFailed; // told on standard error
+    if (written.replacedSchedule)
+        printLine(stderr, u"%1 was one of the race card files today's schedule is read from: its first line now has no "
+                          "post time and no race page URL, so the next start-up today cannot build %2 %3R from it"_s
+                              .arg(QDir::toNativeSeparators(written.path), venue)
+                              .arg(race));
+    printLine(stdout, u"%1 %2R  %3 runners  wrote %4"_s.arg(venue)
+                          .arg(race)
+                          .arg(capture.runners)
+                          .arg(QDir::toNativeSeparators(written.path)));
+    return kExitOk;
+}
+
+} // namespace
+
+int runCard(const CommandLine& line)
+{
+    return guarded(u"card"_s, [&] { return cardCommand(line); });
 }
 
 } // namespace kazeyomi

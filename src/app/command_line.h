@@ -12,7 +12,7 @@ namespace kazeyomi {
 class Session;
 
 struct CommandLine {
-    enum class Mode { Window, Headless, Help, Render, Race, Demo };
+    enum class Mode { Window, Headless, Help, Render, Race, Card, Demo };
     Mode mode = Mode::Window;
     QStringList positional; // arguments of the command
     QStringList errors;
@@ -52,6 +52,8 @@ int pollHeadless(Session& session, Notifier& notifier);
 // schedule to Grid8.dat as closing the window does; returns the exit code.
 int endHeadless(Session& session, const QString& why);
 int runRace(const CommandLine& line);
+// Start-up, the venue's meeting chosen, its race card captured and written.
+int runCard(const CommandLine& line);
 int runRender(const CommandLine& line);
 
 } // namespace kazeyomi

@@ -95,6 +95,8 @@ int main(int argc, char** argv)
     switch (line.mode) {
     case CommandLine::Mode::Race:
         return runRace(line);
+    case CommandLine::Mode::Card:
+        return runCard(line);
     case CommandLine::Mode::Demo:
         return runDemo(line, false);
     case CommandLine::Mode::Render:

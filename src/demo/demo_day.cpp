@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QUrlQuery>
+
 #include "demo/odds_pages.h"
 #include "demo/pair_pages.h"
+#include "demo/race_card_pages.h"
 #include "demo/result_pages.h"
 #include "foundation/clock.h"
 #include "foundation/day_folders.h"
@@ -197,6 +200,19 @@ std::optional<SiteResponse> DemoDay::respond(const QString& pathAndQuery) const
             else
                 response.body = quinellaWidePage(winPlace(*race, now), pairsNotShown(*race, now)).html;
             return response;
+        }
+    } else if (path == u"/keibaWeb/PageFlows/DebaTable/DebaTableController.jpf"_s) {
+        // The regional portal's race card, on the same local server.
+        const QUrlQuery query(pathAndQuery.section(u'?', 1));
+        const QString code = query.queryItemValue(u"k_babaCode"_s);
+        const int raceNo = query.queryItemValue(u"k_raceNo"_s).toInt();
+        for (const DemoRace& race : m_races) {
+            // The page id holds the venue code after the eight digits of the date.
+            if (race.race == raceNo && race.pageId.mid(8, 2) == code) {
+                response.contentType = kRaceCardContentType;
+                response.body = raceCardPage(demoRaceCard(race.race, race.name, race.runners));
+                return response;
+            }
         }
     } else if (path.startsWith(u"/result/"_s) && path.endsWith(u".do"_s)) {
         const QString id = path.mid(8, path.size() - 8 - 3);

@@ -38,6 +38,8 @@ Outcome DemoSite::prepare(Settings& settings)
         return {u"the demo site cannot listen on 127.0.0.1: %1"_s.arg(m_server.errorString())};
     settings.siteUrl = m_server.baseUrl();
     settings.siteStyle = MarkupStyle::Modern;
+    settings.portalUrl = m_server.baseUrl();
+    settings.portalStyle = MarkupStyle::Legacy;
     const DayFolders folders(settings.baseDir, *m_clock);
     return writeDayCards(folders.cardFolder(), m_day.cardMeetings(), settings.siteUrl);
 }

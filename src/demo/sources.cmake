@@ -8,6 +8,7 @@ add_library(kazeyomi_demo STATIC
     demo/pair_odds.cpp
     demo/pair_pages.cpp
     demo/pair_staircase.cpp
+    demo/race_card_pages.cpp
     demo/result_pages.cpp
     demo/site_frame.cpp
     demo/site_server.cpp

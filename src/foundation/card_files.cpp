@@ -264,8 +264,10 @@ CardReading readDayCards(const QString& cardFolder)
             continue;
         }
         raceCount += races;
+        const size_t before = out.races.size();
         for (int i = 1; i <= races; ++i)
             readRaceCard(QDir(cardFolder).filePath(prefix + twoDigitRace(i) + u".txt"_s), i, out);
+        out.meetings.push_back({prefix, races, out.races.size() > before ? out.races[before].venue : prefix});
     }
     // An empty schedule would poll nothing and end as if the day were done.
     if (meetings == 0)

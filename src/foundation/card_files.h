@@ -21,8 +21,16 @@ struct RaceCard {
     QString pageId; // ASCII letters and digits only
 };
 
+// One record of the meeting list, in file order.
+struct Meeting {
+    QString prefix; // of its race card files
+    int races = 0;
+    QString venue; // from its first race card; the prefix when none could be read
+};
+
 struct CardReading {
     bool meetingListMissing = false;
+    std::vector<Meeting> meetings;
     std::vector<RaceCard> races; // meetings in file order, races 1..count
     QStringList problems;        // each names its file, and its line where there is one
 };

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "foundation/card_files.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
 
@@ -93,6 +94,14 @@ public:
     void setTimer1Interval(int ms);
 
     RaceInProgress race;
+    // The meeting list read at start-up; Text4 is a row of it, counted from 1.
+    std::vector<Meeting> meetings;
+    // Whose card VSFlexGrid2 holds: the meeting's venue and race number of the capture. The
+    // polling rewrites Text7 and Text8, so the card file cannot be named from them.
+    struct CardInGrid {
+        QString venue;
+        int race = 0; // 0: no capture since the grid was emptied
+    } cardInGrid;
 
 Q_SIGNALS:
     void textChanged(const QString& control, const QString& value);

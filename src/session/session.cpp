@@ -1,5 +1,7 @@
 #include "session/session.h"
 
+#include <array>
+
 #include <QDir>
 #include <QHash>
 #include <QScopeGuard>
@@ -8,6 +10,7 @@
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
+#include "racecards/meeting_choice.h"
 #include "results/result_writers.h"
 #include "schedule/schedule_grid.h"
 #include "session/popup_closer.h"
@@ -48,7 +51,7 @@ const QSet<QString>& allowedDuringFetch()
 
 Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> clock,
                  std::unique_ptr<WindowSystem> windows, std::unique_ptr<PageSource> pages)
-    : m_settings(std::move(settings)), m_notifier(notifier),
+    : m_settings(std::move(settings)), m_venueCodes(m_settings.venueCodes), m_notifier(notifier),
       m_clock(clock ? std::move(clock) : std::make_shared<RunningClock>(m_settings.now)),
       m_folders(m_settings.baseDir, *m_clock),
       m_pages(std::make_unique<WatchedPageSource>(
@@ -70,7 +73,32 @@ Session::~Session() = default;
 
 StartupResult Session::start()
 {
-    return Form_Initialize(m_form, m_folders, *m_clock);
+    StartupResult result = Form_Initialize(m_form, m_folders, *m_clock);
+    if (result.ok() && !m_form.meetings.empty())
+        if (const Outcome chosen = chooseMeeting(0); !chosen.ok())
+            m_form.log(chosen.error);
+    return result;
+}
+
+Outcome Session::chooseMeeting(int index)
+{
+    return kazeyomi::chooseMeeting(m_form, m_venueCodes, index);
+}
+
+CardCapture Session::Option2_Click(int k)
+{
+    CardCapture capture = kazeyomi::Option2_Click(m_context, m_settings.portalUrl, k);
+    if (!capture.ok())
+        m_form.log(u"Option2(%1): %2"_s.arg(k).arg(capture.error));
+    return capture;
+}
+
+CardWrite Session::Command1_Click(ScheduleCardReplace policy)
+{
+    CardWrite written = kazeyomi::Command1_Click(m_form, m_folders, m_notifier, policy);
+    if (!written.ok())
+        m_notifier.tell(u"Kazeyomi"_s, written.error);
+    return written;
 }
 
 bool Session::fetchInProgress() const
@@ -128,14 +156,23 @@ void Session::dispatch(const QString& control)
              }},
             {u"Command11"_s, [](Session& s) { s.m_form.race.resultTestFlag = 1; }},
             {u"Command12"_s, [](Session& s) { Command12_Click(s.m_form); }},
+            {u"Command1"_s, [](Session& s) { (void)s.Command1_Click(ScheduleCardReplace::Ask); }},
             // The window's buttons whose work is not done here.
-            {u"Command1"_s, nothing},
             {u"Command4"_s, nothing},
             {u"Command8"_s, nothing},
             {u"Command10"_s, nothing},
         };
+        // Each button's handler knows its index; a capture's failure is in the fetch log.
+        static const std::array<Handler, 11> raceButtons = {
+            [](Session& s) { (void)s.Option2_Click(0); },  [](Session& s) { (void)s.Option2_Click(1); },
+            [](Session& s) { (void)s.Option2_Click(2); },  [](Session& s) { (void)s.Option2_Click(3); },
+            [](Session& s) { (void)s.Option2_Click(4); },  [](Session& s) { (void)s.Option2_Click(5); },
+            [](Session& s) { (void)s.Option2_Click(6); },  [](Session& s) { (void)s.Option2_Click(7); },
+            [](Session& s) { (void)s.Option2_Click(8); },  [](Session& s) { (void)s.Option2_Click(9); },
+            [](Session& s) { (void)s.Option2_Click(10); },
+        };
         for (int k = 0; k <= 10; ++k)
-            table.insert(u"Option2_%1"_s.arg(k), nothing);
+            table.insert(u"Option2_%1"_s.arg(k), raceButtons[size_t(k)]);
         return table;
     }();
     const auto handler = handlers.constFind(control);

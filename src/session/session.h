@@ -13,6 +13,9 @@
 #include "foundation/context.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
+#include "racecards/race_card_capture.h"
+#include "racecards/race_card_file.h"
+#include "racecards/venue_codes.h"
 #include "schedule/poll_cycle.h"
 #include "schedule/race_fetch.h"
 #include "session/form_actions.h"
@@ -44,6 +47,15 @@ public:
     PollCycle& poll() { return m_poll; }
     RaceCycle& races() { return m_races; }
 
+    // The meeting the race buttons capture for (0-based row of the meeting list); start-up
+    // chooses the first. A venue without a portal code is reported here.
+    Outcome chooseMeeting(int index);
+    const VenueCodes& venueCodes() const { return m_venueCodes; }
+    // Race button Option2(k): the card of race k + 1 of the chosen meeting into VSFlexGrid2.
+    CardCapture Option2_Click(int k);
+    // Writes the card in VSFlexGrid2 to its race card file.
+    CardWrite Command1_Click(ScheduleCardReplace policy);
+
     // Command5: race 10 of 大井, with row 10's page id; nothing is fetched without a row 10.
     RaceOutcome Command5_Click();
 
@@ -66,6 +78,7 @@ private:
     QString refusal(const QString& control) const;
 
     Settings m_settings;
+    VenueCodes m_venueCodes;
     Notifier& m_notifier;
     std::shared_ptr<Clock> m_clock;
     DayFolders m_folders;

@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "racecards/venue_codes.h"
+
 namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
@@ -30,6 +32,7 @@ const Key kKeys[] = {
     {"now", "KAZEYOMI_NOW", "now"},
     {"site-style", "KAZEYOMI_SITE_STYLE", "site_style"},
     {"portal-style", "KAZEYOMI_PORTAL_STYLE", "portal_style"},
+    {"venue-codes", "KAZEYOMI_VENUE_CODES", "venue_codes"},
 };
 
 bool isWritableDir(const QString& dir)
@@ -105,7 +108,8 @@ SettingsResult resolveSettings(const SettingsSources& sources)
         else if (const auto e = sources.environment.find(env); e != sources.environment.end() && !e->second.isEmpty())
             values[option] = {e->second, env};
         else if (ini && ini->contains(QString::fromLatin1(key.ini)))
-            values[option] = {ini->value(QString::fromLatin1(key.ini)).toString(),
+            // An unquoted value with commas reads back as a list.
+            values[option] = {ini->value(QString::fromLatin1(key.ini)).toStringList().join(u','),
                               iniPath + u" ["_s + QString::fromLatin1(key.ini) + u']'};
     }
     const auto value = [&](const char* option) -> std::optional<std::pair<QString, QString>> {
@@ -160,6 +164,12 @@ SettingsResult resolveSettings(const SettingsSources& sources)
     };
     style("site-style", s.siteStyle);
     style("portal-style", s.portalStyle);
+    if (auto v = value("venue-codes")) {
+        QStringList bad;
+        s.venueCodes = parseVenueCodes(v->first, bad);
+        for (const QString& why : bad)
+            result.errors << v->second + u": "_s + why;
+    }
     return result;
 }
 
@@ -197,6 +207,8 @@ QString settingsHelp()
                                                          it runs on in real time
   --site-style S    KAZEYOMI_SITE_STYLE  site_style = S    markup style the site's pages are rendered in: modern
   --portal-style S  KAZEYOMI_PORTAL_STYLE portal_style = S  markup style of the portal's pages: legacy
+  --venue-codes L   KAZEYOMI_VENUE_CODES venue_codes = L the portal's venue codes added to or replacing
+                                                         浦和:18, 船橋:19, 大井:20, 川崎:21, e.g. 門別:30
 kazeyomi.ini is read from the program's folder, else from the per-user configuration folder.
 The fetch intervals are set in the window and are never stored.)"_s;
 }

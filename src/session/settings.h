@@ -25,6 +25,8 @@ struct Settings {
     int timeoutMs = 30'000;
     std::optional<QDateTime> now; // start the clock here
     QString iniPath;              // the settings file that was read, if any
+    // Portal venue codes laid over the built-in ones: "門別:30, 大井:20".
+    std::map<QString, QString> venueCodes;
 };
 
 struct SettingsSources {

@@ -51,8 +51,10 @@ StartupResult Form_Initialize(FormState& form, const DayFolders& folders, const 
                             .arg(groups)
                             .arg(FormState::kVenueBoxes);
         // Never leave a half-built schedule: either every race is in, or start-up stops.
-        if (problems.isEmpty())
+        if (problems.isEmpty()) {
             fillScheduleGrid(form.grid(Grid::VSFlexGrid8), cards.races);
+            form.meetings = cards.meetings;
+        }
     }
     form.closeNotice();
     if (!problems.isEmpty()) {
