@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QGridLayout>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "foundation/card_files.h"
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
@@ -69,6 +71,17 @@ void clickSafely(FormState& form, FormActions& actions, const QString& control)
         form.log(u"%1 failed: %2"_s.arg(control, QString::fromLocal8Bit(e.what())));
     } catch (...) {
         form.log(u"%1 failed"_s.arg(control));
+    }
+}
+
+// A choice of the user, guarded like a click: a failure is reported and the window goes on.
+void chooseMeetingSafely(FormState& form, FormActions& actions, int index)
+{
+    try {
+        if (const Outcome chosen = actions.chooseMeeting(index); !chosen.ok())
+            form.log(chosen.error);
+    } catch (const std::exception& e) {
+        form.log(u"the meeting choice failed: %1"_s.arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
@@ -144,6 +157,7 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, QWidget* parent)
         }
     });
     showVenueBoxes();
+    showMeetings();
     showLamp(m_form.fetchLampRed());
     resize(1440, 900);
 }
@@ -317,6 +331,13 @@ QWidget* MainWindow::buildBottom()
     cardGrid->setMaximumHeight(150);
     card->addWidget(cardGrid);
     auto* cardTexts = new QHBoxLayout;
+    // The meeting whose race the buttons capture: it sets Text4 (its row) and Text2 (its code).
+    m_meetings = new QComboBox;
+    m_meetings->setObjectName(u"MeetingChoice"_s);
+    m_meetings->setToolTip(u"出馬表を取得する開催"_s);
+    connect(m_meetings, &QComboBox::activated, this,
+            [this](int index) { chooseMeetingSafely(m_form, m_actions, index); });
+    cardTexts->addWidget(m_meetings);
     for (const QString& name : {Control::Text1, Control::Text2, Control::Text4})
         cardTexts->addWidget(textBox(name));
     cardTexts->addWidget(textBox(Control::Text6, 240));
@@ -370,8 +391,19 @@ QWidget* MainWindow::buildBottom()
     return bottom;
 }
 
+void MainWindow::showMeetings()
+{
+    QSignalBlocker block(m_meetings);
+    m_meetings->clear();
+    for (const Meeting& meeting : m_form.meetings)
+        m_meetings->addItem(u"%1 (%2R)"_s.arg(meeting.venue).arg(meeting.races));
+    m_meetings->setCurrentIndex(m_form.text(Control::Text4).toInt() - 1);
+}
+
 void MainWindow::showText(const QString& control, const QString& value)
 {
+    if (control == Control::Text4)
+        showMeetings();
     if (control == Control::Label1) {
         m_label1->setText(value);
         return;

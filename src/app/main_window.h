@@ -8,6 +8,7 @@
 class QLabel;
 class QLineEdit;
 class QCheckBox;
+class QComboBox;
 class QTabWidget;
 class QListWidget;
 class QTableView;
@@ -40,6 +41,7 @@ private:
     QWidget* button(const QString& name, const QString& caption);
     void showText(const QString& control, const QString& value);
     void showVenueBoxes();
+    void showMeetings();
     void showLamp(bool red);
     void showNotice();
     void showHighlight(GridModel* grid, QTableView* view);
@@ -48,6 +50,7 @@ private:
     FormActions& m_actions;
     std::map<QString, QLineEdit*> m_textBoxes;
     QCheckBox* m_venueBoxes[6] = {};
+    QComboBox* m_meetings = nullptr;
     QLabel* m_label1 = nullptr;
     QLabel* m_lamp = nullptr;
     QTabWidget* m_tabs = nullptr;

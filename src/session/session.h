@@ -49,7 +49,7 @@ public:
 
     // The meeting the race buttons capture for (0-based row of the meeting list); start-up
     // chooses the first. A venue without a portal code is reported here.
-    Outcome chooseMeeting(int index);
+    Outcome chooseMeeting(int index) override;
     const VenueCodes& venueCodes() const { return m_venueCodes; }
     // Race button Option2(k): the card of race k + 1 of the chosen meeting into VSFlexGrid2.
     CardCapture Option2_Click(int k);

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,11 @@ class RecordingActions final : public FormActions {
 public:
     QStringList clicks;
     void click(const QString& control) override { clicks << control; }
+    Outcome chooseMeeting(int index) override
+    {
+        clicks << u"meeting %1"_s.arg(index);
+        return {};
+    }
 };
 
 class Window : public ::testing::Test {
@@ -180,4 +186,17 @@ TEST(WindowOnSampleDay, ShowsTheScheduleAndTheTickedVenuesAfterStartUp)
     EXPECT_EQ(window.findChild<QCheckBox*>(u"Check2_0"_s)->text(), u"大井"_s);
     EXPECT_TRUE(window.findChild<QCheckBox*>(u"Check2_2"_s)->isHidden());
     EXPECT_TRUE(window.findChild<QDialog*>(u"Form2"_s)->isHidden()); // the notice is closed again
+
+    // The race buttons capture for the first meeting until another is chosen.
+    auto* meetings = window.findChild<QComboBox*>(u"MeetingChoice"_s);
+    ASSERT_NE(meetings, nullptr);
+    ASSERT_EQ(meetings->count(), 2);
+    EXPECT_EQ(meetings->itemText(1), u"川崎 (11R)"_s);
+    EXPECT_EQ(meetings->currentIndex(), 0);
+    EXPECT_EQ(session.form().text(Control::Text4), u"1"_s);
+    EXPECT_EQ(session.form().text(Control::Text2), u"20"_s);
+    meetings->setCurrentIndex(1);
+    Q_EMIT meetings->activated(1);
+    EXPECT_EQ(session.form().text(Control::Text4), u"2"_s);
+    EXPECT_EQ(session.form().text(Control::Text2), u"21"_s);
 }
