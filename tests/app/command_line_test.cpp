@@ -8,11 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include "demo/site_server.h"
 #include "foundation/grid_layouts.h"
+#include "foundation/text_codec.h"
 #include "schedule/schedule_grid.h"
 #include "session/session.h"
 #include "support/card_folder.h"
 #include "support/fake_clock.h"
+#include "support/files.h"
+#include "support/race_card_sample.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -60,4 +64,34 @@ TEST(Headless, TheEndReportsAScheduleThatCannotBeSaved)
     EXPECT_EQ(code, kExitFailed);
     EXPECT_TRUE(out.contains(u"interrupted: stopping"_s));
     EXPECT_FALSE(out.contains(u"saved the schedule"_s));
+}
+
+TEST(CardCommand, WritesTheCardOfTheRaceFromThePortal)
+{
+    QTemporaryDir base;
+    const QString cards = base.filePath(u"uma/nsdat2/251205"_s);
+    test::writeCardFolder(cards, {{u"oi"_s, u"大井"_s, 6, u"10:30"_s, u"OI"_s}});
+    SiteServer portal;
+    ASSERT_TRUE(portal.listen());
+    SiteResponse page;
+    page.body = raceCardPage(test::twelveRunnerCard());
+    page.contentType = kRaceCardContentType;
+    portal.setPage(
+        u"/keibaWeb/PageFlows/DebaTable/DebaTableController.jpf?k_babaCode=20&k_raceNo=5&k_raceDate=2025%2F12%2F05"_s,
+        page);
+    CommandLine line;
+    line.mode = CommandLine::Mode::Card;
+    line.positional = {u"大井"_s, u"5"_s};
+    line.settings.baseDir = base.filePath(u"uma"_s);
+    line.settings.appDir = base.filePath(u"app"_s);
+    line.settings.portalUrl = portal.baseUrl();
+    line.settings.now = QDateTime(QDate(2025, 12, 5), QTime(9, 0));
+
+    testing::internal::CaptureStdout();
+    const int code = runCard(line);
+    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
+
+    EXPECT_EQ(code, kExitOk) << out.toStdString();
+    EXPECT_TRUE(out.contains(u"12 runners"_s)) << out.toStdString();
+    EXPECT_EQ(test::readBytes(QDir(cards).filePath(u"大井05.txt"_s)), toCp932(test::twelveRunnerCardFile()));
 }

@@ -9,6 +9,7 @@
 #include "foundation/text_codec.h"
 #include "racecards/race_card_file.h"
 #include "support/files.h"
+#include "support/race_card_sample.h"
 #include "support/race_fixture.h"
 
 namespace kazeyomi::test {
@@ -41,19 +42,6 @@ protected:
     QString cell(int r, int c) const { return form.grid(Grid::VSFlexGrid2).textMatrix(r, c); }
 };
 
-RaceCardPage twelveRunners()
-{
-    RaceCardPage page{5, u"C1一般"_s, u"ダート1400m"_s, {}};
-    const char16_t* names[] = {u"ミナミノカゼ", u"SKY ACE",    u"ハヤテマル", u"Mr. STAR",
-                               u"カゼヨミ",     u"ユキノハナ", u"JUPITER",    u"フジノヤマ",
-                               u"レッドバロン", u"ハナミズキ", u"CROWN",      u"ウインドミル"};
-    for (int h = 1; h <= 12; ++h)
-        page.runners.push_back({QString::fromUtf16(names[h - 1]), h == 4 ? u" "_s : u"山田　太郎"_s,
-                                u"浦河　川上牧場"_s, u"森　一馬"_s, u"5%1.0"_s.arg(h % 4 + 3), u"矢野貴之"_s,
-                                u"%1-2-1-10"_s.arg(h % 10), h == 7 ? QString() : u"4%1(+2)"_s.arg(h + 10)});
-    return page;
-}
-
 TEST_F(CardCaptureTest, ButtonsOneAndElevenAddressTheirRace)
 {
     for (const auto& [k, text3, text8] : {std::tuple{0, "1", "01"}, std::tuple{10, "11", "11"}}) {
@@ -74,7 +62,7 @@ TEST_F(CardCaptureTest, RaceBeyondTheMeetingsRaceCountDoesNothing)
     form.setText(Control::Text4, u"2"_s); // 川崎, 3 races
     form.setText(Control::Text2, u"21"_s);
     form.setText(Control::Text3, u"7"_s);
-    site.setPage(address(3, u"21"_s), raceCardPage(twelveRunners()));
+    site.setPage(address(3, u"21"_s), raceCardPage(twelveRunnerCard()));
     const CardCapture beyond = Option2_Click(context, kPortal, 3);
     EXPECT_TRUE(beyond.beyondRaceCount);
     EXPECT_TRUE(site.requested.isEmpty());
@@ -87,7 +75,7 @@ TEST_F(CardCaptureTest, RaceBeyondTheMeetingsRaceCountDoesNothing)
 
 TEST_F(CardCaptureTest, TwelveRunnersGiveThirteenLineFileByteForByte)
 {
-    site.setPage(address(5), raceCardPage(twelveRunners()));
+    site.setPage(address(5), raceCardPage(twelveRunnerCard()));
     const CardCapture capture = Option2_Click(context, kPortal, 4);
     ASSERT_TRUE(capture.ok()) << capture.error.toStdString();
     EXPECT_EQ(capture.runners, 12);
@@ -99,26 +87,13 @@ TEST_F(CardCaptureTest, TwelveRunnersGiveThirteenLineFileByteForByte)
     const CardWrite written = Command1_Click(form, folders, notifier, ScheduleCardReplace::Ask);
     ASSERT_TRUE(written.ok()) << written.error.toStdString();
     EXPECT_EQ(written.path, QDir(folders.cardFolder()).filePath(u"大井05.txt"_s));
-    const QString expected =
-        u"第5競走　C1一般　ダート1400M,aa,bb,cc\r\n"
-        u"1,1,ミナミノカゼ,山田　太郎,浦河　川上牧場,森　一馬,54.0,矢野貴之,1-2-1-10,411(+2),,\r\n"
-        u"2,2,SKY ACE,山田　太郎,浦河　川上牧場,森　一馬,55.0,矢野貴之,2-2-1-10,412(+2),,\r\n"
-        u"3,3,ハヤテマル,山田　太郎,浦河　川上牧場,森　一馬,56.0,矢野貴之,3-2-1-10,413(+2),,\r\n"
-        u"4,4,Mr. STAR,,浦河　川上牧場,森　一馬,53.0,矢野貴之,4-2-1-10,414(+2),,\r\n"
-        u"5,5,カゼヨミ,山田　太郎,浦河　川上牧場,森　一馬,54.0,矢野貴之,5-2-1-10,415(+2),,\r\n"
-        u"5,6,ユキノハナ,山田　太郎,浦河　川上牧場,森　一馬,55.0,矢野貴之,6-2-1-10,416(+2),,\r\n"
-        u"6,7,JUPITER,山田　太郎,浦河　川上牧場,森　一馬,56.0,矢野貴之,7-2-1-10,,,\r\n"
-        u"6,8,フジノヤマ,山田　太郎,浦河　川上牧場,森　一馬,53.0,矢野貴之,8-2-1-10,418(+2),,\r\n"
-        u"7,9,レッドバロン,山田　太郎,浦河　川上牧場,森　一馬,54.0,矢野貴之,9-2-1-10,419(+2),,\r\n"
-        u"7,10,ハナミズキ,山田　太郎,浦河　川上牧場,森　一馬,55.0,矢野貴之,0-2-1-10,420(+2),,\r\n"
-        u"8,11,CROWN,山田　太郎,浦河　川上牧場,森　一馬,56.0,矢野貴之,1-2-1-10,421(+2),,\r\n"
-        u"8,12,ウインドミル,山田　太郎,浦河　川上牧場,森　一馬,53.0,矢野貴之,2-2-1-10,422(+2),,\r\n"_s;
+    const QString expected = twelveRunnerCardFile();
     EXPECT_EQ(readBytes(written.path), toCp932(expected));
 }
 
 TEST_F(CardCaptureTest, RunnerBlockWithoutItsMarkersLeavesThoseCellsEmpty)
 {
-    QByteArray page = raceCardPage(twelveRunners());
+    QByteArray page = raceCardPage(twelveRunnerCard());
     // The first runner's owner cell loses its noWrap: the start marker of its cut is missing.
     const QByteArray owner = toCp932(u"<td nowrap>山田　太郎</td>"_s);
     page.replace(page.indexOf(owner), owner.size(), toCp932(u"<td>山田　太郎</td>"_s));
@@ -131,7 +106,7 @@ TEST_F(CardCaptureTest, RunnerBlockWithoutItsMarkersLeavesThoseCellsEmpty)
 
 TEST_F(CardCaptureTest, CardFileIsNamedAfterTheCapturedRaceNotThePolledOne)
 {
-    site.setPage(address(3), raceCardPage(twelveRunners()));
+    site.setPage(address(3), raceCardPage(twelveRunnerCard()));
     ASSERT_TRUE(Option2_Click(context, kPortal, 2).ok());
     setRace(u"川崎"_s, 9); // the polling moves on to another race
     NoAnswer notifier;
