@@ -272,15 +272,23 @@ int runRender(const CommandLine& line)
 
 namespace {
 
-int raceCommand(const CommandLine& line)
+// "<venue> <race-number>" of the race and card commands; race 0 when they do not read so.
+std::pair<QString, int> venueAndRace(const CommandLine& line, int lastRace)
 {
     bool ok = false;
     const int race = line.positional.value(1).toInt(&ok);
-    if (line.positional.size() != 2 || !ok) {
+    if (line.positional.size() != 2 || !ok || race < 1 || race > lastRace)
+        return {{}, 0};
+    return {line.positional[0], race};
+}
+
+int raceCommand(const CommandLine& line)
+{
+    const auto [venue, race] = venueAndRace(line, 99);
+    if (race == 0) {
         std::fputs("usage: kazeyomi race <venue> <race-number> [options]\n", stderr);
         return kExitUsage;
     }
-    const QString venue = line.positional[0];
     StderrNotifier notifier;
     Session session(line.settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
@@ -313,13 +321,11 @@ namespace {
 
 int cardCommand(const CommandLine& line)
 {
-    bool ok = false;
-    const int race = line.positional.value(1).toInt(&ok);
-    if (line.positional.size() != 2 || !ok || race < 1 || race > 11) {
+    const auto [venue, race] = venueAndRace(line, 11);
+    if (race == 0) {
         std::fputs("usage: kazeyomi card <venue> <race-number 1-11> [options]\n", stderr);
         return kExitUsage;
     }
-    const QString venue = line.positional[0];
     StderrNotifier notifier;
     Session session(line.settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
