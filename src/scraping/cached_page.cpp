@@ -26,7 +26,7 @@ QString CachedPage::reason() const
     return {};
 }
 
-CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageSpec& page)
+CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageKind& page)
 {
     PageFetch fetch = fetcher.Navigate2(url);
     if (!fetch.ok()) {
@@ -40,7 +40,7 @@ CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageS
     return openCachedPage(fetcher, page);
 }
 
-CachedPage openCachedPage(const PageFetcher& fetcher, const PageSpec& page)
+CachedPage openCachedPage(const PageFetcher& fetcher, const PageKind& page)
 {
     const QString cache = fetcher.path(kPageCache);
     // Kept for whoever wants to see what the last fetch of this page brought.

@@ -13,7 +13,7 @@ namespace kazeyomi {
 // A scraper's page: the name of the copy kept of it in the application folder (empty: no
 // copy) and the least size in bytes of a real page; anything shorter is the site's busy or
 // error page.
-struct PageSpec {
+struct PageKind {
     QString copyName;
     qint64 minBytes = 0;
 };
@@ -38,9 +38,9 @@ struct [[nodiscard]] CachedPage {
 // Fetches `url` into tmp.txt and opens it. After a failed fetch the copy is removed, for
 // there is no last page to keep; a fetch cut short because the program is ending leaves
 // the copy as it was, as nothing is written on the way out.
-CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageSpec& page);
+CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageKind& page);
 // The same for the page already in tmp.txt: the copy is replaced by tmp.txt, then the size
 // is checked and the reader opened.
-CachedPage openCachedPage(const PageFetcher& fetcher, const PageSpec& page);
+CachedPage openCachedPage(const PageFetcher& fetcher, const PageKind& page);
 
 } // namespace kazeyomi

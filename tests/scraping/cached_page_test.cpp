@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kUrl = u"https://site.test/odds/X01.do"_s;
-const PageSpec kSpec{u"馬単.txt"_s, 60};
+const PageKind kExactaKind{u"馬単.txt"_s, 60};
 
 class CachedPageTest : public RaceFixture {
 protected:
@@ -49,7 +49,7 @@ TEST_F(CachedPageTest, ThePageCopyFollowsTheFetch)
         if (row.ending)
             fetcher.stop();
 
-        CachedPage page = fetchCachedPage(fetcher, kUrl, kSpec);
+        CachedPage page = fetchCachedPage(fetcher, kUrl, kExactaKind);
         EXPECT_EQ(page.state, row.state);
         EXPECT_EQ(page.ready(), row.state == PageState::Ready);
         EXPECT_EQ(page.reason().isEmpty(), page.ready());
@@ -74,7 +74,7 @@ TEST_F(CachedPageTest, TheLeastSizeCountsBytesOfThePageCache)
     for (const qint64 size : {59, 60}) {
         SCOPED_TRACE(size);
         writeBytes(appPath(u"tmp.txt"_s), QByteArray(size, 'a'));
-        CachedPage page = openCachedPage(fetcher, kSpec);
+        CachedPage page = openCachedPage(fetcher, kExactaKind);
         EXPECT_EQ(page.state, size < 60 ? PageState::Short : PageState::Ready);
     }
     // Without a copy name nothing is copied.

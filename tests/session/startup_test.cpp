@@ -182,7 +182,7 @@ TEST_F(Startup, StopsWithEveryProblemListedWithItsFile)
 
 TEST_F(Startup, RefusesMoreVenueGroupsThanBoxesAndABadRaceCount)
 {
-    std::vector<test::MeetingSpec> meetings;
+    std::vector<test::MeetingCards> meetings;
     const QString venues[] = {u"浦和"_s, u"船橋"_s, u"大井"_s, u"川崎"_s, u"門別"_s, u"園田"_s, u"高知"_s};
     for (int i = 0; i < 7; ++i)
         meetings.push_back({u"m%1"_s.arg(i), venues[i], 1, u"10:00"_s, QString::number(i)});

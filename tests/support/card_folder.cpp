@@ -15,7 +15,7 @@ QString raceCardText(const QString& venue, const QString& postTime, const QStrin
     return u"\"第５回　%1　第３日　%2\",\"ダート\",1200,\"%3\",\"%4\",\"\"\r\n"_s.arg(venue, postTime, raceName, url);
 }
 
-void writeCardFolder(const QString& cardFolder, const std::vector<MeetingSpec>& meetings)
+void writeCardFolder(const QString& cardFolder, const std::vector<MeetingCards>& meetings)
 {
     std::vector<CardMeeting> cards;
     for (const auto& m : meetings) {

@@ -7,7 +7,7 @@
 
 namespace kazeyomi::test {
 
-struct MeetingSpec {
+struct MeetingCards {
     QString prefix; // file prefix, e.g. "oi"
     QString venue;  // two characters
     int races = 0;
@@ -19,6 +19,6 @@ struct MeetingSpec {
 QString raceCardText(const QString& venue, const QString& postTime, const QString& raceName, const QString& url);
 
 // Writes zen.txt and every race card file into `cardFolder`.
-void writeCardFolder(const QString& cardFolder, const std::vector<MeetingSpec>& meetings);
+void writeCardFolder(const QString& cardFolder, const std::vector<MeetingCards>& meetings);
 
 } // namespace kazeyomi::test

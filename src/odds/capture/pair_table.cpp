@@ -47,17 +47,17 @@ std::optional<QString> tableLine(PageReader& reader, const QString& heading, int
     return line;
 }
 
-PairTable cutPairTable(Context& ctx, CachedPage& page, const PairPage& spec)
+PairTable cutPairTable(Context& ctx, CachedPage& page, const PairPage& layout)
 {
     PairTable table;
     if (!page.ready())
         return table;
-    const std::optional<QString> line = tableLine(page.reader, spec.heading, spec.headingLine);
+    const std::optional<QString> line = tableLine(page.reader, layout.heading, layout.headingLine);
     // Without its heading the page shows no table; odds cut from elsewhere would be made up.
     if (!line)
         return table;
     WorkFile work(ctx.fetcher);
-    work.addQuoted(replaceInOrder(*line, spec.steps));
+    work.addQuoted(replaceInOrder(*line, layout.steps));
     if (const Outcome written = work.write(); !written.ok()) {
         ctx.form.log(written.error);
         return table;

@@ -23,7 +23,7 @@ class GridModel;
 // One pair page: where it is, where its table line stands and how it is split.
 struct PairPage {
     QString address; // after "/odds/<raceCode>", for example "03.do"
-    PageSpec page;   // the copy kept of it and the least size of a real page
+    PageKind page;   // the copy kept of it and the least size of a real page
     QString heading; // the marker of the lines that head the table
     int headingLine; // the table is counted from this heading line (1: the first)
     std::span<const Replacement> steps;

@@ -19,7 +19,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Anything shorter than 1800 bytes is the site's busy or error page, not an odds page.
-const PageSpec kWinPlacePage{u"単勝・複勝.txt"_s, 1800};
+const PageKind kWinPlacePage{u"単勝・複勝.txt"_s, 1800};
 
 // The end of a start tag whose last attribute value is quoted; the odds follow it.
 const QString kAttributeEnd = u"\">"_s;
