@@ -329,6 +329,9 @@ QWidget* MainWindow::buildBottom()
     card->addWidget(races);
     auto* cardGrid = gridView(Grid::VSFlexGrid2);
     cardGrid->setMaximumHeight(150);
+    // Names, owners and breeders are long: a captured card widens its columns to show them.
+    connect(&m_form.grid(Grid::VSFlexGrid2), &QAbstractItemModel::dataChanged, cardGrid,
+            [cardGrid] { QTimer::singleShot(0, cardGrid, [cardGrid] { cardGrid->resizeColumnsToContents(); }); });
     card->addWidget(cardGrid);
     auto* cardTexts = new QHBoxLayout;
     // The meeting whose race the buttons capture: it sets Text4 (its row) and Text2 (its code).
