@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "foundation/fixed_fields.h"
 #include "foundation/grid_model.h"
 #include "foundation/text_fields.h"
+#include "odds/files/odds_fields.h"
 
 namespace kazeyomi {
 
@@ -12,7 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kOddsWidth = 8;
 constexpr int kSourceColumns = 8;
 // The bounds the files have always been read with; with 16 runners they leave out the
 // pairs among horses 9 to 16 that involve 15 or 16.
@@ -21,17 +20,7 @@ constexpr int kLowerLastRow = 14;
 constexpr int kLineColumns = 14;
 constexpr int kWorkLabels = 15;
 
-QString twoDigits(int n)
-{
-    return u"%1"_s.arg(n, 2, 10, QChar(u'0'));
-}
-
 } // namespace
-
-QString pairField(int first, int partner, const QString& odds)
-{
-    return twoDigits(first) + u'-' + twoDigits(partner) + rightField(formatOneDecimal(trimSpaces(odds)), kOddsWidth);
-}
 
 void buildStaircaseTable(const GridModel& source, GridModel& work, int runners)
 {
@@ -76,7 +65,7 @@ QString staircaseFields(const GridModel& work)
     for (int c = 1; c <= kLineColumns; ++c) {
         const int first = trimSpaces(work.textMatrix(0, c)).toInt();
         for (int k = 1; k < work.rows() && !work.textMatrix(k, c).isEmpty(); ++k)
-            fields += pairField(first, first + k, work.textMatrix(k, c));
+            fields += oddsField({first, first + k}, work.textMatrix(k, c));
     }
     return fields;
 }

@@ -1,5 +1,5 @@
-// What the four pair odds writers share: the 13-character pair field and the staircase of the
-// quinella and wide pages laid out as a pair table.
+// What the quinella and wide writers share: the staircase of their pages laid out as a pair
+// table, and its pair fields.
 #pragma once
 
 #include <QString>
@@ -7,9 +7,6 @@
 namespace kazeyomi {
 
 class GridModel;
-
-// "01-02" and the odds right-aligned in 8 in the "0.0" form; "***" and other text kept.
-QString pairField(int first, int partner, const QString& odds);
 
 // Rebuilds `work` from the scraper's staircase `source` of a field of `runners` horses:
 // work cell (k, c) is the pair of horse c with horse c + k, row 0 labels columns 1 to 15.

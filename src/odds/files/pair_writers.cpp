@@ -4,6 +4,7 @@
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/text_fields.h"
+#include "odds/files/odds_fields.h"
 #include "odds/files/odds_history.h"
 #include "odds/files/pair_tables.h"
 
@@ -66,7 +67,7 @@ QString exactaFields(const GridModel& work)
         if (label.isEmpty())
             continue;
         for (int r = 1; r < work.rows() && !work.textMatrix(r, c).isEmpty(); ++r)
-            fields += pairField(label.toInt(), trimSpaces(work.textMatrix(r, 0)).toInt(), work.textMatrix(r, c));
+            fields += oddsField({label.toInt(), trimSpaces(work.textMatrix(r, 0)).toInt()}, work.textMatrix(r, c));
     }
     return fields;
 }

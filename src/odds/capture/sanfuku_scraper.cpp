@@ -1,0 +1,128 @@
+#include "odds/capture/sanfuku_scraper.h"
+
+#include <algorithm>
+
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/grid_model.h"
+#include "foundation/text_fields.h"
+#include "odds/capture/pair_table.h"
+#include "odds/capture/triple_table.h"
+#include "scraping/cells.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const PageKind kTrioPage{u"三連複.txt"_s, 1800};
+constexpr int kPageColumns = 8;
+// Every row of a block is eight cell lines and three more: the row's end, the next row's
+// start and the text before its first cell.
+constexpr int kLinesAfterRow = 3;
+
+// Every line of a table goes in; those holding a plain "<th>" split into one line per cell.
+void copyTrioLine(WorkFile& work, const QString& line)
+{
+    work.addLine(line.contains(u"<th>"_s) ? splitAtCells(line, false) : line);
+}
+
+ScrapeResult cutTrio(Context& ctx, CachedPage& page)
+{
+    TripleTables tables = copyTables(ctx, page, copyTrioLine);
+    if (!tables.ready)
+        return ScrapeResult::NoData;
+    const int runners = ctx.form.race.runnerCount;
+    const int rowsPerBlock = runners - 2;
+    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid11);
+    PageReader& rows = tables.rows;
+    QString line = tables.lastPageLine;
+    int blocks = 0;
+    for (int b = 1; b <= runners && rowsPerBlock > 0; ++b) {
+        if (!rows.readUntil(line, u"<tbody><tr> "_s))
+            break;
+        ++blocks;
+        (void)rows.skip(line, 2);
+        for (int k = 1; k <= rowsPerBlock; ++k) {
+            const int row = k + (b - 1) * rowsPerBlock;
+            for (int c = 1; c <= kPageColumns; ++c) {
+                cutOddsCell(grid, row, c, line);
+                (void)rows.readLine(line);
+            }
+            (void)rows.skip(line, kLinesAfterRow);
+        }
+    }
+    Sanfuku_arrange(ctx.form);
+    return blocks > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData;
+}
+
+} // namespace
+
+ScrapeResult Sanfuku_get(Context& ctx, const QString& raceCode)
+{
+    if (withoutVenue(ctx))
+        return ScrapeResult::Empty;
+    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid11);
+    grid.clear();
+    // The staircases go too: the trio file must not be written from the last race's odds.
+    ctx.form.grid(Grid::VSFlexGrid20).clear();
+    const int runners = ctx.form.race.runnerCount;
+    const int rowsPerBlock = runners - 2;
+    for (int b = 1; b <= runners; ++b)
+        for (int j = 1; j <= rowsPerBlock; ++j)
+            setCell(grid, j + (b - 1) * rowsPerBlock, 0, QString::number(b));
+    CachedPage page = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + u"09.do"_s, kTrioPage);
+    return cutTrio(ctx, page);
+}
+
+ScrapeResult cutTrioPage(Context& ctx)
+{
+    CachedPage page = openCachedPage(ctx.fetcher, kTrioPage);
+    return cutTrio(ctx, page);
+}
+
+void Sanfuku_arrange(FormState& form)
+{
+    const GridModel& source = form.grid(Grid::VSFlexGrid11);
+    GridModel& target = form.grid(Grid::VSFlexGrid20);
+    target.clear();
+    const int runners = form.race.runnerCount;
+    const int rowsPerBlock = runners - 2;
+    for (int b = 1; b <= runners && rowsPerBlock > 0; ++b) {
+        const int base = (b - 1) * rowsPerBlock;
+        const auto s = [&](int i, int j) { return cellOrEmpty(source, base + i, j); };
+        const auto w = [&](int k, int t, const QString& text) { setCell(target, base + k, t, text); };
+        // Upper part: row i of column j is the trio of horse b, the j-th other horse and the
+        // (j + i)-th. A blank cell ends the copy of its row, as the lower parts lie to its right.
+        for (int i = 1; i <= rowsPerBlock; ++i) {
+            for (int j = 1; j <= kPageColumns; ++j) {
+                const QString cell = s(i, j);
+                if (trimSpaces(cell).isEmpty())
+                    break;
+                w(i, j, cell);
+            }
+        }
+        // Lower part: below the empty cell under column s's own N - 1 - s trios stand the trios
+        // of the (17 - s)-th other horse. The empty cell is looked for only below those trios: a
+        // blank among them (odds not shown yet) would shift every later odds onto the wrong trio.
+        // Without blanks this finds the same cell as a search from the top.
+        for (int m = 0; m <= kPageColumns; ++m) {
+            const int col = kPageColumns - m;
+            int i = std::max(1, runners - col);
+            while (i <= rowsPerBlock && !s(i, col).isEmpty())
+                ++i;
+            if (i > rowsPerBlock)
+                continue;
+            while (i < rowsPerBlock && s(i, col).isEmpty())
+                ++i;
+            for (int k = 1; i <= rowsPerBlock; ++i, ++k) {
+                const QString cell = s(i, col);
+                if (!cell.isEmpty())
+                    w(k, 9 + m, cell);
+            }
+        }
+    }
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,98 @@
+#include "odds/capture/santan_scraper.h"
+
+#include "foundation/form_state.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/grid_model.h"
+#include "odds/capture/pair_table.h"
+#include "odds/capture/triple_table.h"
+#include "scraping/cells.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const PageKind kTrifectaPage{u"三連単.txt"_s, 1800};
+constexpr int kPageColumns = 8;
+
+// Only the lines holding a plain "<th>" (split into cells), "<tbody><tr>" or "<p>" go in; a
+// line with both of the latter goes in twice.
+void copyTrifectaLine(WorkFile& work, const QString& line)
+{
+    if (line.contains(u"<th>"_s)) {
+        work.addLine(splitAtCells(line, true));
+        return;
+    }
+    if (line.contains(u"<tbody><tr>"_s))
+        work.addLine(line);
+    if (line.contains(u"<p>"_s))
+        work.addLine(line);
+}
+
+// Labels 1 to N - 1 over and over, down to row (2N - 1)(N - 1), or 2N(N - 1) above 8 runners.
+void labelTrifecta(GridModel& grid, int runners)
+{
+    const int perHorse = runners - 1;
+    for (int c = 1; c <= kPageColumns; ++c)
+        setCell(grid, 0, c, QString::number(c));
+    for (int a = 0; a <= 2 * perHorse; ++a) {
+        for (int b = 1; b <= perHorse; ++b)
+            setCell(grid, a * perHorse + b, 0, QString::number(b));
+        if (runners > 8) {
+            for (int b = 1; b <= perHorse; ++b)
+                setCell(grid, (a + 1) * perHorse + b, 0, QString::number(b));
+            ++a;
+        }
+    }
+}
+
+ScrapeResult cutTrifecta(Context& ctx, CachedPage& page)
+{
+    TripleTables tables = copyTables(ctx, page, copyTrifectaLine);
+    if (!tables.ready)
+        return ScrapeResult::NoData;
+    const int runners = ctx.form.race.runnerCount;
+    const int rowsPerHorse = (runners - 1) * (runners >= 10 ? 2 : 1);
+    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid13);
+    PageReader& rows = tables.rows;
+    QString line = tables.lastPageLine;
+    int horses = 0;
+    for (int h = 1; h <= runners; ++h) {
+        if (!rows.readUntil(line, u"<tbody><tr>"_s))
+            break;
+        ++horses;
+        (void)rows.skip(line, 2);
+        // Both half tables of a horse are read as one run of rows: eight cell lines and the
+        // line that ends the table row.
+        for (int k = 1; k <= rowsPerHorse; ++k) {
+            for (int j = 1; j <= kPageColumns; ++j) {
+                cutOddsCell(grid, (h - 1) * rowsPerHorse + k, j, line);
+                (void)rows.readLine(line);
+            }
+            (void)rows.readLine(line);
+        }
+    }
+    return horses > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData;
+}
+
+} // namespace
+
+ScrapeResult Santan_get(Context& ctx, const QString& raceCode)
+{
+    if (withoutVenue(ctx))
+        return ScrapeResult::Empty;
+    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid13);
+    grid.clear();
+    labelTrifecta(grid, ctx.form.race.runnerCount);
+    CachedPage page = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + u"08.do"_s, kTrifectaPage);
+    return cutTrifecta(ctx, page);
+}
+
+ScrapeResult cutTrifectaPage(Context& ctx)
+{
+    CachedPage page = openCachedPage(ctx.fetcher, kTrifectaPage);
+    return cutTrifecta(ctx, page);
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,79 @@
+#include "odds/capture/triple_table.h"
+
+#include <array>
+
+#include "foundation/context.h"
+#include "foundation/form_state.h"
+#include "scraping/cells.h"
+
+namespace kazeyomi {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kTableStart = u"<p>"_s;
+const QString kTableEnd = u"</tbody></table>"_s;
+
+} // namespace
+
+QString splitAtCells(const QString& line, bool rowBreaks)
+{
+    // The page cache doubles the quotation marks of the markup.
+    static const std::array<Replacement, 6> cells = {{
+        {u"<th>"_s, u"<th>\r\n"_s},
+        {u"<span class=\"\"nk23_u-color\"\">"_s, QString()},
+        {u"<span class=\"\"nk23_u-color33\"\">"_s, QString()},
+        {u"</span>"_s, QString()},
+        {u"<th>"_s, QString()},
+        {u"nk23_u-bg-color0"_s, u"\r\n"_s},
+    }};
+    QString split = replaceInOrder(line, cells);
+    if (rowBreaks)
+        split.replace(u"</tr> \r\n<tr>"_s, u"</tr> \r\n\r\n<tr>"_s);
+    return split;
+}
+
+TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy)
+{
+    TripleTables tables;
+    if (!page.ready())
+        return tables;
+    PageReader& reader = page.reader;
+    WorkFile work(ctx.fetcher);
+    QString line;
+    bool afterTable = false;
+    while (!reader.atEnd()) {
+        // A table's last line is passed over even when it also holds "<p>".
+        while (afterTable || !line.contains(kTableStart)) {
+            afterTable = false;
+            if (!reader.readLine(line))
+                break;
+        }
+        if (!line.contains(kTableStart))
+            break;
+        while (!line.contains(kTableEnd)) {
+            copy(work, line);
+            if (!reader.readLine(line))
+                break;
+        }
+        afterTable = true;
+    }
+    if (const Outcome written = work.write(); !written.ok()) {
+        ctx.form.log(written.error);
+        return tables;
+    }
+    tables.ready = true;
+    tables.rows = work.readBack();
+    tables.lastPageLine = line;
+    return tables;
+}
+
+void cutOddsCell(GridModel& grid, int row, int col, QString& line)
+{
+    cutIntoCell(grid, row, col, line, u"</th><td>"_s, u"</td>"_s);
+    if (cellOrEmpty(grid, row, col) == u"－"_s)
+        setCell(grid, row, col, u"***"_s);
+}
+
+} // namespace kazeyomi

@@ -1,0 +1,43 @@
+// What the trio and trifecta scrapers share: their pages hold one table per horse, whose lines
+// are copied into the work file "tmp2.txt" (the lines holding a plain "<th>" split into one
+// line per odds cell) and read back by count.
+#pragma once
+
+#include <functional>
+
+#include <QString>
+
+#include "scraping/cached_page.h"
+#include "scraping/page_reader.h"
+#include "scraping/work_file.h"
+
+namespace kazeyomi {
+
+struct Context;
+class GridModel;
+
+// How one table line goes into the work file.
+using TableLineCopy = std::function<void(WorkFile& work, const QString& line)>;
+
+// Splits a table line at every plain "<th>" and drops the highlight spans around the odds.
+// `rowBreaks` also leaves an empty line between two table rows that stand on the line.
+QString splitAtCells(const QString& line, bool rowBreaks);
+
+// The page's tables in the work file, read back, or why there are none.
+struct [[nodiscard]] TripleTables {
+    bool ready = false;
+    PageReader rows{QString()};
+    QString lastPageLine; // the line in hand when the copy ended, where the reading starts
+};
+
+// From each line holding "<p>" on to the line holding "</tbody></table>", which ends the table
+// and is not copied, each line goes through `copy`. The copy stops at the end of the page, and
+// the next table is looked for after a table's last line even when that line holds "<p>".
+// Not ready for a page that is not there to read or a work file that cannot be written.
+TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy);
+
+// One odds cell: the text between "</th><td>" and "</td>" (upper-cased, as the cut does to the
+// line in hand), "***" for "－". A cut that fails leaves the cell as it was.
+void cutOddsCell(GridModel& grid, int row, int col, QString& line);
+
+} // namespace kazeyomi

@@ -1,0 +1,15 @@
+// The field every pair, trio and trifecta odds file is made of: the horses as two digits joined
+// by "-", then the odds right-aligned in 8 characters.
+#pragma once
+
+#include <initializer_list>
+
+#include <QString>
+
+namespace kazeyomi {
+
+// "01-02" or "01-02-03", then the odds in the "0.0" form; "***" and other text kept as they are,
+// a longer text cut to its last 8 characters.
+QString oddsField(std::initializer_list<int> horses, const QString& odds);
+
+} // namespace kazeyomi
