@@ -1,0 +1,206 @@
+// The trio and trifecta scrapers on page caches written line by line: the copy into the work
+// file, the cells read by count, and pages that end early or break the layout.
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "foundation/controls.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/grid_model.h"
+#include "foundation/text_codec.h"
+#include "odds/capture/sanfuku_scraper.h"
+#include "odds/capture/santan_scraper.h"
+#include "odds/capture/triple_table.h"
+#include "support/files.h"
+#include "support/race_fixture.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TEST(SplitAtCells, PutsEachCellOnALineAndDropsTheHighlights)
+{
+    const struct {
+        const char* name;
+        QString line;
+        bool rowBreaks;
+        QString split;
+    } rows[] = {
+        {"cells", u"<tr><th>2</th><td>1.5</td><th>3</th><td></td>"_s, false,
+         u"<tr>\r\n2</th><td>1.5</td>\r\n3</th><td></td>"_s},
+        {"highlights",
+         u"<th>2</th><td><span class=\"\"nk23_u-color33\"\">1.5</span></td><th>3</th><td><span "
+         "class=\"\"nk23_u-color\"\">4.5</span></td>"_s,
+         false, u"\r\n2</th><td>1.5</td>\r\n3</th><td>4.5</td>"_s},
+        {"a classed <th> stays", u"<th class=\"\"h\"\">1</th><th>2</th><td>3</td>"_s, false,
+         u"<th class=\"\"h\"\">1</th>\r\n2</th><td>3</td>"_s},
+        {"grey class", u"<th>2</th><td class=\"\"nk23_u-bg-color0\"\"></td>"_s, false,
+         u"\r\n2</th><td class=\"\"\r\n\"\"></td>"_s},
+        {"row break, trio", u"</tr> <th><tr>"_s, false, u"</tr> \r\n<tr>"_s},
+        {"row break, trifecta", u"</tr> <th><tr>"_s, true, u"</tr> \r\n\r\n<tr>"_s},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(splitAtCells(r.line, r.rowBreaks), r.split);
+    }
+}
+
+class TripleScrapers : public test::RaceFixture {
+protected:
+    void SetUp() override
+    {
+        RaceFixture::SetUp();
+        setRace(u"大井"_s, 10);
+    }
+    // The page cache as the fetch leaves it: one quoted record, with the site's navigation above
+    // the tables to take it past the size of an error page.
+    void cache(const QStringList& lines)
+    {
+        const QString navigation = u"<div>"_s + QString(1800, u'n') + u"</div>"_s;
+        test::writeCp932(QDir(app.path()).filePath(u"tmp.txt"_s),
+                         u"\""_s + navigation + u"\r\n"_s + lines.join(u"\r\n"_s) + u"\"\r\n"_s);
+    }
+    QString workFile() const { return fromCp932(test::readBytes(QDir(app.path()).filePath(u"tmp2.txt"_s))); }
+    QString cell(Grid g, int row, int col) { return form.grid(g).textMatrix(row, col); }
+
+    // One trio table of `rows` rows as the page cache shows it; `slots` gives a row's slots.
+    static QStringList trioTable(int b, int rows, const std::function<QString(int)>& slots)
+    {
+        QStringList lines{u"<p>%1番を含む組番</p>"_s.arg(b), u"<table class=\"\"odds\"\">"_s, u"<tbody><tr> "_s};
+        for (int k = 1; k <= rows; ++k) {
+            if (k > 1)
+                lines << u"<tr>"_s;
+            lines << slots(k) << u"</tr>"_s;
+        }
+        return lines << u"</tbody></table>"_s;
+    }
+    static QString slots(const QStringList& cells)
+    {
+        QString line;
+        for (const QString& c : cells)
+            line += u"<th>9</th><td>"_s + c + u"</td>"_s;
+        for (qsizetype i = cells.size(); i < 8; ++i)
+            line += u"<th></th><td class=\"\"odds-none\"\"></td>"_s;
+        return line;
+    }
+};
+
+TEST_F(TripleScrapers, TrioCellsAreReadElevenLinesARowAndRebuilt)
+{
+    form.race.runnerCount = 4;
+    QStringList page{u"<div class=\"\"top\"\">"_s};
+    page << trioTable(1, 2, [](int k) {
+        return k == 1 ? slots({u"12.3"_s, u"<span class=\"\"nk23_u-color33\"\">4.5</span>"_s}) : slots({u"－"_s});
+    });
+    page << trioTable(2, 2, [](int k) { return k == 1 ? slots({u"1,234.5"_s, u"n/a"_s}) : slots({u""_s}); });
+    page << u"</div>"_s;
+    cache(page);
+    EXPECT_EQ(cutTrioPage(context), ScrapeResult::Parsed);
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 1), u"12.3"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 2), u"4.5"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 3), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 2, 1), u"***"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 3, 1), u"1,234.5"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 3, 2), u"N/A"_s);
+    // Blocks 3 and 4 are not on the page; the reading stops at the end of the work file.
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 5, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid20, 1, 2), u"4.5"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid20, 2, 1), u"***"_s);
+    // Every line of a table goes into the work file, from its "<p>" to the line before its end.
+    const QStringList work = workFile().split(u"\r\n"_s);
+    EXPECT_EQ(work.first(), u"<p>1番を含む組番</p>"_s);
+    EXPECT_EQ(work.count(u"</tbody></table>"_s), 0);
+    EXPECT_EQ(work.count(u"<tbody><tr> "_s), 2);
+    EXPECT_FALSE(work.contains(u"<div class=\"\"top\"\">"_s));
+}
+
+// Pages that end inside a table, a table end that also opens the next table, a page without
+// tables: the scrapers stop, and without a table there is nothing to write from.
+TEST_F(TripleScrapers, BrokenLayoutsEndTheReadingWithoutHanging)
+{
+    form.race.runnerCount = 3;
+    const QString row = slots({u"5.5"_s});
+    const struct {
+        const char* name;
+        QStringList lines;
+        ScrapeResult result;
+    } pages[] = {
+        {"ends inside a table", {u"<p>1</p>"_s, u"<tbody><tr> "_s, row, u"</tr>"_s}, ScrapeResult::Parsed},
+        {"table end holds <p>",
+         {u"<p>1</p>"_s, u"<tbody><tr> "_s, row, u"</tr>"_s, u"</tbody></table><p>2</p>"_s, u"<tbody><tr> "_s, row},
+         ScrapeResult::Parsed},
+        {"no <p>", {u"<table>"_s, u"<tbody><tr> "_s, row, u"</tbody></table>"_s}, ScrapeResult::NoData},
+        {"nothing", {}, ScrapeResult::NoData},
+    };
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.name);
+        cache(p.lines);
+        form.grid(Grid::VSFlexGrid11).clear();
+        EXPECT_EQ(cutTrioPage(context), p.result);
+        EXPECT_EQ(cutTrifectaPage(context), p.result);
+        if (p.result == ScrapeResult::Parsed)
+            EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 1), u"5.5"_s);
+    }
+}
+
+// Only lines with a plain "<th>", "<tbody><tr>" or "<p>" reach the trifecta's work file; a
+// line with the last two goes in twice. The cells follow the second line after "<tbody><tr>".
+TEST_F(TripleScrapers, TrifectaWorkFileAndCells)
+{
+    form.race.runnerCount = 3;
+    const QString row1 = u"<th>2</th><td>11.1</td><th>3</th><td>－</td>"_s;
+    const QString row2 = u"<tr><th>2</th><td>33.3</td><th>3</th><td>44.4</td></tr>"_s;
+    cache({u"<p class=\"\"time\"\">14:25</p>"_s, u"<p>1着 1番</p><table><tbody><tr>"_s, row1 + u"</tr>"_s, row2,
+           u"</tbody></table>"_s, u"<p>1着 2番</p>"_s, u"<div>"_s, u"<tbody><tr>"_s, row1, u"</tr>"_s,
+           u"</tbody></table>"_s});
+    EXPECT_EQ(cutTrifectaPage(context), ScrapeResult::Parsed);
+    EXPECT_EQ(workFile(), u"<p>1着 1番</p><table><tbody><tr>\r\n<p>1着 1番</p><table><tbody><tr>\r\n"
+                          "\r\n2</th><td>11.1</td>\r\n3</th><td>－</td></tr>\r\n"
+                          "<tr>\r\n2</th><td>33.3</td>\r\n3</th><td>44.4</td></tr>\r\n"
+                          "<p>1着 2番</p>\r\n<tbody><tr>\r\n\r\n2</th><td>11.1</td>\r\n3</th><td>－</td>\r\n"_s);
+    // The doubled line is the line after "<tbody><tr>", so the first cell line is the empty one.
+    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 2), u"11.1"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 3), u"***"_s);
+}
+
+TEST_F(TripleScrapers, LabelsFollowTheRunnerCount)
+{
+    const struct {
+        int runners;
+        int lastLabelled; // the last labelled row of VSFlexGrid13
+    } cases[] = {{5, 36}, {8, 105}, {9, 144}, {10, 180}, {16, 480}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.runners);
+        form.race.runnerCount = qint16(c.runners);
+        EXPECT_EQ(Santan_get(context, u"X"_s), ScrapeResult::NoData); // the fake site has no page
+        const GridModel& grid = form.grid(Grid::VSFlexGrid13);
+        for (int r = 1; r < grid.rows(); ++r)
+            ASSERT_EQ(grid.textMatrix(r, 0),
+                      r <= c.lastLabelled ? QString::number((r - 1) % (c.runners - 1) + 1) : QString())
+                << r;
+        EXPECT_EQ(grid.textMatrix(0, 8), u"8"_s);
+    }
+    form.race.runnerCount = 5;
+    EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
+    const GridModel& trio = form.grid(Grid::VSFlexGrid11);
+    EXPECT_EQ(trio.textMatrix(3, 0), u"1"_s);
+    EXPECT_EQ(trio.textMatrix(13, 0), u"5"_s);
+    EXPECT_EQ(trio.textMatrix(15, 0), u"5"_s);
+    EXPECT_EQ(trio.textMatrix(16, 0), QString());
+    form.race.runnerCount = 2;
+    EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
+    EXPECT_EQ(trio.textMatrix(1, 0), QString());
+
+    // Without a venue nothing is fetched and the grids stay as they are.
+    form.grid(Grid::VSFlexGrid13).setTextMatrix(1, 1, u"kept"_s);
+    form.setText(Control::Label1, QString());
+    EXPECT_EQ(Santan_get(context, u"X"_s), ScrapeResult::Empty);
+    EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::Empty);
+    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 1), u"kept"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 0), QString());
+}
+
+} // namespace
