@@ -4,6 +4,7 @@ add_library(kazeyomi_demo STATIC
     demo/day_cards.cpp
     demo/demo_day.cpp
     demo/demo_site.cpp
+    demo/odds_page_parts.cpp
     demo/odds_pages.cpp
     demo/pair_odds.cpp
     demo/pair_pages.cpp
