@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QStringList>
 #include <QUrlQuery>
 
 #include "demo/odds_pages.h"
 #include "demo/pair_pages.h"
 #include "demo/race_card_pages.h"
 #include "demo/result_pages.h"
+#include "demo/triple_pages.h"
 #include "foundation/clock.h"
 #include "foundation/day_folders.h"
 
@@ -128,6 +130,15 @@ QList<QPair<int, int>> DemoDay::pairsNotShown(const DemoRace& race, const QDateT
     return {{1, 2}, {2, 1}, {race.runners - 1, race.runners}};
 }
 
+QList<std::array<int, 3>> DemoDay::triplesNotShown(const DemoRace& race, const QDateTime& now) const
+{
+    // The triple pools of the same races open late too, so both triple pages meet empty cells.
+    if (race.seed % 3 != 0 || now >= race.post.addSecs(-20 * 60))
+        return {};
+    const int n = race.runners;
+    return {{1, 2, 3}, {n - 2, n - 1, n}};
+}
+
 WinPlacePage DemoDay::winPlace(const DemoRace& race, const QDateTime& now) const
 {
     WinPlacePage page;
@@ -188,17 +199,23 @@ std::optional<SiteResponse> DemoDay::respond(const QString& pathAndQuery) const
     const QDateTime now = m_clock.now();
     SiteResponse response;
     response.contentType = kOddsPageContentType;
-    // "01.do" win and place, "03.do" exacta, "04.do" quinella and wide.
+    // "01.do" win and place, "03.do" exacta, "04.do" quinella and wide, "09.do" trio,
+    // "08.do" trifecta.
     const QString kind = path.right(5);
-    if (path.startsWith(u"/odds/"_s) && (kind == u"01.do"_s || kind == u"03.do"_s || kind == u"04.do"_s)) {
+    const QStringList kinds{u"01.do"_s, u"03.do"_s, u"04.do"_s, u"09.do"_s, u"08.do"_s};
+    if (path.startsWith(u"/odds/"_s) && kinds.contains(kind)) {
         const QString id = path.mid(6, path.size() - 6 - 5);
         if (const DemoRace* race = findByPageId(id)) {
             if (kind == u"01.do"_s)
                 response.body = oddsPage(*race, now);
             else if (kind == u"03.do"_s)
                 response.body = exactaPage(winPlace(*race, now), pairsNotShown(*race, now)).html;
-            else
+            else if (kind == u"04.do"_s)
                 response.body = quinellaWidePage(winPlace(*race, now), pairsNotShown(*race, now)).html;
+            else if (kind == u"09.do"_s)
+                response.body = trioPage(winPlace(*race, now), triplesNotShown(*race, now)).html;
+            else
+                response.body = trifectaPage(winPlace(*race, now), triplesNotShown(*race, now)).html;
             return response;
         }
     } else if (path == u"/keibaWeb/PageFlows/DebaTable/DebaTableController.jpf"_s) {

@@ -3,6 +3,7 @@
 // odds turn final at the post time and each result appears a few minutes after it.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -47,11 +48,13 @@ public:
     // The site's answer for a request target, or nothing for a page it does not have.
     std::optional<SiteResponse> respond(const QString& pathAndQuery) const;
     QByteArray oddsPage(const DemoRace& race, const QDateTime& now) const;
-    // What the win/place page shows at `now`; the pair odds pages are drawn from it, so they
-    // drift with it and show the same horses out.
+    // What the win/place page shows at `now`; the pair and triple odds pages are drawn from
+    // it, so they drift with it and show the same horses out.
     WinPlacePage winPlace(const DemoRace& race, const QDateTime& now) const;
     // Pairs whose odds the site does not show yet at `now`.
     QList<QPair<int, int>> pairsNotShown(const DemoRace& race, const QDateTime& now) const;
+    // Triples (trio in any order, trifecta in this one) whose odds are not shown yet at `now`.
+    QList<std::array<int, 3>> triplesNotShown(const DemoRace& race, const QDateTime& now) const;
     QByteArray resultPage(const DemoRace& race, const QDateTime& now) const;
 
     const DemoRace* findByPageId(const QString& id) const;

@@ -9,16 +9,6 @@ namespace kazeyomi {
 
 namespace {
 
-// The site writes thousands with a separator: "1,234.5".
-QString shown(double odds)
-{
-    const double value = std::max(1.0, std::round(odds * 10) / 10);
-    QString text = QString::number(value, 'f', 1);
-    for (qsizetype at = text.indexOf(u'.') - 3; at > 0; at -= 3)
-        text.insert(at, u',');
-    return text;
-}
-
 QString highlightFor(double odds, double favourite, double secondChoice)
 {
     return odds < favourite ? kFavouriteClass : odds < secondChoice ? kSecondChoiceClass : QString();
@@ -30,6 +20,16 @@ bool isOut(const WinPlaceRunner& runner)
 }
 
 } // namespace
+
+// The site writes thousands with a separator: "1,234.5".
+QString shownOdds(double odds)
+{
+    const double value = std::max(1.0, std::round(odds * 10) / 10);
+    QString text = QString::number(value, 'f', 1);
+    for (qsizetype at = text.indexOf(u'.') - 3; at > 0; at -= 3)
+        text.insert(at, u',');
+    return text;
+}
 
 PairBoard::PairBoard(int runners) : m_runners(runners), m_cells(qsizetype(runners) * runners) {}
 
@@ -70,7 +70,7 @@ PairOdds pairOddsFor(const WinPlacePage& page, const QList<QPair<int, int>>& bla
             PairCell& ex = odds.exacta.at(a, b);
             ex.state = out ? PairCell::State::Scratched : PairCell::State::Odds;
             if (!out) {
-                ex.odds = shown(exacta(a, b));
+                ex.odds = shownOdds(exacta(a, b));
                 ex.highlight = highlightFor(exacta(a, b), 10, 30);
             }
             if (a > b)
@@ -81,11 +81,11 @@ PairOdds pairOddsFor(const WinPlacePage& page, const QList<QPair<int, int>>& bla
             if (out)
                 continue;
             const double quinella = 1 / (1 / exacta(a, b) + 1 / exacta(b, a));
-            q.odds = shown(quinella);
+            q.odds = shownOdds(quinella);
             q.highlight = highlightFor(quinella, 5, 15);
             const double low = std::max(1.0, quinella * 0.28);
-            w.odds = shown(low);
-            w.high = shown(std::max(low + 0.1, quinella * 0.45));
+            w.odds = shownOdds(low);
+            w.high = shownOdds(std::max(low + 0.1, quinella * 0.45));
             w.highlight = highlightFor(low, 2, 4);
         }
     }

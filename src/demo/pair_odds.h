@@ -51,6 +51,10 @@ struct PairOdds {
 inline const QString kFavouriteClass = QStringLiteral("nk23_u-color33");
 inline const QString kSecondChoiceClass = QStringLiteral("nk23_u-color");
 
+// Odds as the site writes them, to one decimal and with a thousands separator: "1,234.5".
+// Never under 1.0.
+QString shownOdds(double odds);
+
 // Odds derived from the page's win odds, so that they move with them; every pair with a
 // horse that is out shows "－". The pairs in `blank` show no odds yet: for the exacta in the
 // order given, for the quinella and the wide in either order.

@@ -4,6 +4,7 @@ add_library(kazeyomi_demo STATIC
     demo/day_cards.cpp
     demo/demo_day.cpp
     demo/demo_site.cpp
+    demo/odds_page_parts.cpp
     demo/odds_pages.cpp
     demo/pair_odds.cpp
     demo/pair_pages.cpp
@@ -12,6 +13,8 @@ add_library(kazeyomi_demo STATIC
     demo/result_pages.cpp
     demo/site_frame.cpp
     demo/site_server.cpp
+    demo/triple_odds.cpp
+    demo/triple_pages.cpp
 )
 target_compile_options(kazeyomi_demo PRIVATE -Wall -Wextra)
 target_link_libraries(kazeyomi_demo PUBLIC kazeyomi_core)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "demo/pair_pages.h"
+#include "demo/triple_pages.h"
 #include "support/fake_clock.h"
 
 using namespace kazeyomi;
@@ -99,4 +100,30 @@ TEST(DemoDay, ServesThePairOddsPagesOfEveryRaceInStepWithItsWinPlacePage)
     clock.advance(30 * 60);
     EXPECT_EQ(day.respond(pairsPath).value().body, final);
     EXPECT_FALSE(day.respond(u"/odds/"_s + first.pageId + u"05.do"_s).has_value());
+}
+
+TEST(DemoDay, ServesTheTriplePagesInStepWithTheWinPlacePage)
+{
+    test::FakeClock clock(QDateTime(QDate(2025, 12, 5), QTime(13, 0)));
+    const DemoDay day(clock, QDateTime(QDate(2025, 12, 5), QTime(14, 0)), {{u"大井"_s, 8}}, 10);
+    int withBlank = 0;
+    for (const DemoRace& race : day.races()) {
+        SCOPED_TRACE(race.race);
+        const QString odds = u"/odds/"_s + race.pageId;
+        const WinPlacePage winPlace = day.winPlace(race, clock.now());
+        const QList<std::array<int, 3>> blank = day.triplesNotShown(race, clock.now());
+        const TrioPage trio = trioPage(winPlace, blank);
+        EXPECT_EQ(day.respond(odds + u"09.do"_s).value().body, trio.html);
+        EXPECT_EQ(day.respond(odds + u"08.do"_s).value().body, trifectaPage(winPlace, blank).html);
+        EXPECT_TRUE(trio.html.contains("3番を含む組番"));
+        if (!blank.isEmpty()) {
+            ++withBlank;
+            const int n = race.runners;
+            EXPECT_EQ(trio.shown.at(1, 2, 3).state, PairCell::State::Blank);
+            EXPECT_EQ(trio.shown.at(n - 2, n - 1, n).state,
+                      race.scratched.contains(n) ? PairCell::State::Scratched : PairCell::State::Blank);
+            EXPECT_TRUE(day.triplesNotShown(race, race.post.addSecs(-20 * 60)).isEmpty());
+        }
+    }
+    EXPECT_GT(withBlank, 0);
 }

@@ -5,4 +5,5 @@ target_sources(core_tests PRIVATE
     demo/odds_pages_test.cpp
     demo/pair_pages_test.cpp
     demo/site_server_test.cpp
+    demo/triple_pages_test.cpp
 )
