@@ -7,12 +7,15 @@
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
+#include "odds/capture/sanfuku_scraper.h"
+#include "odds/capture/santan_scraper.h"
 #include "odds/capture/tanfuku_scraper.h"
 #include "odds/capture/umafuku_scraper.h"
 #include "odds/capture/umatan_scraper.h"
 #include "odds/capture/wide_scraper.h"
 #include "odds/files/pair_writers.h"
 #include "odds/files/tanfuku_writers.h"
+#include "odds/files/triple_writers.h"
 #include "results/result_writers.h"
 #include "results/seiseki_scraper.h"
 #include "schedule/schedule_grid.h"
@@ -28,6 +31,8 @@ enum Tab { WinPlace = 0, Quinella = 2, Exacta = 4, Wide = 5, Trio = 6, Trifecta 
 
 const QString kWinPlace = u"win/place odds"_s;
 const QString kResult = u"result"_s;
+const QString kTrio = u"trio odds"_s;
+const QString kTrifecta = u"trifecta odds"_s;
 const QString kEnding = u"the program is ending"_s;
 
 // An odds scraper: its fetch's failure is the fetcher's; with nothing to do it fetched nothing.
@@ -106,6 +111,9 @@ std::span<const ScraperStep> raceScrapers()
         {Quinella, u"quinella odds"_s, oddsStep<Umafuku_get>, true},
         {Exacta, u"exacta odds"_s, oddsStep<Umatan_get>, true},
         {Wide, u"wide odds"_s, oddsStep<Wide_get>, true},
+        // Without trio or trifecta odds the race goes on; their files just get no line.
+        {Trio, kTrio, oddsStep<Sanfuku_get>, false},
+        {Trifecta, kTrifecta, oddsStep<Santan_get>, false},
         {Payouts, kResult, resultStep, false},
     };
     return steps;
@@ -123,6 +131,8 @@ std::span<const WriterStep> raceWriters()
         {Exacta, u".utan"_s, [](const Context& ctx) { return Utan_write(ctx); }, {}},
         {Wide, u".wideL"_s, [](const Context& ctx) { return WideL_write(ctx); }, {}},
         {Wide, u".wideH"_s, [](const Context& ctx) { return WideH_write(ctx); }, {}},
+        {Trio, u".3fuku"_s, [](const Context& ctx) { return Sanfuku_write(ctx); }, kTrio},
+        {Trifecta, u".3tan"_s, [](const Context& ctx) { return Santan_arrange(ctx); }, kTrifecta},
     };
     return writers;
 }
@@ -165,7 +175,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         id = schedule.textMatrix(row, ScheduleColumn::PageId);
     });
 
-    QStringList arrived; // the steps whose page came whole
+    QStringList arrived; // the steps whose page came whole and held something to read
     for (const ScraperStep& step : m_scrapers) {
         form.setTab(step.tab);
         StepResult done;
@@ -181,7 +191,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
                 return outcome;
             }
         }
-        if (done.fetch.ok())
+        if (done.fetch.ok() && !done.noData)
             arrived << step.name;
         if (done.noData && step.noDataEndsRace) {
             outcome.stopped =

@@ -42,7 +42,8 @@ struct ScraperStep {
 };
 
 // One writer of the cycle; a writer that names a scraper step runs only when that step's
-// page arrived, so a failed fetch leaves its files as they were.
+// page arrived with something to read, so a failed fetch or a short page adds no line made
+// from what an earlier race left in the grids.
 struct WriterStep {
     int tab = 0;
     QString extension;

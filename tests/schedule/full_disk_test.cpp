@@ -28,8 +28,9 @@ public:
     bool ask(const QString&, const QString&) override { return false; }
 };
 
-const QStringList kFiles = {u"大井01.sei"_s,  u"大井01.jyun"_s, u"大井01.tanA"_s,  u"大井01.Fuk1"_s, u"大井01.Fuk2"_s,
-                            u"大井01.uren"_s, u"大井01.utan"_s, u"大井01.wideL"_s, u"大井01.wideH"_s};
+const QStringList kFiles = {u"大井01.sei"_s,   u"大井01.jyun"_s,  u"大井01.tanA"_s, u"大井01.Fuk1"_s,
+                            u"大井01.Fuk2"_s,  u"大井01.uren"_s,  u"大井01.utan"_s, u"大井01.wideL"_s,
+                            u"大井01.wideH"_s, u"大井01.3fuku"_s, u"大井01.3tan"_s};
 
 } // namespace
 
@@ -60,7 +61,7 @@ TEST(FullDisk, ARaceOnAFullDiskListsEveryWriteAsFailedAndKeepsEveryFile)
     const RaceOutcome first = session.races().Race_get(u"大井"_s, 1, 1);
     ASSERT_TRUE(first.ok()) << first.failures.join(u'\n').toStdString();
     ASSERT_EQ(first.written, (QStringList{u".sei"_s, u".jyun"_s, u".tanA"_s, u".Fuk1"_s, u".Fuk2"_s, u".uren"_s,
-                                          u".utan"_s, u".wideL"_s, u".wideH"_s}));
+                                          u".utan"_s, u".wideL"_s, u".wideH"_s, u".3fuku"_s, u".3tan"_s}));
     QList<QByteArray> before;
     for (const QString& name : kFiles)
         before << test::readBytes(odds.filePath(name));

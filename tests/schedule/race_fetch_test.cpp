@@ -19,6 +19,7 @@
 #include "demo/pair_pages.h"
 #include "demo/result_pages.h"
 #include "demo/site_server.h"
+#include "demo/triple_pages.h"
 #include "fetch/http_page_source.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
@@ -55,8 +56,9 @@ public:
     FileAccessAsNobody& operator=(const FileAccessAsNobody&) = delete;
 };
 
-const QStringList kFiles = {u"大井01.sei"_s,  u"大井01.jyun"_s, u"大井01.tanA"_s,  u"大井01.Fuk1"_s, u"大井01.Fuk2"_s,
-                            u"大井01.uren"_s, u"大井01.utan"_s, u"大井01.wideL"_s, u"大井01.wideH"_s};
+const QStringList kFiles = {u"大井01.sei"_s,   u"大井01.jyun"_s,  u"大井01.tanA"_s, u"大井01.Fuk1"_s,
+                            u"大井01.Fuk2"_s,  u"大井01.uren"_s,  u"大井01.utan"_s, u"大井01.wideL"_s,
+                            u"大井01.wideH"_s, u"大井01.3fuku"_s, u"大井01.3tan"_s};
 
 WinPlacePage oddsField(const QString& time)
 {
@@ -90,6 +92,9 @@ protected:
         site.setPage(kSite + u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(time)).html, kOddsPageContentType);
         site.setPage(kSite + u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(time)).html,
                      kOddsPageContentType);
+        site.setPage(kSite + u"/odds/"_s + kCode + u"09.do"_s, trioPage(oddsField(time)).html, kOddsPageContentType);
+        site.setPage(kSite + u"/odds/"_s + kCode + u"08.do"_s, trifectaPage(oddsField(time)).html,
+                     kOddsPageContentType);
         site.setPage(resultUrl(), result, "text/html; charset=UTF-8");
     }
     std::map<QString, QByteArray> files() const
@@ -105,7 +110,7 @@ protected:
         serveFake(u"14:25"_s, resultPage(resultAfterRace(u"大井"_s, 1, 8)));
         const RaceOutcome first = races.Race_get(u"大井"_s, 1, kRow);
         ASSERT_TRUE(first.ok()) << first.failures.join(u"; "_s).toStdString();
-        ASSERT_EQ(first.written.size(), 9);
+        ASSERT_EQ(first.written.size(), 11);
         ASSERT_TRUE(readBytes(oddsFile(u"大井01.sei"_s)).contains(toCp932(u"円"_s)));
     }
 };
@@ -121,14 +126,50 @@ TEST_F(RaceGet, AFailedResultFetchKeepsTheResultFilesAndStillWritesTheOdds)
     site.pages[resultUrl()] = error;
 
     const RaceOutcome outcome = races.Race_get(u"大井"_s, 1, kRow);
-    EXPECT_EQ(outcome.written,
-              (QStringList{u".tanA"_s, u".Fuk1"_s, u".Fuk2"_s, u".uren"_s, u".utan"_s, u".wideL"_s, u".wideH"_s}));
+    EXPECT_EQ(outcome.written, (QStringList{u".tanA"_s, u".Fuk1"_s, u".Fuk2"_s, u".uren"_s, u".utan"_s, u".wideL"_s,
+                                            u".wideH"_s, u".3fuku"_s, u".3tan"_s}));
     ASSERT_EQ(outcome.failures.size(), 1);
     EXPECT_TRUE(outcome.failures[0].contains(u"500"_s));
     EXPECT_EQ(readBytes(oddsFile(u"大井01.sei"_s)), before.at(u"大井01.sei"_s));
     EXPECT_EQ(readBytes(oddsFile(u"大井01.jyun"_s)), before.at(u"大井01.jyun"_s));
     EXPECT_TRUE(readBytes(oddsFile(u"大井01.tanA"_s)).startsWith(before.at(u"大井01.tanA"_s)));
     EXPECT_GT(readBytes(oddsFile(u"大井01.tanA"_s)).size(), before.at(u"大井01.tanA"_s).size());
+}
+
+// A trio or trifecta page that is short or does not come adds no line to its file: the grids
+// still hold the last race's odds, and nothing of them may go into this race's file.
+TEST_F(RaceGet, ATrioOrTrifectaPageWithoutOddsAddsNoLineToItsFile)
+{
+    completeCycle();
+    const struct {
+        const char* name;
+        QString page;
+        QString missing; // the file that must not be written
+        QString written; // the other one, written as before
+        bool notFound;   // else the page is short
+    } rows[] = {
+        {"short trio page", u"09.do"_s, u"3fuku"_s, u"3tan"_s, false},
+        {"trio page not found", u"09.do"_s, u"3fuku"_s, u"3tan"_s, true},
+        {"short trifecta page", u"08.do"_s, u"3tan"_s, u"3fuku"_s, false},
+        {"trifecta page not found", u"08.do"_s, u"3tan"_s, u"3fuku"_s, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        for (const QString& name : QDir(folders.oddsFolder()).entryList({u"大井02.*"_s}))
+            QFile::remove(oddsFile(name));
+        serveFake(u"14:27"_s, resultPage(resultAfterRace(u"大井"_s, 2, 8)));
+        const QString url = kSite + u"/odds/"_s + kCode + r.page;
+        if (r.notFound)
+            site.pages.erase(url);
+        else
+            site.setPage(url, "<html><body><p>busy</p></body></html>", kOddsPageContentType);
+        const RaceOutcome outcome = races.Race_get(u"大井"_s, 2, kRow);
+        EXPECT_FALSE(QFile::exists(oddsFile(u"大井02."_s + r.missing)));
+        EXPECT_FALSE(outcome.written.contains(u"."_s + r.missing));
+        EXPECT_EQ(outcome.written.size(), 10);
+        EXPECT_EQ(readBytes(oddsFile(u"大井02."_s + r.written)).count("\r\n"), 1);
+        EXPECT_EQ(readBytes(oddsFile(u"大井02.tanA"_s)).count("\r\n"), 1);
+    }
 }
 
 TEST_F(RaceGet, AResultPageWithoutAResultYetStillBlanksTheResultFiles)
@@ -233,9 +274,11 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         // The pair pages stay as they are: the stall is in the first or the last page.
         serve(u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(u"14:25"_s)).html, -1);
         serve(u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(u"14:25"_s)).html, -1);
+        serve(u"/odds/"_s + kCode + u"09.do"_s, trioPage(oddsField(u"14:25"_s)).html, -1);
+        serve(u"/odds/"_s + kCode + u"08.do"_s, trifectaPage(oddsField(u"14:25"_s)).html, -1);
         serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 1, 8)), -1);
         const RaceOutcome first = cycle.Race_get(u"大井"_s, 1, kRow);
-        ASSERT_EQ(first.written.size(), 9) << first.failures.join(u"; "_s).toStdString();
+        ASSERT_EQ(first.written.size(), 11) << first.failures.join(u"; "_s).toStdString();
         const auto before = files();
 
         const QByteArray odds = oddsPage(u"14:27"_s);
@@ -244,8 +287,8 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         // Cut in its finishing table, the result page would blank both result files.
         serve(resultPagePath(kCode), result, r.stallWinPlace ? -1 : result.size() / 3);
         const int requests = int(server.requests().size());
-        // Win/place alone, or win/place, quinella, exacta, wide and the result.
-        const int expectedRequests = requests + (r.stallWinPlace ? 1 : 5);
+        // Win/place alone, or every odds page and the result.
+        const int expectedRequests = requests + (r.stallWinPlace ? 1 : 7);
         QTimer::singleShot(300, qApp, [&] {
             if (r.stop)
                 fetcher.stop();

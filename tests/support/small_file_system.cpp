@@ -22,7 +22,7 @@ bool run(const QString& program, const QStringList& arguments)
 SmallFileSystem::SmallFileSystem()
 {
     m_mounted = m_dir.isValid() &&
-                run(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"kazeyomi-test"_s, m_dir.path()});
+                run(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=256k"_s, u"kazeyomi-test"_s, m_dir.path()});
 }
 
 SmallFileSystem::~SmallFileSystem()

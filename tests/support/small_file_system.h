@@ -1,4 +1,4 @@
-// A 64 KiB tmpfs on a temporary folder, for writes that meet a disk that is really full.
+// A 256 KiB tmpfs on a temporary folder, for writes that meet a disk that is really full.
 // Mounting needs root; where it is not allowed, mounted() is false and the test skips.
 #pragma once
 

@@ -213,7 +213,7 @@ TEST_F(PairScrapers, APageWithoutItsTableIsNoData)
 TEST_F(PairScrapers, AShortPageOfEachStopsTheRace)
 {
     const std::span<const ScraperStep> all = raceScrapers();
-    ASSERT_EQ(all.size(), 5u);
+    ASSERT_EQ(all.size(), 7u);
     EXPECT_EQ(all[1].tab, 2);
     EXPECT_EQ(all[2].tab, 4);
     EXPECT_EQ(all[3].tab, 5);
@@ -241,7 +241,7 @@ TEST_F(PairScrapers, AShortPageOfEachStopsTheRace)
             site.setPage(url(u"04.do"_s), quinellaWidePage(race).html, kOddsPageContentType);
             site.setPage(url(r.page), shortPage, kOddsPageContentType);
             // The wide page is the quinella's: the wide step runs alone after the win/place step.
-            const std::vector<ScraperStep> steps = {all[0], all[r.step], all[4]};
+            const std::vector<ScraperStep> steps = {all[0], all[r.step], all[6]};
             RaceCycle cycle(context, steps);
 
             const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 10, kRow);

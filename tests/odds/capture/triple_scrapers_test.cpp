@@ -1,17 +1,24 @@
 // The trio and trifecta scrapers on page caches written line by line: the copy into the work
 // file, the cells read by count, and pages that end early or break the layout.
+#include <algorithm>
+#include <set>
+
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include "demo/triple_pages.h"
+#include "fetch/page_fetcher.h"
 #include "foundation/controls.h"
+#include "foundation/fixed_fields.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
 #include "foundation/text_codec.h"
 #include "odds/capture/sanfuku_scraper.h"
 #include "odds/capture/santan_scraper.h"
 #include "odds/capture/triple_table.h"
+#include "odds/files/triple_writers.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 
@@ -201,6 +208,90 @@ TEST_F(TripleScrapers, LabelsFollowTheRunnerCount)
     EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::Empty);
     EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 1), u"kept"_s);
     EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 0), QString());
+}
+
+// What the file says of a triple the page shows as `cell`: the odds' last 8 characters.
+QByteArray fileOdds(const PairCell& cell)
+{
+    return cell.state == PairCell::State::Odds ? formatOneDecimal(cell.odds).toLatin1().right(8) : "***";
+}
+
+// The stand-in site's pages through the scrapers and the writers: every trio and trifecta of the
+// file carries the odds the page shows for it, with a horse out and triples not shown yet.
+TEST_F(TripleScrapers, EveryOddsOfTheSitesPagesReachesItsOwnField)
+{
+    for (int n : {3, 4, 5, 8, 9, 10, 12, 15, 16}) {
+        SCOPED_TRACE(n);
+        for (const QString& ext : {u"3fuku"_s, u"3tan"_s})
+            QFile::remove(oddsFile(u"大井10."_s + ext));
+        WinPlacePage race;
+        race.raceCode = u"2025120520011"_s;
+        race.runners = sampleRunners(n);
+        race.runners[n / 2].state = WinPlaceRunner::State::Scratched;
+        // Not shown yet: on the trio page in all three tables, so it is never written.
+        const QList<std::array<int, 3>> blank = {{1, 2, 3}, {n - 2, n - 1, n}};
+        const TrioPage trio = trioPage(race, n >= 6 ? blank : QList<std::array<int, 3>>{});
+        const TrifectaPage trifecta = trifectaPage(race, blank);
+        const QString base = test::kSite + u"/odds/"_s + race.raceCode;
+        site.setPage(base + u"09.do"_s, trio.html, kOddsPageContentType);
+        site.setPage(base + u"08.do"_s, trifecta.html, kOddsPageContentType);
+        form.race.runnerCount = qint16(n);
+
+        ASSERT_EQ(Sanfuku_get(context, race.raceCode), ScrapeResult::Parsed);
+        // The copy is the rendered page the trio scraper read.
+        EXPECT_EQ(test::readBytes(context.appFile(u"三連複.txt"_s)),
+                  PageFetcher::preparePage(trio.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
+        ASSERT_TRUE(Sanfuku_write(context).ok());
+        QByteArray line = test::readBytes(oddsFile(u"大井10.3fuku"_s));
+        ASSERT_EQ(line.count("\r\n"), 1);
+        int withOdds = 0;
+        std::set<std::array<int, 3>> seen;
+        for (qsizetype at = 5; at + 16 <= line.size() - 2; at += 16) {
+            std::array<int, 3> t{line.mid(at, 2).toInt(), line.mid(at + 3, 2).toInt(), line.mid(at + 6, 2).toInt()};
+            std::sort(t.begin(), t.end());
+            const QByteArray odds = line.mid(at + 8, 8).trimmed();
+            if (seen.insert(t).second) {
+                ++withOdds;
+                EXPECT_EQ(odds, fileOdds(trio.shown.at(t[0], t[1], t[2]))) << t[0] << '-' << t[1] << '-' << t[2];
+            } else {
+                EXPECT_EQ(odds, "***");
+            }
+        }
+        // A blank trio ends its column's walk in each of its tables, so only the others are met.
+        if (n < 6)
+            EXPECT_EQ(withOdds, n * (n - 1) * (n - 2) / 6);
+
+        ASSERT_EQ(Santan_get(context, race.raceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(test::readBytes(context.appFile(u"三連単.txt"_s)),
+                  PageFetcher::preparePage(trifecta.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
+        ASSERT_TRUE(Santan_arrange(context).ok());
+        line = test::readBytes(oddsFile(u"大井10.3tan"_s));
+        ASSERT_EQ(line.size(), 5 + 16 * n * (n - 1) * (n - 1) + 2);
+        qsizetype at = 5;
+        for (int a = 1; a <= n; ++a)
+            for (int b = 1; b <= n; ++b)
+                for (int c = 1; c <= n; ++c) {
+                    if (a == b || a == c)
+                        continue;
+                    const QByteArray odds = b == c ? "***" : fileOdds(trifecta.shown.at(a, b, c));
+                    ASSERT_EQ(line.mid(at, 16), QString::asprintf("%02d-%02d-%02d%8s", a, b, c, odds.constData()))
+                        << at;
+                    at += 16;
+                }
+    }
+}
+
+// A short trio page leaves neither its cells nor the staircases of the race before.
+TEST_F(TripleScrapers, AShortTrioPageClearsBothTrioGrids)
+{
+    form.race.runnerCount = 5;
+    form.grid(Grid::VSFlexGrid20).setTextMatrix(1, 1, u"12.3"_s);
+    form.grid(Grid::VSFlexGrid11).setTextMatrix(1, 1, u"12.3"_s);
+    site.setPage(test::kSite + u"/odds/X09.do"_s, "<html><body><p>busy</p></body></html>", kOddsPageContentType);
+    EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
+    EXPECT_EQ(cell(Grid::VSFlexGrid20, 1, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 0), u"1"_s);
 }
 
 } // namespace
