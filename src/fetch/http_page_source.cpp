@@ -1,5 +1,7 @@
 #include "fetch/http_page_source.h"
 
+#include <vector>
+
 #include <QEventLoop>
 #include <QNetworkReply>
 #include <QPointer>
@@ -10,10 +12,27 @@ namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
+// One request in flight. The reply and its timer are Qt's to delete; every handler looks its
+// transfer up by number, so a transfer already ended ignores what its reply still says.
+struct HttpPageSource::Transfer {
+    QString url;
+    QPointer<QNetworkReply> reply;
+    QByteArray body;
+    QString failure;
+    FetchDone done;
+};
+
 HttpPageSource::HttpPageSource(int timeoutMs, qint64 maxBytes) : m_timeoutMs(timeoutMs), m_maxBytes(maxBytes)
 {
     // Each redirect is examined by followsRedirect().
     m_network.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+}
+
+HttpPageSource::~HttpPageSource()
+{
+    m_stopped = true;
+    while (!m_inFlight.empty())
+        cut(m_inFlight.begin()->first, {}, true);
 }
 
 bool HttpPageSource::followsRedirect(const QUrl& from, const QUrl& to)
@@ -29,22 +48,52 @@ bool HttpPageSource::followsRedirect(const QUrl& from, const QUrl& to)
 void HttpPageSource::stop()
 {
     m_stopped = true;
-    if (m_inFlight)
-        m_inFlight->abort();
+    std::vector<quint64> requests;
+    for (const auto& entry : m_inFlight)
+        requests.push_back(entry.first);
+    for (quint64 request : requests)
+        cut(request, u"given up, the program is ending"_s, false);
 }
 
-FetchResult HttpPageSource::get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers)
+void HttpPageSource::abandon(quint64 request)
 {
+    cut(request, {}, true);
+}
+
+void HttpPageSource::cut(quint64 request, const QString& why, bool silently)
+{
+    const auto it = m_inFlight.find(request);
+    if (it == m_inFlight.end())
+        return;
+    const std::unique_ptr<Transfer> transfer = std::move(it->second);
+    m_inFlight.erase(it);
+    if (transfer->reply) {
+        transfer->reply->abort();
+        transfer->reply->deleteLater();
+    }
+    if (silently)
+        return;
     FetchResult result;
+    result.error = u"%1: %2"_s.arg(transfer->url, why);
+    result.interrupted = true;
+    transfer->done(std::move(result));
+}
+
+quint64 HttpPageSource::start(const QString& url, const RequestHeaders& headers, FetchDone done)
+{
+    const quint64 id = ++m_lastRequest;
+    FetchResult refused;
     if (m_stopped) {
-        result.error = u"%1: not fetched, the program is ending"_s.arg(url);
-        result.interrupted = true;
-        return result;
+        refused.error = u"%1: not fetched, the program is ending"_s.arg(url);
+        refused.interrupted = true;
+        done(std::move(refused));
+        return id;
     }
     const QUrl target(url);
     if (!target.isValid() || (target.scheme() != u"http" && target.scheme() != u"https") || target.host().isEmpty()) {
-        result.error = u"%1: not an http or https address"_s.arg(url);
-        return result;
+        refused.error = u"%1: not an http or https address"_s.arg(url);
+        done(std::move(refused));
+        return id;
     }
     QNetworkRequest request(target);
     for (const auto& [name, value] : headers)
@@ -52,51 +101,58 @@ FetchResult HttpPageSource::get(const QString& url, const QList<QPair<QByteArray
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 
-    QPointer<QNetworkReply> reply = m_network.get(request);
-    m_inFlight = reply;
-    QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QString failure;
-    QByteArray body;
-    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
-        failure = u"no complete answer within %1 s"_s.arg(m_timeoutMs / 1000.0);
-        reply->abort();
+    auto transfer = std::make_unique<Transfer>();
+    transfer->url = url;
+    transfer->done = std::move(done);
+    QNetworkReply* reply = m_network.get(request);
+    transfer->reply = reply;
+    m_inFlight.emplace(id, std::move(transfer));
+
+    const auto failWith = [this, id](const QString& why) {
+        const auto it = m_inFlight.find(id);
+        if (it == m_inFlight.end() || !it->second->failure.isEmpty())
+            return;
+        it->second->failure = why;
+        it->second->reply->abort();
+    };
+    auto* limit = new QTimer(reply);
+    limit->setSingleShot(true);
+    QObject::connect(limit, &QTimer::timeout, reply,
+                     [failWith, this] { failWith(u"no complete answer within %1 s"_s.arg(m_timeoutMs / 1000.0)); });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [this, id, reply, failWith] {
+        const auto it = m_inFlight.find(id);
+        if (it == m_inFlight.end())
+            return;
+        it->second->body += reply->readAll();
+        if (it->second->body.size() > m_maxBytes)
+            failWith(u"the page is larger than %1 MiB"_s.arg(m_maxBytes / (1024 * 1024)));
     });
-    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        body += reply->readAll();
-        if (body.size() > m_maxBytes && failure.isEmpty()) {
-            failure = u"the page is larger than %1 MiB"_s.arg(m_maxBytes / (1024 * 1024));
-            reply->abort();
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::redirected, &loop, [&](const QUrl& to) {
-        if (followsRedirect(reply->url(), to)) {
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, failWith](const QUrl& to) {
+        if (followsRedirect(reply->url(), to))
             Q_EMIT reply->redirectAllowed();
-        } else if (failure.isEmpty()) {
-            failure = u"redirected to %1, another site"_s.arg(to.toString());
-            reply->abort();
-        }
+        else
+            failWith(u"redirected to %1, another site"_s.arg(to.toString()));
     });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    limit.start(m_timeoutMs);
-    if (!reply->isFinished())
-        loop.exec();
-    limit.stop();
-    m_inFlight = nullptr;
+    QObject::connect(reply, &QNetworkReply::finished, reply, [this, id] { finish(id); });
+    limit->start(m_timeoutMs);
+    if (reply->isFinished())
+        QMetaObject::invokeMethod(
+            reply, [this, id] { finish(id); }, Qt::QueuedConnection);
+    return id;
+}
 
-    // The wait can end before the answer is whole: QCoreApplication::exit() ends every
-    // event loop, this one included. What came so far is not the page.
-    if (failure.isEmpty() && (m_stopped || (reply && !reply->isFinished()))) {
-        failure = m_stopped ? u"given up, the program is ending"_s : u"the wait ended before the page was whole"_s;
-        result.interrupted = true;
-    }
-    if (reply && !reply->isFinished())
-        reply->abort();
-
-    if (reply) {
+void HttpPageSource::finish(quint64 request)
+{
+    const auto it = m_inFlight.find(request);
+    if (it == m_inFlight.end())
+        return;
+    const std::unique_ptr<Transfer> transfer = std::move(it->second);
+    m_inFlight.erase(it);
+    QString failure = transfer->failure;
+    FetchResult result;
+    if (QNetworkReply* reply = transfer->reply) {
         if (reply->isOpen())
-            body += reply->readAll();
+            transfer->body += reply->readAll();
         result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         result.contentType = reply->rawHeader("Content-Type");
         if (failure.isEmpty() && reply->error() != QNetworkReply::NoError && result.status < 300)
@@ -105,13 +161,35 @@ FetchResult HttpPageSource::get(const QString& url, const QList<QPair<QByteArray
     }
     if (failure.isEmpty() && result.status >= 300)
         failure = u"HTTP status %1"_s.arg(result.status);
-    if (failure.isEmpty() && body.size() > m_maxBytes)
+    if (failure.isEmpty() && transfer->body.size() > m_maxBytes)
         failure = u"the page is larger than %1 MiB"_s.arg(m_maxBytes / (1024 * 1024));
-    if (!failure.isEmpty()) {
-        result.error = u"%1: %2"_s.arg(url, failure);
-        return result;
+    if (failure.isEmpty())
+        result.body = std::move(transfer->body);
+    else
+        result.error = u"%1: %2"_s.arg(transfer->url, failure);
+    transfer->done(std::move(result));
+}
+
+FetchResult HttpPageSource::get(const QString& url, const RequestHeaders& headers)
+{
+    FetchResult result;
+    bool answered = false;
+    QEventLoop loop;
+    const quint64 id = start(url, headers, [&](FetchResult page) {
+        result = std::move(page);
+        answered = true;
+        loop.quit();
+    });
+    if (!answered)
+        loop.exec();
+    // The wait can end before the answer is whole: QCoreApplication::exit() ends every event
+    // loop, this one included. What came so far is not the page.
+    if (!answered) {
+        cut(id, {}, true);
+        result = {};
+        result.error = u"%1: the wait ended before the page was whole"_s.arg(url);
+        result.interrupted = true;
     }
-    result.body = std::move(body);
     return result;
 }
 

@@ -1,10 +1,12 @@
-// GET over HTTP(S) with Qt Network: one connection pool for the program, a time limit on
-// the whole transfer and a size limit, so that no server can stall or flood the program.
+// GET over HTTP(S) with Qt Network: one connection pool for the program, so the pages of a race
+// can be asked for at once, a time limit on each whole transfer and a size limit, so that no
+// server can stall or flood the program.
 #pragma once
 
+#include <map>
+#include <memory>
+
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QPointer>
 #include <QUrl>
 
 #include "fetch/page_source.h"
@@ -16,7 +18,10 @@ public:
     static constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 
     explicit HttpPageSource(int timeoutMs, qint64 maxBytes = kMaxBodyBytes);
-    FetchResult get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers) override;
+    ~HttpPageSource() override;
+    FetchResult get(const QString& url, const RequestHeaders& headers) override;
+    quint64 start(const QString& url, const RequestHeaders& headers, FetchDone done) override;
+    void abandon(quint64 request) override;
     void stop() override;
 
     // Redirects are followed on the same site only: the same scheme, host and port, or from
@@ -24,8 +29,14 @@ public:
     static bool followsRedirect(const QUrl& from, const QUrl& to);
 
 private:
+    struct Transfer;
+    void finish(quint64 request);
+    // Ends a transfer before its answer is whole; `done` gets `why` unless `silently`.
+    void cut(quint64 request, const QString& why, bool silently);
+
     QNetworkAccessManager m_network;
-    QPointer<QNetworkReply> m_inFlight;
+    std::map<quint64, std::unique_ptr<Transfer>> m_inFlight;
+    quint64 m_lastRequest = 0;
     bool m_stopped = false;
     int m_timeoutMs;
     qint64 m_maxBytes;

@@ -1,8 +1,12 @@
 #include "fetch/page_fetcher.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QThread>
 
 #include "fetch/file_replace.h"
 #include "fetch/html_renderer.h"
@@ -13,6 +17,7 @@
 #include "foundation/file_writer.h"
 #include "foundation/form_state.h"
 #include "foundation/text_codec.h"
+#include "foundation/text_fields.h"
 
 namespace kazeyomi {
 
@@ -37,11 +42,18 @@ QString disableScripts(const QString& html)
     return out;
 }
 
+QString cacheLeftMessage(const QString& url, const QString& file)
+{
+    return u"%1: %2 cannot be removed, so the page cannot be kept apart from an older one"_s.arg(url, file);
+}
+
 } // namespace
 
 PageFetcher::PageFetcher(FormState& form, PageSource& source, QString appDir, MarkupStyle style)
     : m_form(form), m_source(source), m_appDir(std::move(appDir)), m_style(style)
 {
+    // The window's thread and the renderings share the machine's cores.
+    m_renderers.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     QDir().mkpath(m_appDir);
     // A blank page the browser is sent to after each fetch; shipped with the program.
     const QString blank = path(u"a.html"_s);
@@ -71,6 +83,13 @@ bool PageFetcher::Tmp_Delete()
     if (!left.isEmpty())
         m_form.log(u"%1: cannot be removed; no page can be fetched until it can"_s.arg(left));
     return left.isEmpty();
+}
+
+PageFetcher::~PageFetcher()
+{
+    abandonPrefetch();
+    // A rendering still running holds nothing of the fetcher's, but is waited for all the same.
+    m_renderers.waitForDone();
 }
 
 void PageFetcher::stop()
@@ -108,7 +127,125 @@ PageFetch PageFetcher::fail(const QString& message, bool interrupted)
     return {message, interrupted};
 }
 
-PageFetch PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QString& markup)
+// One request of a prefetch: its answer once it came, and the rendering it started.
+struct PageFetcher::Prefetched {
+    QString url;
+    quint64 request = 0;
+    bool answered = false;
+    FetchResult page;
+    std::shared_future<SharedPage> prepared; // valid once the answer started a rendering
+    QEventLoop* waiter = nullptr;            // the wait of the Navigate2 that took it
+};
+
+SharedPage PageFetcher::preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
+{
+    auto prepared = std::make_shared<PreparedPage>();
+    RenderedPage rendered = renderPage(body, contentType, style);
+    if (!rendered.ok()) {
+        prepared->error = std::move(rendered.error);
+        return prepared;
+    }
+    const QString text = cacheText(rendered.markup);
+    prepared->bytes = toCp932(text);
+    // The text itself is what the file reads back as, unless the code page lacks a character.
+    prepared->lines = splitLines(roundTripsCp932(text) ? text : fromCp932(prepared->bytes));
+    return prepared;
+}
+
+std::shared_future<SharedPage> PageFetcher::render(const QString& url, const FetchResult& page, MarkupStyle style,
+                                                   bool inBackground)
+{
+    for (qsizetype i = 0; i < m_rendered.size(); ++i) {
+        const Rendered& done = m_rendered[i];
+        if (done.url == url && done.style == style && done.contentType == page.contentType && done.body == page.body) {
+            m_rendered.move(i, 0);
+            return m_rendered.front().page;
+        }
+    }
+    ++m_renderings;
+    std::shared_future<SharedPage> future;
+    if (inBackground) {
+        auto task = std::make_shared<std::packaged_task<SharedPage()>>(
+            [body = page.body, type = page.contentType, style] { return preparePage(body, type, style); });
+        future = task->get_future().share();
+        m_renderers.start([task] { (*task)(); });
+    } else {
+        std::promise<SharedPage> now;
+        now.set_value(preparePage(page.body, page.contentType, style));
+        future = now.get_future().share();
+    }
+    // The pages of a race or two: enough to find each page again at the next fetch of its race's
+    // other pages, few enough to keep the memory small.
+    constexpr qsizetype kRemembered = 12;
+    m_rendered.prepend({url, page.body, page.contentType, style, future});
+    if (m_rendered.size() > kRemembered)
+        m_rendered.removeLast();
+    return future;
+}
+
+void PageFetcher::prefetch(const QStringList& urls)
+{
+    for (const QString& url : urls) {
+        if (m_stopped)
+            return;
+        auto entry = std::make_shared<Prefetched>();
+        entry->url = url;
+        m_prefetched.push_back(entry);
+        const std::weak_ptr<Prefetched> weak = entry;
+        entry->request =
+            m_source.start(url, {{"If-Modified-Since", kIfModifiedSince.toLatin1()}}, [this, weak](FetchResult page) {
+                const std::shared_ptr<Prefetched> answered = weak.lock();
+                if (!answered)
+                    return;
+                answered->answered = true;
+                if (page.ok() && !page.interrupted && !m_stopped)
+                    answered->prepared = render(answered->url, page, m_style, true);
+                answered->page = std::move(page);
+                if (answered->waiter)
+                    answered->waiter->quit();
+            });
+    }
+}
+
+void PageFetcher::abandonPrefetch()
+{
+    for (const std::shared_ptr<Prefetched>& entry : std::exchange(m_prefetched, {}))
+        if (!entry->answered)
+            m_source.abandon(entry->request);
+}
+
+QStringList PageFetcher::pageCacheLines() const
+{
+    QFile file(path(u"tmp.txt"_s));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (m_lastPage && m_lastPage->bytes == bytes)
+        return m_lastPage->lines;
+    return splitLines(fromCp932(bytes));
+}
+
+void PageFetcher::waitForAnswer(Prefetched& entry)
+{
+    if (entry.answered)
+        return;
+    QEventLoop loop;
+    entry.waiter = &loop;
+    ++m_waiting;
+    loop.exec();
+    --m_waiting;
+    entry.waiter = nullptr;
+    // QCoreApplication::exit() ends every event loop, this one included.
+    if (!entry.answered) {
+        m_source.abandon(entry.request);
+        entry.answered = true;
+        entry.page = {};
+        entry.page.error = u"%1: the wait ended before the page was whole"_s.arg(entry.url);
+        entry.page.interrupted = true;
+    }
+}
+
+PageFetch PageFetcher::fetchPage(const QString& url, FetchResult& page, std::shared_ptr<Prefetched>& prefetched)
 {
     m_lastError.clear();
     m_lastInterrupted = false;
@@ -118,35 +255,43 @@ PageFetch PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QSt
     }
     if (m_stopped)
         return fail(u"%1: not fetched, the program is ending"_s.arg(url), true);
-    const auto cacheLeft = [&](const QString& file) {
-        return fail(u"%1: %2 cannot be removed, so the page cannot be kept apart from an older one"_s.arg(url, file));
-    };
     if (!url.startsWith(u"http://"_s, Qt::CaseInsensitive) && !url.startsWith(u"https://"_s, Qt::CaseInsensitive)) {
         if (const QString left = deleteCacheFiles(); !left.isEmpty())
-            return cacheLeft(left);
+            return fail(cacheLeftMessage(url, left));
         return fail(u"%1: no site address is set; give it with --site/--portal, KAZEYOMI_SITE_URL/KAZEYOMI_PORTAL_URL "
                     "or site_url/portal_url in kazeyomi.ini"_s.arg(url));
     }
-    const FetchResult page = m_source.get(url, {{"If-Modified-Since", kIfModifiedSince.toLatin1()}});
+    const auto taken = std::find_if(m_prefetched.begin(), m_prefetched.end(),
+                                    [&](const std::shared_ptr<Prefetched>& entry) { return entry->url == url; });
+    if (taken != m_prefetched.end()) {
+        prefetched = *taken;
+        m_prefetched.erase(taken);
+        waitForAnswer(*prefetched);
+        page = prefetched->page;
+    } else {
+        ++m_waiting;
+        page = m_source.get(url, {{"If-Modified-Since", kIfModifiedSince.toLatin1()}});
+        --m_waiting;
+    }
     // Nothing more is written once the program is ending, not even the cache files.
     if (page.interrupted || m_stopped)
         return fail(page.ok() ? u"%1: given up, the program is ending"_s.arg(url) : page.error, true);
     if (const QString left = deleteCacheFiles(); !left.isEmpty())
-        return cacheLeft(left);
+        return fail(cacheLeftMessage(url, left));
     if (!page.ok())
         return fail(page.error);
-    // The file the browser is given; removed again before the fetch returns.
-    const QByteArray asSent = toCp932(fromCp932(page.body)) + "\r\n";
-    if (const Outcome written = FileWriter().write(path(u"tmp.html2"_s), asSent); !written.ok())
-        return fail(url + u": "_s + written.error);
-    if (const Counted replaced = File_Replace(path(u"tmp.html2"_s), path(u"tmp.html"_s), u"<script"_s, u"<Sscript"_s);
-        !replaced.ok())
-        return fail(url + u": "_s + replaced.error);
+    return {};
+}
+
+PageFetch PageFetcher::fetchAndRender(const QString& url, MarkupStyle style, QString& markup)
+{
+    FetchResult page;
+    std::shared_ptr<Prefetched> prefetched;
+    if (PageFetch fetch = fetchPage(url, page, prefetched); !fetch.ok())
+        return fetch;
     RenderedPage rendered = renderPage(page.body, page.contentType, style);
     if (!rendered.ok())
         return fail(url + u": "_s + rendered.error);
-    if (const QString left = deleteCacheFiles(); !left.isEmpty())
-        return cacheLeft(left);
     markup = std::move(rendered.markup);
     return {};
 }
@@ -158,12 +303,20 @@ PageFetch PageFetcher::Navigate2(const QString& a)
     QCoreApplication::processEvents();
     if (a.isEmpty())
         return {u"nothing fetched: no address"_s};
-    QString markup;
-    PageFetch fetch = fetchAndRender(a, m_style, markup);
+    FetchResult page;
+    std::shared_ptr<Prefetched> prefetched;
+    PageFetch fetch = fetchPage(a, page, prefetched);
     if (fetch.ok()) {
-        // Replaced whole: a scraper never reads half a page, nor an empty one after a full disk.
-        if (const Outcome written = FileWriter().replace(path(u"tmp.txt"_s), toCp932(cacheText(markup))); !written.ok())
+        const SharedPage prepared =
+            (prefetched && prefetched->prepared.valid() ? prefetched->prepared : render(a, page, m_style, false)).get();
+        if (!prepared->error.isEmpty()) {
+            fetch = fail(a + u": "_s + prepared->error);
+        } else if (const Outcome written = FileWriter().replace(path(u"tmp.txt"_s), prepared->bytes); !written.ok()) {
+            // Replaced whole: a scraper never reads half a page, nor an empty one after a full disk.
             fetch = fail(a + u": "_s + written.error);
+        } else {
+            m_lastPage = prepared;
+        }
     }
     m_form.setText(Control::Text10, QString());
     m_form.setFetchLampRed(false);

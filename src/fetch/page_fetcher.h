@@ -2,7 +2,14 @@
 // of the application folder, where every scraper reads it.
 #pragma once
 
+#include <deque>
+#include <future>
+#include <memory>
+
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <QThreadPool>
 
 #include "fetch/html_renderer.h"
 
@@ -10,6 +17,7 @@ namespace kazeyomi {
 
 class FormState;
 class PageSource;
+struct FetchResult;
 
 inline const QString kIfModifiedSince = QStringLiteral("Sat, 29 Oct 1994 19:43:31 GMT");
 
@@ -28,14 +36,39 @@ struct [[nodiscard]] RenderedPage {
     bool ok() const { return error.isEmpty(); }
 };
 
+// A page made ready for the page cache, away from the window's thread: the bytes of tmp.txt
+// and the lines the scrapers read from it.
+struct PreparedPage {
+    QString error; // why the page could not be rendered; nothing else is set then
+    QByteArray bytes;
+    QStringList lines;
+};
+using SharedPage = std::shared_ptr<const PreparedPage>;
+
 class PageFetcher {
 public:
     PageFetcher(FormState& form, PageSource& source, QString appDir, MarkupStyle style);
+    ~PageFetcher();
+    PageFetcher(const PageFetcher&) = delete;
+    PageFetcher& operator=(const PageFetcher&) = delete;
 
     // Fetches `a` into tmp.txt. After a failure the failure is in the fetch log and tmp.txt,
     // if it could not be removed, is not this page; an empty `a` fetches nothing, leaves the
     // cache files as they were and fails.
     PageFetch Navigate2(const QString& a);
+    // Asks for all these pages at once over the connection pool; each page is rendered as soon
+    // as it arrives, while the scrapers work. A later Navigate2 of one of these addresses takes
+    // its answer instead of asking again, each answer once, in the order asked.
+    void prefetch(const QStringList& urls);
+    // Gives up the answers not taken yet, the requests still in flight included.
+    void abandonPrefetch();
+    // The lines of tmp.txt; those the last fetch made ready when the file still holds its page.
+    QStringList pageCacheLines() const;
+    // A fetch is waiting for its page, while window events run.
+    bool waiting() const { return m_waiting > 0; }
+    // Pages rendered so far; a page that came again unchanged is not rendered again.
+    int renderings() const { return m_renderings; }
+
     // Loads a page for the race card capture; the rendered body comes back in the legacy style.
     QString Navigate1(const QString& a);
     // Deletes tmp.txt, tmp.html and tmp.html2 (not tmp2.txt or a.html); false, with the
@@ -58,8 +91,25 @@ public:
     static RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
     // The quoted page cache form of a body markup: line ends made CR LF, quotes doubled.
     static QString cacheText(const QString& bodyMarkup);
+    // The page rendered and made ready for tmp.txt.
+    static SharedPage preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
 
 private:
+    struct Prefetched;
+    // A page as it was last rendered: the same bytes again need no new rendering.
+    struct Rendered {
+        QString url;
+        QByteArray body;
+        QByteArray contentType;
+        MarkupStyle style;
+        std::shared_future<SharedPage> page;
+    };
+
+    // The answer for `url`, waited for while events run: the prefetched one if there is one.
+    PageFetch fetchPage(const QString& url, FetchResult& page, std::shared_ptr<Prefetched>& prefetched);
+    void waitForAnswer(Prefetched& entry);
+    std::shared_future<SharedPage> render(const QString& url, const FetchResult& page, MarkupStyle style,
+                                          bool inBackground);
     PageFetch fetchAndRender(const QString& url, MarkupStyle style, QString& markup);
     PageFetch fail(const QString& message, bool interrupted = false);
     // The first cache file that is still there after the attempt; empty when all are gone.
@@ -72,6 +122,12 @@ private:
     QString m_lastError;
     bool m_lastInterrupted = false;
     bool m_stopped = false;
+    int m_waiting = 0;
+    int m_renderings = 0;
+    std::deque<std::shared_ptr<Prefetched>> m_prefetched;
+    QList<Rendered> m_rendered; // the latest first
+    SharedPage m_lastPage;      // what the last Navigate2 wrote to tmp.txt
+    QThreadPool m_renderers;
 };
 
 } // namespace kazeyomi

@@ -1,6 +1,8 @@
 // Where pages come from: the network in the program, a fake in some tests.
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -19,12 +21,26 @@ struct FetchResult {
     bool ok() const { return error.isEmpty(); }
 };
 
+using RequestHeaders = QList<QPair<QByteArray, QByteArray>>;
+// Gets the answer of a started fetch, once, on the thread that started it.
+using FetchDone = std::function<void(FetchResult)>;
+
 class PageSource {
 public:
     virtual ~PageSource() = default;
     // Waits for the whole answer while the caller's events keep running.
-    virtual FetchResult get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers) = 0;
-    // The program is ending: the request in flight is given up and no other is made.
+    virtual FetchResult get(const QString& url, const RequestHeaders& headers) = 0;
+    // Asks for the page and returns at once; `done` gets the answer later from the event loop
+    // (a source that cannot fetch ahead answers at once). The number names the request for
+    // abandon().
+    virtual quint64 start(const QString& url, const RequestHeaders& headers, FetchDone done)
+    {
+        done(get(url, headers));
+        return 0;
+    }
+    // The answer is no longer wanted: the request is given up, and `done` is not called.
+    virtual void abandon(quint64 request) { (void)request; }
+    // The program is ending: the requests in flight are given up and no other is made.
     virtual void stop() {}
 };
 

@@ -1,5 +1,8 @@
 #include "foundation/text_codec.h"
 
+#include <array>
+#include <atomic>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -87,6 +90,27 @@ const TextCodec& cp932()
 {
     static const IcuCp932Codec codec;
     return codec;
+}
+
+bool roundTripsCp932(QStringView text)
+{
+    // Per character of the basic plane: 0 not known yet, 1 comes back, 2 does not. Pages use
+    // a few hundred characters, each looked up once; any thread may fill the table.
+    static std::array<std::atomic<quint8>, 0x10000> known{};
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80)
+            continue;
+        quint8 state = known[unit].load(std::memory_order_relaxed);
+        if (state == 0) {
+            const QString one(c);
+            state = !c.isSurrogate() && fromCp932(toCp932(one)) == one ? 1 : 2;
+            known[unit].store(state, std::memory_order_relaxed);
+        }
+        if (state != 1)
+            return false;
+    }
+    return true;
 }
 
 } // namespace kazeyomi

@@ -28,6 +28,10 @@ inline QString fromCp932(const QByteArray& bytes)
     return cp932().decode(bytes);
 }
 
+// True when every character of the text comes back as itself from a CP932 file: the text can
+// stand for what the file reads back as, without decoding the file.
+bool roundTripsCp932(QStringView text);
+
 // Files of this system end their lines with CR LF.
 inline constexpr char kCrLf[] = "\r\n";
 

@@ -314,3 +314,39 @@ TEST_F(Fetching, ARedirectToHttpsOnTheSameHostIsFollowed)
     EXPECT_FALSE(fetcher.Navigate2(url(u"/old"_s)).ok());
     EXPECT_EQ(connections, 1);
 }
+
+// Prefetched answers are taken by address, each once, in the order asked; a page asked for
+// twice comes twice; an address not asked for ahead is fetched on its own.
+TEST_F(Fetching, PrefetchedPagesAreTakenByAddressEachOnce)
+{
+    server.setPage(u"/a"_s, page("<p>a</p>"));
+    SiteResponse slow = page("<p>b</p>");
+    slow.delayBeforeMs = 200;
+    server.setPage(u"/b"_s, slow);
+    server.setPage(u"/c"_s, page("<p>c</p>"));
+    fetcher.prefetch({url(u"/b"_s), url(u"/a"_s), url(u"/a"_s)});
+    for (const char* path : {"/a", "/b", "/a", "/c"}) {
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(fetcher.Navigate2(url(QString::fromLatin1(path))).ok());
+        EXPECT_EQ(cache(), "\"<p>" + QByteArray(path + 1) + "</p>\r\n\"\r\n");
+    }
+    EXPECT_EQ(server.requests().size(), 4);
+    EXPECT_EQ(server.hits(u"/a"_s), 2);
+    // The two answers of /a are the same page, rendered once.
+    EXPECT_EQ(fetcher.renderings(), 3);
+}
+
+TEST_F(Fetching, AStopEndsTheWaitForAPrefetchedPage)
+{
+    SiteResponse stalled = page(QByteArray(6000, 'x'));
+    stalled.delayBeforeMs = 10000;
+    server.setPage(u"/stall"_s, stalled);
+    fetcher.prefetch({url(u"/stall"_s)});
+    QTimer::singleShot(200, qApp, [&] { fetcher.stop(); });
+    QElapsedTimer timer;
+    timer.start();
+    const PageFetch fetch = fetcher.Navigate2(url(u"/stall"_s));
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_TRUE(fetch.interrupted);
+    EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
+}

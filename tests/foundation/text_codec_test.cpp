@@ -62,3 +62,21 @@ TEST(Cp932, APageWithOneMissingCharacterIsEncodedInOnePass)
     EXPECT_EQ(toCp932(page), clean + "?");
     EXPECT_LT(timer.elapsed(), 20);
 }
+
+// The text of a page stands for what its file reads back as only when every character comes back.
+TEST(Cp932, RoundTripIsKnownWithoutWritingTheFile)
+{
+    QString ascii;
+    for (char16_t c = 0; c < 0x80; ++c)
+        ascii += QChar(c);
+    const QString samples[] = {
+        ascii,          u"大井 1R 単勝 －"_s, u"①Ⅱ㈱∵≒"_s,    u"a\u00e9b"_s,
+        u"\u00a5100"_s, u"x\U0001F600y"_s,    u"~\\\u203e"_s, u"\u2015\u2014\uff5e\u301c"_s,
+    };
+    for (const QString& text : samples) {
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(roundTripsCp932(text), fromCp932(toCp932(text)) == text);
+    }
+    EXPECT_TRUE(roundTripsCp932(ascii));
+    EXPECT_FALSE(roundTripsCp932(u"a\u00e9b"_s));
+}
