@@ -134,6 +134,7 @@ private:
 
     SiteResponse m_response;
     QString m_target;
+    quint64 m_serial = 0; // the request being answered, in the server's log
     bool m_head = false;
     bool m_keepAlive = true;
     bool m_pauseTaken = false;
@@ -253,7 +254,7 @@ bool SiteServer::Connection::takeRequest()
     const QString target = request.pathAndQuery;
     const bool hasBody =
         request.headers.contains("transfer-encoding") || request.headers.value("content-length", "0").toLongLong() != 0;
-    m_server.record(std::move(request));
+    m_serial = m_server.record(std::move(request));
 
     // The sites are only ever read; a request body is not worth skipping over.
     if (method != "GET"_L1 && method != "HEAD"_L1)
@@ -350,6 +351,8 @@ void SiteServer::Connection::writeBody(qint64 size)
 void SiteServer::Connection::finish()
 {
     const bool complete = m_sent == m_response.body.size();
+    if (complete || m_head || hasNoBody(m_response.status))
+        m_server.markAnswered(m_serial);
     if (m_response.chunked && complete && !m_head && !hasNoBody(m_response.status))
         m_socket->write("0\r\n\r\n");
     const bool close = !m_keepAlive || m_response.cutAfterBytes >= 0;
@@ -454,12 +457,24 @@ SiteResponse SiteServer::respond(const QString& pathAndQuery) const
     return plainResponse(404);
 }
 
-void SiteServer::record(Request request)
+quint64 SiteServer::record(Request request)
 {
     ++m_hits[normalizedTarget(request.pathAndQuery)];
+    request.serial = ++m_serial;
     m_requests.append(std::move(request));
     if (m_requests.size() > kMaxLoggedRequests)
         m_requests.removeFirst();
+    return m_serial;
+}
+
+void SiteServer::markAnswered(quint64 serial)
+{
+    for (qsizetype i = m_requests.size() - 1; i >= 0; --i) {
+        if (m_requests[i].serial == serial) {
+            m_requests[i].answered = true;
+            return;
+        }
+    }
 }
 
 } // namespace kazeyomi

@@ -47,6 +47,8 @@ public:
         QString method;
         QString pathAndQuery;                 // as sent, still percent-encoded
         QMap<QByteArray, QByteArray> headers; // names lower-cased; repeated headers joined with ", "
+        bool answered = false;                // the whole answer was handed to the connection
+        quint64 serial = 0;                   // the request's number since the start, from 1
     };
 
     static constexpr qsizetype kMaxLoggedRequests = 10000;
@@ -81,12 +83,15 @@ private:
 
     void acceptConnections();
     SiteResponse respond(const QString& pathAndQuery) const;
-    void record(Request request);
+    // Logs the request; the number it gets says which entry markAnswered() sets.
+    quint64 record(Request request);
+    void markAnswered(quint64 serial);
 
     QTcpServer* m_listener;
     QHash<QString, SiteResponse> m_pages;
     Handler m_handler;
     QList<Request> m_requests;
+    quint64 m_serial = 0;
     QHash<QString, int> m_hits;
     std::unordered_set<Connection*> m_connections;
 };

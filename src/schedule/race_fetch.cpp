@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include <QScopeGuard>
+
 #include "foundation/context.h"
 #include "foundation/controls.h"
 #include "foundation/day_folders.h"
@@ -42,6 +44,19 @@ template <ScrapeResult (*Scrape)(Context&, const QString&)> StepResult oddsStep(
     if (result == ScrapeResult::Empty)
         return {};
     return {true, {ctx.fetcher.lastError(), ctx.fetcher.lastInterrupted()}, result == ScrapeResult::NoData};
+}
+
+// The odds page of a bet type, "/odds/<raceCode>01.do" and the like.
+auto oddsPage(const char16_t* kind)
+{
+    return [kind](const Context& ctx, const QString& raceCode) {
+        return QStringList{ctx.siteUrl + u"/odds/"_s + raceCode + QString::fromUtf16(kind)};
+    };
+}
+
+QStringList resultPage(const Context& ctx, const QString& raceCode)
+{
+    return {ctx.siteUrl + u"/result/"_s + raceCode.trimmed() + u".do"_s};
 }
 
 StepResult resultStep(Context& ctx, const QString& raceCode)
@@ -107,14 +122,15 @@ template <typename Step> bool guarded(RaceOutcome& outcome, FormState& form, con
 std::span<const ScraperStep> raceScrapers()
 {
     static const std::vector<ScraperStep> steps = {
-        {WinPlace, kWinPlace, oddsStep<TanFuku_get>, true},
-        {Quinella, u"quinella odds"_s, oddsStep<Umafuku_get>, true},
-        {Exacta, u"exacta odds"_s, oddsStep<Umatan_get>, true},
-        {Wide, u"wide odds"_s, oddsStep<Wide_get>, true},
+        {WinPlace, kWinPlace, oddsStep<TanFuku_get>, true, oddsPage(u"01.do")},
+        // The quinella and the wide each read the page they share from a fetch of their own.
+        {Quinella, u"quinella odds"_s, oddsStep<Umafuku_get>, true, oddsPage(u"04.do")},
+        {Exacta, u"exacta odds"_s, oddsStep<Umatan_get>, true, oddsPage(u"03.do")},
+        {Wide, u"wide odds"_s, oddsStep<Wide_get>, true, oddsPage(u"04.do")},
         // Without trio or trifecta odds the race goes on; their files just get no line.
-        {Trio, kTrio, oddsStep<Sanfuku_get>, false},
-        {Trifecta, kTrifecta, oddsStep<Santan_get>, false},
-        {Payouts, kResult, resultStep, false},
+        {Trio, kTrio, oddsStep<Sanfuku_get>, false, oddsPage(u"09.do")},
+        {Trifecta, kTrifecta, oddsStep<Santan_get>, false, oddsPage(u"08.do")},
+        {Payouts, kResult, resultStep, false, resultPage},
     };
     return steps;
 }
@@ -174,6 +190,17 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         schedule.setRow(row);
         id = schedule.textMatrix(row, ScheduleColumn::PageId);
     });
+
+    // Every page of the race is asked for at once; the scrapers take them in their order, and
+    // those not taken when the race ends early are given up.
+    if (!venue.isEmpty()) {
+        QStringList pages;
+        for (const ScraperStep& step : m_scrapers)
+            if (step.pages)
+                pages << step.pages(m_ctx, id);
+        m_ctx.fetcher.prefetch(pages);
+    }
+    const auto abandonPages = qScopeGuard([this] { m_ctx.fetcher.abandonPrefetch(); });
 
     QStringList arrived; // the steps whose page came whole and held something to read
     for (const ScraperStep& step : m_scrapers) {

@@ -32,13 +32,14 @@ struct StepResult {
     bool noData = false;  // the page was too short or the race is cancelled
 };
 
-// One scraper of the cycle: the tab it fills, its name in failures and the log, and
-// whether its "no data" ends the race.
+// One scraper of the cycle: the tab it fills, its name in failures and the log, whether its
+// "no data" ends the race, and the addresses it fetches, asked for when the race starts.
 struct ScraperStep {
     int tab = 0;
     QString name;
     std::function<StepResult(Context&, const QString& raceCode)> scrape;
     bool noDataEndsRace = false;
+    std::function<QStringList(const Context&, const QString& raceCode)> pages;
 };
 
 // One writer of the cycle; a writer that names a scraper step runs only when that step's

@@ -57,7 +57,8 @@ CachedPage openCachedPage(const PageFetcher& fetcher, const PageKind& page)
         return opened;
     }
     opened.state = PageState::Ready;
-    opened.reader = PageReader::fromFile(cache);
+    // The lines the fetch made ready, without reading the file back, while it holds that page.
+    opened.reader = PageReader(fetcher.pageCacheLines());
     return opened;
 }
 

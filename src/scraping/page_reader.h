@@ -16,6 +16,7 @@ public:
     // Reads the CP932 file; a missing file reads as a page without lines.
     static PageReader fromFile(const QString& path);
     explicit PageReader(const QString& text);
+    explicit PageReader(QStringList lines) : m_lines(std::move(lines)) {}
 
     // The next line into `line`; at the end `line` is left as it was and false comes back.
     bool readLine(QString& line);

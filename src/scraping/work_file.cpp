@@ -26,13 +26,18 @@ void WorkFile::addLine(const QString& line)
     m_text += line + u"\r\n"_s;
 }
 
-Outcome WorkFile::write() const
+Outcome WorkFile::write()
 {
-    return FileWriter().write(m_path, toCp932(m_text));
+    Outcome written = FileWriter().write(m_path, toCp932(m_text));
+    m_written = written.ok();
+    return written;
 }
 
 PageReader WorkFile::readBack() const
 {
+    // What was written is what the file reads back as, when the code page has every character.
+    if (m_written && roundTripsCp932(m_text))
+        return PageReader(m_text);
     return PageReader::fromFile(m_path);
 }
 

@@ -37,7 +37,7 @@ public:
     void addLine(const QString& line);
 
     // Replaces the file with what was added, in CP932. A failed write leaves no work file.
-    Outcome write() const;
+    Outcome write();
     // The file as it is now, line by line; a missing file reads as no lines.
     PageReader readBack() const;
 
@@ -47,6 +47,7 @@ public:
 private:
     QString m_path;
     QString m_text;
+    bool m_written = false;
 };
 
 } // namespace kazeyomi

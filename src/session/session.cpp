@@ -22,22 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Counts the fetches waiting for their page: while one waits, window events run.
-class WatchedPageSource final : public PageSource {
-public:
-    WatchedPageSource(std::unique_ptr<PageSource> inner, int& waits) : m_inner(std::move(inner)), m_waits(waits) {}
-    FetchResult get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers) override
-    {
-        ++m_waits;
-        const auto done = qScopeGuard([this] { --m_waits; });
-        return m_inner->get(url, headers);
-    }
-
-private:
-    std::unique_ptr<PageSource> m_inner;
-    int& m_waits;
-};
-
 // Buttons that touch neither the current race fields nor the grids nor the race's files:
 // the start run (allowed inside a tick), the exit, the venue boxes and the buttons that do nothing.
 const QSet<QString>& allowedDuringFetch()
@@ -54,15 +38,14 @@ Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> c
     : m_settings(std::move(settings)), m_venueCodes(m_settings.venueCodes), m_notifier(notifier),
       m_clock(clock ? std::move(clock) : std::make_shared<RunningClock>(m_settings.now)),
       m_folders(m_settings.baseDir, *m_clock),
-      m_pages(std::make_unique<WatchedPageSource>(
-          pages ? std::move(pages) : std::make_unique<HttpPageSource>(m_settings.timeoutMs), m_pageWaits)),
+      m_pages(pages ? std::move(pages) : std::make_unique<HttpPageSource>(m_settings.timeoutMs)),
       m_fetcher(m_form, *m_pages, m_settings.appDir, m_settings.siteStyle),
       m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl}, m_races(m_context),
       m_poll(m_form, *m_clock, m_races), m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
       m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
 {
     m_form.setLogClock(m_clock.get());
-    m_poll.setFetchInProgress([this] { return m_pageWaits > 0; });
+    m_poll.setFetchInProgress([this] { return m_fetcher.waiting(); });
     // The popup closer runs from creation on, in every state of the program.
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, [this] { m_popupCloser->Timer2_Timer(); });
@@ -103,7 +86,7 @@ CardWrite Session::Command1_Click(ScheduleCardReplace policy)
 
 bool Session::fetchInProgress() const
 {
-    return m_races.busy() || m_pageWaits > 0;
+    return m_races.busy() || m_fetcher.waiting();
 }
 
 QString Session::refusal(const QString& control) const

@@ -83,7 +83,6 @@ private:
     std::shared_ptr<Clock> m_clock;
     DayFolders m_folders;
     FormState m_form;
-    int m_pageWaits = 0; // fetches waiting for their page
     std::unique_ptr<PageSource> m_pages;
     PageFetcher m_fetcher;
     Context m_context;

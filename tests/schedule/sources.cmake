@@ -4,5 +4,6 @@ target_sources(core_tests PRIVATE
     schedule/full_disk_test.cpp
     schedule/poll_cycle_test.cpp
     schedule/race_fetch_test.cpp
+    schedule/race_pipeline_test.cpp
     schedule/schedule_grid_test.cpp
 )
