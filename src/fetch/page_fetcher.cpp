@@ -214,12 +214,8 @@ void PageFetcher::abandonPrefetch()
             m_source.abandon(entry->request);
 }
 
-QStringList PageFetcher::pageCacheLines() const
+QStringList PageFetcher::pageCacheLines(const QByteArray& bytes) const
 {
-    QFile file(path(u"tmp.txt"_s));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
     if (m_lastPage && m_lastPage->bytes == bytes)
         return m_lastPage->lines;
     return splitLines(fromCp932(bytes));

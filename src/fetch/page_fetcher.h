@@ -62,8 +62,9 @@ public:
     void prefetch(const QStringList& urls);
     // Gives up the answers not taken yet, the requests still in flight included.
     void abandonPrefetch();
-    // The lines of tmp.txt; those the last fetch made ready when the file still holds its page.
-    QStringList pageCacheLines() const;
+    // The lines of a page cache holding `bytes`: those the last fetch made ready when the bytes
+    // are its page, else the bytes decoded.
+    QStringList pageCacheLines(const QByteArray& bytes) const;
     // A fetch is waiting for its page, while window events run.
     bool waiting() const { return m_waiting > 0; }
     // Pages rendered so far; a page that came again unchanged is not rendered again.

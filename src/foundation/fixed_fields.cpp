@@ -1,6 +1,7 @@
 #include "foundation/fixed_fields.h"
 
-#include <QRegularExpression>
+#include <algorithm>
+#include <optional>
 
 namespace kazeyomi {
 
@@ -21,22 +22,86 @@ QString incremented(QString digits)
     return u'1' + digits;
 }
 
+// A sign, whole digits (plain, or grouped in threes by commas), a point and fraction digits;
+// at least one digit. The commas are gone from `whole`.
+struct Number {
+    bool negative = false;
+    QString whole;
+    QString fraction;
+};
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+std::optional<Number> parseNumber(const QString& text)
+{
+    Number number;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        number.negative = text[i++] == u'-';
+    const qsizetype wholeStart = i;
+    while (i < n && isDigit(text[i]))
+        ++i;
+    if (i < n && text[i] == u',') {
+        // Grouped: one to three digits, then one or more groups of exactly three.
+        if (i - wholeStart < 1 || i - wholeStart > 3)
+            return std::nullopt;
+        number.whole = text.mid(wholeStart, i - wholeStart);
+        while (i < n && text[i] == u',') {
+            for (qsizetype k = 1; k <= 3; ++k)
+                if (i + k >= n || !isDigit(text[i + k]))
+                    return std::nullopt;
+            number.whole += QStringView(text).mid(i + 1, 3);
+            i += 4;
+        }
+        if (i < n && isDigit(text[i]))
+            return std::nullopt;
+    } else {
+        number.whole = text.mid(wholeStart, i - wholeStart);
+    }
+    if (i < n) {
+        if (text[i] != u'.')
+            return std::nullopt;
+        const qsizetype fractionStart = ++i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        if (i != n)
+            return std::nullopt;
+        number.fraction = text.mid(fractionStart);
+    }
+    if (number.whole.isEmpty() && number.fraction.isEmpty())
+        return std::nullopt;
+    return number;
+}
+
 } // namespace
 
 QString rightField(const QString& text, int width)
 {
-    return (QString(13, u' ') + text).right(width);
+    const qsizetype padded = text.size() + 13;
+    if (width >= padded)
+        return QString(13, u' ') + text;
+    if (width <= text.size())
+        return text.right(width);
+    return QString(width - text.size(), u' ') + text;
 }
 
 QString formatOneDecimal(const QString& text)
 {
-    // Decimal arithmetic on the text, so 2.25 rounds up like 2.35 (no binary fractions).
-    static const QRegularExpression number(uR"(^([+-]?)([0-9]{1,3}(?:,[0-9]{3})+|[0-9]*)(?:\.([0-9]*))?$)"_s);
-    const auto match = number.match(text);
-    if (text.isEmpty() || !match.hasMatch() || (match.captured(2).isEmpty() && match.captured(3).isEmpty()))
+    // Odds as the sites show them, "12.3" or "0.5", are already in the form.
+    const qsizetype n = text.size();
+    if (n >= 3 && text[n - 2] == u'.' && isDigit(text[n - 1]) && isDigit(text[0]) && (text[0] != u'0' || n == 3) &&
+        std::all_of(text.cbegin() + 1, text.cend() - 2, isDigit))
         return text;
-    QString whole = match.captured(2).remove(u',');
-    QString fraction = match.captured(3);
+    // Decimal arithmetic on the text, so 2.25 rounds up like 2.35 (no binary fractions).
+    const std::optional<Number> parsed = parseNumber(text);
+    if (!parsed)
+        return text;
+    QString whole = parsed->whole;
+    QString fraction = parsed->fraction;
     while (whole.size() > 1 && whole.startsWith(u'0'))
         whole.remove(0, 1);
     if (whole.isEmpty())
@@ -48,7 +113,7 @@ QString formatOneDecimal(const QString& text)
         tenth = bumped.right(1);
     }
     const bool zero = whole == u"0" && tenth == u"0";
-    const QString sign = match.captured(1) == u"-" && !zero ? u"-"_s : QString();
+    const QString sign = parsed->negative && !zero ? u"-"_s : QString();
     return sign + whole + u'.' + tenth;
 }
 

@@ -1,5 +1,7 @@
 #include "foundation/grid_model.h"
 
+#include <QMetaMethod>
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -45,10 +47,16 @@ void GridModel::setTextMatrix(int row, int col, const QString& text)
 {
     check(row, col);
     m_cells[size_t(row) * m_cols + col] = text;
-    if (row == 0)
-        Q_EMIT headerDataChanged(Qt::Horizontal, col, col);
-    else
-        Q_EMIT dataChanged(index(row - 1, col), index(row - 1, col), {Qt::DisplayRole});
+    // Scrapers and writers set thousands of cells a cycle; only a grid on screen is told.
+    static const QMetaMethod headerChanged = QMetaMethod::fromSignal(&GridModel::headerDataChanged);
+    static const QMetaMethod cellChanged = QMetaMethod::fromSignal(&GridModel::dataChanged);
+    static const QList<int> kDisplay{Qt::DisplayRole};
+    if (row == 0) {
+        if (isSignalConnected(headerChanged))
+            Q_EMIT headerDataChanged(Qt::Horizontal, col, col);
+    } else if (isSignalConnected(cellChanged)) {
+        Q_EMIT dataChanged(index(row - 1, col), index(row - 1, col), kDisplay);
+    }
 }
 
 QString GridModel::cell(int setting, int row, int col) const

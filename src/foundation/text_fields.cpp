@@ -12,6 +12,9 @@ QString trimSpaces(const QString& text)
         ++start;
     while (end > start && text[end - 1] == u' ')
         --end;
+    // Most cells have no blanks: they are shared, not copied.
+    if (start == 0 && end == text.size())
+        return text;
     return text.mid(start, end - start);
 }
 

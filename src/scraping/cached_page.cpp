@@ -1,7 +1,8 @@
 #include "scraping/cached_page.h"
 
 #include <QFile>
-#include <QFileInfo>
+
+#include "foundation/file_writer.h"
 
 namespace kazeyomi {
 
@@ -42,23 +43,27 @@ CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageK
 
 CachedPage openCachedPage(const PageFetcher& fetcher, const PageKind& page)
 {
-    const QString cache = fetcher.path(kPageCache);
-    // Kept for whoever wants to see what the last fetch of this page brought.
+    QFile cache(fetcher.path(kPageCache));
+    const bool there = cache.open(QIODevice::ReadOnly);
+    const QByteArray bytes = there ? cache.readAll() : QByteArray();
+    // Kept for whoever wants to see what the last fetch of this page brought; a copy that
+    // cannot be written costs the scraper nothing.
     if (!page.copyName.isEmpty()) {
         const QString copy = fetcher.path(page.copyName);
-        if (QFile::exists(copy))
+        if (there)
+            (void)FileWriter().write(copy, bytes);
+        else
             QFile::remove(copy);
-        QFile::copy(cache, copy);
     }
     CachedPage opened;
-    opened.bytes = QFileInfo(cache).size();
+    opened.bytes = bytes.size();
     if (opened.bytes < page.minBytes) {
         opened.state = PageState::Short;
         return opened;
     }
     opened.state = PageState::Ready;
-    // The lines the fetch made ready, without reading the file back, while it holds that page.
-    opened.reader = PageReader(fetcher.pageCacheLines());
+    // The lines the fetch made ready, without decoding the file again, while it holds that page.
+    opened.reader = PageReader(fetcher.pageCacheLines(bytes));
     return opened;
 }
 

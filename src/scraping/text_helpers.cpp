@@ -1,5 +1,7 @@
 #include "scraping/text_helpers.h"
 
+#include <algorithm>
+
 #include <utility>
 
 namespace kazeyomi {
@@ -8,10 +10,15 @@ using namespace Qt::StringLiterals;
 
 QString upperAscii(const QString& text)
 {
+    const auto lower = [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z'; };
+    const auto first = std::find_if(text.cbegin(), text.cend(), lower);
+    // Most lines are upper case already: they are shared, not copied.
+    if (first == text.cend())
+        return text;
     QString out = text;
-    for (QChar& c : out)
-        if (c.unicode() >= u'a' && c.unicode() <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
+    for (auto it = out.begin() + (first - text.cbegin()); it != out.end(); ++it)
+        if (lower(*it))
+            *it = QChar(it->unicode() - (u'a' - u'A'));
     return out;
 }
 
@@ -45,7 +52,7 @@ QString Trio_key(qint16& a, qint16& b, qint16& c)
         std::swap(a, c);
     if (!(b > c))
         std::swap(b, c);
-    return u"%1-%2-%3"_s.arg(a).arg(b).arg(c);
+    return QString::number(a) + u'-' + QString::number(b) + u'-' + QString::number(c);
 }
 
 } // namespace kazeyomi

@@ -4,7 +4,9 @@
 
 #include "foundation/context.h"
 #include "foundation/form_state.h"
+#include "scraping/attempt.h"
 #include "scraping/cells.h"
+#include "scraping/text_helpers.h"
 
 namespace kazeyomi {
 
@@ -71,9 +73,15 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
 
 void cutOddsCell(GridModel& grid, int row, int col, QString& line)
 {
-    cutIntoCell(grid, row, col, line, u"</th><td>"_s, u"</td>"_s);
-    if (cellOrEmpty(grid, row, col) == u"－"_s)
-        setCell(grid, row, col, u"***"_s);
+    static const QString kStart = u"</th><td>"_s;
+    static const QString kEnd = u"</td>"_s;
+    static const QString kScratched = u"－"_s;
+    static const QString kStars = u"***"_s;
+    QString text;
+    // A cut that fails leaves the cell as it was, and that is looked at all the same.
+    if (!attempt([&] { text = Moji_get(line, kStart, kEnd); }))
+        text = cellOrEmpty(grid, row, col);
+    setCell(grid, row, col, text == kScratched ? kStars : text);
 }
 
 } // namespace kazeyomi

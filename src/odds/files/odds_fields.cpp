@@ -16,10 +16,14 @@ constexpr int kOddsWidth = 8;
 QString oddsField(std::initializer_list<int> horses, const QString& odds)
 {
     QString field;
+    field.reserve(16);
     for (int horse : horses) {
         if (!field.isEmpty())
             field += u'-';
-        field += u"%1"_s.arg(horse, 2, 10, QChar(u'0'));
+        if (horse >= 0 && horse < 100)
+            field.append(QChar(u'0' + horse / 10)).append(QChar(u'0' + horse % 10));
+        else
+            field += QString::number(horse);
     }
     return field + rightField(formatOneDecimal(trimSpaces(odds)), kOddsWidth);
 }

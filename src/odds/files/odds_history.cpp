@@ -1,5 +1,7 @@
 #include "odds/files/odds_history.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 
@@ -19,6 +21,30 @@ QString oddsFilePath(const Context& ctx, const QString& extension)
     return raceFilePath(ctx.form, ctx.folders.oddsFolder(), extension);
 }
 
+namespace {
+
+// The snapshot's one item, the line without its leading blanks, appended to the history.
+Outcome appendItem(const QString& historyPath, const QString& snapshotPath, const QString& snapshotText,
+                   const FileDevices& devices)
+{
+    QString item;
+    FreeFormatReader reader(snapshotText);
+    if (!reader.next(item))
+        return {u"%1: the snapshot holds no line"_s.arg(QDir::toNativeSeparators(snapshotPath))};
+    return FileWriter(devices).appendLine(historyPath, toCp932(item) + kCrLf);
+}
+
+// A line the free-format read takes whole: no leading blank, no quote, comma or line break.
+bool readsWhole(const QString& line)
+{
+    if (line.isEmpty() || line.front() == u' ' || line.front() == u'\t')
+        return false;
+    return std::none_of(line.cbegin(), line.cend(),
+                        [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
+}
+
+} // namespace
+
 Outcome Snapshot_append(const QString& historyPath, const QString& snapshotPath, const FileDevices& devices)
 {
     if (!QFile::exists(snapshotPath))
@@ -26,11 +52,7 @@ Outcome Snapshot_append(const QString& historyPath, const QString& snapshotPath,
     QFile snapshot(snapshotPath);
     if (!snapshot.open(QIODevice::ReadOnly))
         return {u"%1: cannot be read (%2)"_s.arg(QDir::toNativeSeparators(snapshotPath), snapshot.errorString())};
-    QString item;
-    FreeFormatReader reader(fromCp932(snapshot.readAll()));
-    if (!reader.next(item))
-        return {u"%1: the snapshot holds no line"_s.arg(QDir::toNativeSeparators(snapshotPath))};
-    return FileWriter(devices).appendLine(historyPath, toCp932(item) + kCrLf);
+    return appendItem(historyPath, snapshotPath, fromCp932(snapshot.readAll()), devices);
 }
 
 Outcome writeOddsLine(const Context& ctx, const QString& extension, const QString& snapshotLine, bool withLineEnd,
@@ -43,7 +65,15 @@ Outcome writeOddsLine(const Context& ctx, const QString& extension, const QStrin
         bytes += kCrLf;
     if (Outcome written = FileWriter(devices).write(snapshotPath, bytes); !written.ok())
         return written;
-    const Outcome appended = Snapshot_append(history, snapshotPath, devices);
+    // The snapshot just written whole is what it reads back as, when the code page has every
+    // character; then it is not read again, and a line read whole is not encoded again either.
+    Outcome appended;
+    if (!roundTripsCp932(snapshotLine))
+        appended = appendItem(history, snapshotPath, fromCp932(bytes), devices);
+    else if (readsWhole(snapshotLine))
+        appended = FileWriter(devices).appendLine(history, bytes.left(bytes.size() - (withLineEnd ? 2 : 0)) + kCrLf);
+    else
+        appended = appendItem(history, snapshotPath, snapshotLine, devices);
     if (QFile::exists(snapshotPath) && !QFile::remove(snapshotPath) && appended.ok())
         return {u"%1: cannot be deleted"_s.arg(QDir::toNativeSeparators(snapshotPath))};
     return appended;

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include <QSet>
+
 #include "foundation/context.h"
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
@@ -33,15 +35,14 @@ public:
         qint16 y = qint16(b);
         qint16 z = qint16(c);
         const QString key = Trio_key(x, y, z);
-        for (const QString& seen : m_keys)
-            if (seen == key)
-                return false;
-        m_keys.push_back(key);
+        if (m_keys.contains(key))
+            return false;
+        m_keys.insert(key);
         return true;
     }
 
 private:
-    std::vector<QString> m_keys;
+    QSet<QString> m_keys;
 };
 
 // The row labels of the trifecta page grid are numbers; anything else ends the writer.
@@ -87,6 +88,7 @@ QString trioFields(FormState& form)
     const int rowsPerBlock = runners - 2;
     SeenTrios seen;
     QString fields;
+    fields.reserve(runners * (runners - 1) * (runners - 2) / 2 * 16);
     work.clear();
     for (int b = 1; b <= runners; ++b) {
         work.clear();
@@ -178,6 +180,7 @@ QString trifectaFields(FormState& form)
     const int q = labelRun(page, kTrioColumns);
     form.race.runnerCount = qint16(q);
     QString fields;
+    fields.reserve((q + 1) * q * q * 16);
     for (int a = 1; a <= q + 1; ++a) {
         block.clear();
         block.setTextMatrix(0, 0, QString::number(a));
