@@ -1,6 +1,7 @@
 #include "fetch/page_fetcher.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,8 +53,11 @@ QString cacheLeftMessage(const QString& url, const QString& file)
 PageFetcher::PageFetcher(FormState& form, PageSource& source, QString appDir, MarkupStyle style)
     : m_form(form), m_source(source), m_appDir(std::move(appDir)), m_style(style)
 {
-    // The window's thread and the renderings share the machine's cores.
-    m_renderers.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    // The window's thread keeps a core for the scrapers and renders a page itself when it needs
+    // it before a worker took it; the workers have the other cores. They stay: each keeps the
+    // memory its parser has grown into for the next page.
+    m_renderers.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_renderers.setExpiryTimeout(-1);
     QDir().mkpath(m_appDir);
     // A blank page the browser is sent to after each fetch; shipped with the program.
     const QString blank = path(u"a.html"_s);
@@ -111,12 +115,26 @@ RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& c
 
 QString PageFetcher::cacheText(const QString& bodyMarkup)
 {
-    QString text = bodyMarkup;
-    text.replace(u"\r\n"_s, u"\n"_s);
-    text.replace(u'\r', u'\n');
-    text.replace(u"\n"_s, u"\r\n"_s);
-    text.replace(u"\""_s, u"\"\""_s);
-    return u"\""_s + text + u"\"\r\n"_s;
+    // In one pass: every line end (CR LF, CR or LF) becomes CR LF and every quote is doubled.
+    QString text;
+    text.reserve(bodyMarkup.size() + bodyMarkup.size() / 8 + 4);
+    text += u'"';
+    const qsizetype n = bodyMarkup.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = bodyMarkup[i];
+        if (c == u'\r') {
+            if (i + 1 < n && bodyMarkup[i + 1] == u'\n')
+                ++i;
+            text += u"\r\n"_s;
+        } else if (c == u'\n') {
+            text += u"\r\n"_s;
+        } else if (c == u'"') {
+            text += u"\"\""_s;
+        } else {
+            text += c;
+        }
+    }
+    return text + u"\"\r\n"_s;
 }
 
 PageFetch PageFetcher::fail(const QString& message, bool interrupted)
@@ -133,8 +151,8 @@ struct PageFetcher::Prefetched {
     quint64 request = 0;
     bool answered = false;
     FetchResult page;
-    std::shared_future<SharedPage> prepared; // valid once the answer started a rendering
-    QEventLoop* waiter = nullptr;            // the wait of the Navigate2 that took it
+    std::shared_ptr<Rendering> prepared; // set once the answer started a rendering
+    QEventLoop* waiter = nullptr;        // the wait of the Navigate2 that took it
 };
 
 SharedPage PageFetcher::preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
@@ -152,8 +170,37 @@ SharedPage PageFetcher::preparePage(const QByteArray& body, const QByteArray& co
     return prepared;
 }
 
-std::shared_future<SharedPage> PageFetcher::render(const QString& url, const FetchResult& page, MarkupStyle style,
-                                                   bool inBackground)
+// One page's rendering, done by a worker or, when the page is wanted before a worker took it,
+// by the thread that wants it: whoever claims it first.
+class PageFetcher::Rendering {
+public:
+    Rendering(QByteArray body, QByteArray contentType, MarkupStyle style)
+        : m_task([body = std::move(body), type = std::move(contentType), style] {
+              return preparePage(body, type, style);
+          }),
+          m_page(m_task.get_future().share())
+    {
+    }
+    void runUnlessClaimed()
+    {
+        if (!m_claimed.exchange(true))
+            m_task();
+    }
+    // The page, rendered here if no worker has started on it yet.
+    SharedPage page()
+    {
+        runUnlessClaimed();
+        return m_page.get();
+    }
+
+private:
+    std::packaged_task<SharedPage()> m_task;
+    std::shared_future<SharedPage> m_page;
+    std::atomic<bool> m_claimed = false;
+};
+
+std::shared_ptr<PageFetcher::Rendering> PageFetcher::render(const QString& url, const FetchResult& page,
+                                                            MarkupStyle style, bool inBackground)
 {
     for (qsizetype i = 0; i < m_rendered.size(); ++i) {
         const Rendered& done = m_rendered[i];
@@ -163,24 +210,21 @@ std::shared_future<SharedPage> PageFetcher::render(const QString& url, const Fet
         }
     }
     ++m_renderings;
-    std::shared_future<SharedPage> future;
-    if (inBackground) {
-        auto task = std::make_shared<std::packaged_task<SharedPage()>>(
-            [body = page.body, type = page.contentType, style] { return preparePage(body, type, style); });
-        future = task->get_future().share();
-        m_renderers.start([task] { (*task)(); });
-    } else {
-        std::promise<SharedPage> now;
-        now.set_value(preparePage(page.body, page.contentType, style));
-        future = now.get_future().share();
-    }
+    auto rendering = std::make_shared<Rendering>(page.body, page.contentType, style);
+    // The largest pages first: they take longest, while the small ones are soon done by
+    // whoever wants them.
+    if (inBackground)
+        m_renderers.start([rendering] { rendering->runUnlessClaimed(); },
+                          int(std::min<qsizetype>(page.body.size() / 1024, 1 << 20)));
+    else
+        rendering->runUnlessClaimed();
     // The pages of a race or two: enough to find each page again at the next fetch of its race's
     // other pages, few enough to keep the memory small.
     constexpr qsizetype kRemembered = 12;
-    m_rendered.prepend({url, page.body, page.contentType, style, future});
+    m_rendered.prepend({url, page.body, page.contentType, style, rendering});
     if (m_rendered.size() > kRemembered)
         m_rendered.removeLast();
-    return future;
+    return rendering;
 }
 
 void PageFetcher::prefetch(const QStringList& urls)
@@ -304,7 +348,7 @@ PageFetch PageFetcher::Navigate2(const QString& a)
     PageFetch fetch = fetchPage(a, page, prefetched);
     if (fetch.ok()) {
         const SharedPage prepared =
-            (prefetched && prefetched->prepared.valid() ? prefetched->prepared : render(a, page, m_style, false)).get();
+            (prefetched && prefetched->prepared ? prefetched->prepared : render(a, page, m_style, false))->page();
         if (!prepared->error.isEmpty()) {
             fetch = fail(a + u": "_s + prepared->error);
         } else if (const Outcome written = FileWriter().replace(path(u"tmp.txt"_s), prepared->bytes); !written.ok()) {

@@ -97,20 +97,21 @@ public:
 
 private:
     struct Prefetched;
+    class Rendering;
     // A page as it was last rendered: the same bytes again need no new rendering.
     struct Rendered {
         QString url;
         QByteArray body;
         QByteArray contentType;
         MarkupStyle style;
-        std::shared_future<SharedPage> page;
+        std::shared_ptr<Rendering> page;
     };
 
     // The answer for `url`, waited for while events run: the prefetched one if there is one.
     PageFetch fetchPage(const QString& url, FetchResult& page, std::shared_ptr<Prefetched>& prefetched);
     void waitForAnswer(Prefetched& entry);
-    std::shared_future<SharedPage> render(const QString& url, const FetchResult& page, MarkupStyle style,
-                                          bool inBackground);
+    std::shared_ptr<Rendering> render(const QString& url, const FetchResult& page, MarkupStyle style,
+                                      bool inBackground);
     PageFetch fetchAndRender(const QString& url, MarkupStyle style, QString& markup);
     PageFetch fail(const QString& message, bool interrupted = false);
     // The first cache file that is still there after the attempt; empty when all are gone.

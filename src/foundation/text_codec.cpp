@@ -1,5 +1,6 @@
 #include "foundation/text_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 
@@ -22,9 +23,55 @@ qsizetype unitLength(const QString& text, qsizetype i)
     return text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
 }
 
+// The ASCII characters the code page writes as their own byte. Not all are: IBM's table of
+// CP932 swaps some control characters (0x1A, 0x1C, 0x7F).
+const std::array<bool, 0x80>& writtenAsThemselves()
+{
+    static const std::array<bool, 0x80> table = [] {
+        std::array<bool, 0x80> same{};
+        for (char16_t u = 0; u < 0x80; ++u) {
+            QStringEncoder encoder("CP932");
+            const QByteArray byte = encoder.encode(QStringView(&u, 1));
+            same[u] = !encoder.hasError() && byte.size() == 1 && byte[0] == char(u);
+        }
+        return same;
+    }();
+    return table;
+}
+
 class IcuCp932Codec final : public TextCodec {
 public:
+    // The code page keeps ASCII as it is (save a few control characters), and pages and files
+    // are mostly ASCII: only the runs of other characters go through the converter.
     QByteArray encode(const QString& text) const override
+    {
+        const std::array<bool, 0x80>& same = writtenAsThemselves();
+        const auto isAscii = [&same](QChar c) { return c.unicode() < 0x80 && same[c.unicode()]; };
+        const auto firstOther = std::find_if_not(text.cbegin(), text.cend(), isAscii);
+        if (firstOther == text.cend())
+            return text.toLatin1();
+        QByteArray bytes;
+        bytes.reserve(text.size() + text.size() / 4);
+        const QStringView all(text);
+        qsizetype at = 0;
+        while (at < text.size()) {
+            qsizetype end = at;
+            const bool ascii = isAscii(text[at]);
+            while (end < text.size() && isAscii(text[end]) == ascii)
+                ++end;
+            // A high surrogate takes the next unit with it, whatever that is.
+            if (!ascii && end < text.size() && text[end - 1].isHighSurrogate())
+                ++end;
+            if (ascii)
+                bytes += all.mid(at, end - at).toLatin1();
+            else
+                bytes += encodeOthers(all.mid(at, end - at).toString());
+            at = end;
+        }
+        return bytes;
+    }
+
+    QByteArray encodeOthers(const QString& text) const
     {
         {
             QStringEncoder encoder("CP932");

@@ -44,6 +44,39 @@ QString Moji_get(QString& tmp, const QString& ststr, const QString& edstr)
     return Moji_get(tmp, st, ed);
 }
 
+namespace {
+
+// Where `upperNeedle` first stands in the text as upper-cased by upperAscii.
+qsizetype indexOfUpperCased(QStringView text, QStringView upperNeedle)
+{
+    const auto upper = [](QChar c) {
+        return c.unicode() >= u'a' && c.unicode() <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c;
+    };
+    const qsizetype last = text.size() - upperNeedle.size();
+    for (qsizetype at = 0; at <= last; ++at) {
+        qsizetype k = 0;
+        while (k < upperNeedle.size() && upper(text[at + k]) == upperNeedle[k])
+            ++k;
+        if (k == upperNeedle.size())
+            return at;
+    }
+    return -1;
+}
+
+} // namespace
+
+QString cutUpperCased(QStringView line, QStringView upperStart, QStringView upperEnd)
+{
+    const qsizetype end = indexOfUpperCased(line, upperEnd);
+    const qsizetype start = indexOfUpperCased(line, upperStart);
+    if (end < 0 || start < 0)
+        return {};
+    const qsizetype length = end - start - upperStart.size();
+    if (length < 0)
+        throw CutError("marker cut: the end marker stands before the start marker");
+    return upperAscii(line.mid(start + upperStart.size(), length).toString());
+}
+
 QString Trio_key(qint16& a, qint16& b, qint16& c)
 {
     if (!(a > b))

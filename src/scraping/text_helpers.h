@@ -22,6 +22,9 @@ QString upperAscii(const QString& text);
 QString Moji_get(QString& tmp, QString& ststr, QString& edstr);
 // The same with literal markers; only the line is changed in place.
 QString Moji_get(QString& tmp, const QString& ststr, const QString& edstr);
+// The cut Moji_get gives with upper-case markers, for a caller that does not read the line again
+// (the line is left as it is, not upper-cased).
+QString cutUpperCased(QStringView line, QStringView upperStart, QStringView upperEnd);
 
 // Sorts the three numbers in place, largest first, and joins them with "-": 3, 12, 7 give "12-7-3".
 QString Trio_key(qint16& a, qint16& b, qint16& c);

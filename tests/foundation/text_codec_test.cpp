@@ -1,6 +1,7 @@
 #include "foundation/text_codec.h"
 
 #include <QElapsedTimer>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -78,5 +79,12 @@ TEST(Cp932, RoundTripIsKnownWithoutWritingTheFile)
         EXPECT_EQ(roundTripsCp932(text), fromCp932(toCp932(text)) == text);
     }
     EXPECT_TRUE(roundTripsCp932(ascii));
+    // Printable ASCII goes around the converter; the converter agrees, on the control characters
+    // it moves too.
+    QStringEncoder icu("CP932");
+    const QByteArray converted = icu.encode(ascii);
+    EXPECT_EQ(toCp932(ascii), converted);
+    EXPECT_EQ(toCp932(ascii + u"大"_s + ascii), converted + "\x91\xE5" + converted);
+    EXPECT_EQ(toCp932(u"!~"_s), "!~");
     EXPECT_FALSE(roundTripsCp932(u"a\u00e9b"_s));
 }

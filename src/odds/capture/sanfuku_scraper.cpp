@@ -48,7 +48,7 @@ ScrapeResult cutTrio(Context& ctx, CachedPage& page)
             const int row = k + (b - 1) * rowsPerBlock;
             for (int c = 1; c <= kPageColumns; ++c) {
                 cutOddsCell(grid, row, c, line);
-                (void)rows.readLine(line);
+                readAfterCell(rows, line);
             }
             (void)rows.skip(line, kLinesAfterRow);
         }

@@ -68,7 +68,7 @@ ScrapeResult cutTrifecta(Context& ctx, CachedPage& page)
         for (int k = 1; k <= rowsPerHorse; ++k) {
             for (int j = 1; j <= kPageColumns; ++j) {
                 cutOddsCell(grid, (h - 1) * rowsPerHorse + k, j, line);
-                (void)rows.readLine(line);
+                readAfterCell(rows, line);
             }
             (void)rows.readLine(line);
         }

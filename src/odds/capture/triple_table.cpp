@@ -30,7 +30,14 @@ QString splitAtCells(const QString& line, bool rowBreaks)
         {u"<th>"_s, QString()},
         {u"nk23_u-bg-color0"_s, u"\r\n"_s},
     }};
-    QString split = replaceInOrder(line, cells);
+    QString split;
+    // Without a span the removals have nothing to do and each "<th>" just becomes a line break.
+    if (line.contains(u"span"_s)) {
+        split = replaceInOrder(line, cells);
+    } else {
+        split = line;
+        split.replace(u"<th>"_s, u"\r\n"_s).replace(u"nk23_u-bg-color0"_s, u"\r\n"_s);
+    }
     if (rowBreaks)
         split.replace(u"</tr> \r\n<tr>"_s, u"</tr> \r\n\r\n<tr>"_s);
     return split;
@@ -71,17 +78,25 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
     return tables;
 }
 
-void cutOddsCell(GridModel& grid, int row, int col, QString& line)
+void cutOddsCell(GridModel& grid, int row, int col, const QString& line)
 {
-    static const QString kStart = u"</th><td>"_s;
-    static const QString kEnd = u"</td>"_s;
+    static const QString kStart = u"</TH><TD>"_s;
+    static const QString kEnd = u"</TD>"_s;
     static const QString kScratched = u"－"_s;
     static const QString kStars = u"***"_s;
     QString text;
-    // A cut that fails leaves the cell as it was, and that is looked at all the same.
-    if (!attempt([&] { text = Moji_get(line, kStart, kEnd); }))
+    // The line in hand is replaced by the next read, so it is cut without upper-casing it first
+    // (readAfterCell does that where the read keeps it). A cut that fails leaves the cell as it
+    // was, and that is looked at all the same.
+    if (!attempt([&] { text = cutUpperCased(line, kStart, kEnd); }))
         text = cellOrEmpty(grid, row, col);
     setCell(grid, row, col, text == kScratched ? kStars : text);
+}
+
+void readAfterCell(PageReader& rows, QString& line)
+{
+    if (!rows.readLine(line))
+        line = upperAscii(line);
 }
 
 } // namespace kazeyomi

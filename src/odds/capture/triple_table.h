@@ -36,8 +36,11 @@ struct [[nodiscard]] TripleTables {
 // Not ready for a page that is not there to read or a work file that cannot be written.
 TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy);
 
-// One odds cell: the text between "</th><td>" and "</td>" (upper-cased, as the cut does to the
-// line in hand), "***" for "－". A cut that fails leaves the cell as it was.
-void cutOddsCell(GridModel& grid, int row, int col, QString& line);
+// One odds cell: the text between "</th><td>" and "</td>" as the marker cut gives it (upper
+// case), "***" for "－". A cut that fails leaves the cell as it was.
+void cutOddsCell(GridModel& grid, int row, int col, const QString& line);
+// The line after a cell's line. At the end of the work file the cell's line stays in hand,
+// upper-cased as the marker cut leaves it.
+void readAfterCell(PageReader& rows, QString& line);
 
 } // namespace kazeyomi

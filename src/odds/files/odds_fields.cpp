@@ -13,19 +13,25 @@ constexpr int kOddsWidth = 8;
 
 } // namespace
 
-QString oddsField(std::initializer_list<int> horses, const QString& odds)
+void appendOddsField(QString& line, std::initializer_list<int> horses, const QString& odds)
 {
-    QString field;
-    field.reserve(16);
+    bool first = true;
     for (int horse : horses) {
-        if (!field.isEmpty())
-            field += u'-';
+        if (!first)
+            line += u'-';
+        first = false;
         if (horse >= 0 && horse < 100)
-            field.append(QChar(u'0' + horse / 10)).append(QChar(u'0' + horse % 10));
+            line.append(QChar(u'0' + horse / 10)).append(QChar(u'0' + horse % 10));
         else
-            field += QString::number(horse);
+            line += u"%1"_s.arg(horse, 2, 10, QChar(u'0'));
     }
-    return field + rightField(formatOneDecimal(trimSpaces(odds)), kOddsWidth);
+    // As rightField would give it, without a string of its own for each field.
+    const QString shown = formatOneDecimal(trimSpaces(odds));
+    if (shown.size() >= kOddsWidth) {
+        line += QStringView(shown).right(kOddsWidth);
+        return;
+    }
+    line.append(QString(kOddsWidth - shown.size(), u' ')).append(shown);
 }
 
 } // namespace kazeyomi

@@ -8,8 +8,8 @@
 
 namespace kazeyomi {
 
-// "01-02" or "01-02-03", then the odds in the "0.0" form; "***" and other text kept as they are,
-// a longer text cut to its last 8 characters.
-QString oddsField(std::initializer_list<int> horses, const QString& odds);
+// Adds "01-02" or "01-02-03", then the odds in the "0.0" form right-aligned in 8 characters;
+// "***" and other text kept as they are, a longer text cut to its last 8 characters.
+void appendOddsField(QString& line, std::initializer_list<int> horses, const QString& odds);
 
 } // namespace kazeyomi

@@ -65,7 +65,7 @@ QString staircaseFields(const GridModel& work)
     for (int c = 1; c <= kLineColumns; ++c) {
         const int first = trimSpaces(work.textMatrix(0, c)).toInt();
         for (int k = 1; k < work.rows() && !work.textMatrix(k, c).isEmpty(); ++k)
-            fields += oddsField({first, first + k}, work.textMatrix(k, c));
+            appendOddsField(fields, {first, first + k}, work.textMatrix(k, c));
     }
     return fields;
 }

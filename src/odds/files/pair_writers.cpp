@@ -67,7 +67,7 @@ QString exactaFields(const GridModel& work)
         if (label.isEmpty())
             continue;
         for (int r = 1; r < work.rows() && !work.textMatrix(r, c).isEmpty(); ++r)
-            fields += oddsField({label.toInt(), trimSpaces(work.textMatrix(r, 0)).toInt()}, work.textMatrix(r, c));
+            appendOddsField(fields, {label.toInt(), trimSpaces(work.textMatrix(r, 0)).toInt()}, work.textMatrix(r, c));
     }
     return fields;
 }

@@ -110,7 +110,7 @@ QString trioFields(FormState& form)
             for (int k = 1; k < work.rows() && !work.textMatrix(k, j).isEmpty(); ++k, ++x) {
                 if (x == b)
                     ++x;
-                fields += oddsField({b, s, x}, seen.firstSighting(b, s, x) ? work.textMatrix(k, j) : kNoOdds);
+                appendOddsField(fields, {b, s, x}, seen.firstSighting(b, s, x) ? work.textMatrix(k, j) : kNoOdds);
             }
         }
     }
@@ -189,11 +189,16 @@ QString trifectaFields(FormState& form)
                 block.setTextMatrix(j, c, blocks.textMatrix((a - 1) * q + j, c));
         labelOthers(block, a, q, true);
         labelOthers(block, a, q, false);
-        for (int b = 1; b <= q; ++b)
+        // The labels as numbers, read once a block.
+        std::vector<int> rowHorses(size_t(q) + 1);
+        for (int c = 1; c <= q; ++c)
+            rowHorses[size_t(c)] = block.textMatrix(c, 0).toInt();
+        const int first = block.textMatrix(0, 0).toInt();
+        for (int b = 1; b <= q; ++b) {
+            const int second = block.textMatrix(0, b).toInt();
             for (int c = 1; c <= q; ++c)
-                fields += oddsField(
-                    {block.textMatrix(0, 0).toInt(), block.textMatrix(0, b).toInt(), block.textMatrix(c, 0).toInt()},
-                    block.textMatrix(c, b));
+                appendOddsField(fields, {first, second, rowHorses[size_t(c)]}, block.textMatrix(c, b));
+        }
     }
     return fields;
 }
