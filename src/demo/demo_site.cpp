@@ -30,6 +30,8 @@ DemoSite::DemoSite(Settings& settings, double speed)
     if (!settings.appDirGiven)
         settings.appDir = QDir(settings.baseDir).filePath(u"app"_s);
     m_server.setHandler([this](const QString& target) { return m_day.respond(target); });
+    // A day of polling is some thousands of requests; nobody reads the demo's log.
+    m_server.setLogLimit(100);
 }
 
 Outcome DemoSite::prepare(Settings& settings)

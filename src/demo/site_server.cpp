@@ -462,7 +462,7 @@ quint64 SiteServer::record(Request request)
     ++m_hits[normalizedTarget(request.pathAndQuery)];
     request.serial = ++m_serial;
     m_requests.append(std::move(request));
-    if (m_requests.size() > kMaxLoggedRequests)
+    while (m_requests.size() > m_logLimit)
         m_requests.removeFirst();
     return m_serial;
 }

@@ -67,6 +67,8 @@ public:
     // Asked before the pages; returning nothing falls back to them, and to 404 if none fits.
     void setHandler(Handler handler);
 
+    // Keeps only the last `limit` requests (kMaxLoggedRequests unless set).
+    void setLogLimit(qsizetype limit) { m_logLimit = limit; }
     // Every request received, in order, the last kMaxLoggedRequests of them.
     const QList<Request>& requests() const { return m_requests; }
     // Requests for this target since the start; a target without a query counts every query.
@@ -92,6 +94,7 @@ private:
     Handler m_handler;
     QList<Request> m_requests;
     quint64 m_serial = 0;
+    qsizetype m_logLimit = kMaxLoggedRequests;
     QHash<QString, int> m_hits;
     std::unordered_set<Connection*> m_connections;
 };
