@@ -163,6 +163,9 @@ qsizetype tagEnd(QStringView text, qsizetype i)
 QString lowerAscii(QStringView text)
 {
     QString out = text.toString();
+    // Most tag names are lower case already; the copy is then left as it is.
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; }))
+        return out;
     for (QChar& c : out)
         if (c >= u'A' && c <= u'Z')
             c = QChar(c.unicode() + (u'a' - u'A'));
