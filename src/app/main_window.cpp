@@ -176,7 +176,8 @@ QTableView* MainWindow::gridView(Grid grid)
     view->setFont(font);
     view->horizontalHeader()->setFont(font);
     view->verticalHeader()->setDefaultSectionSize(19);
-    view->horizontalHeader()->setDefaultSectionSize(56);
+    // Wide enough for the longest odds the sites show, "12,345.6".
+    view->horizontalHeader()->setDefaultSectionSize(64);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setAlternatingRowColors(true);
     connect(model, &GridModel::highlightChanged, view, [this, model, view] { showHighlight(model, view); });
