@@ -7,8 +7,6 @@
 
 namespace kazeyomi {
 
-namespace {
-
 QString highlightFor(double odds, double favourite, double secondChoice)
 {
     return odds < favourite ? kFavouriteClass : odds < secondChoice ? kSecondChoiceClass : QString();
@@ -18,8 +16,6 @@ bool isOut(const WinPlaceRunner& runner)
 {
     return runner.state != WinPlaceRunner::State::Running;
 }
-
-} // namespace
 
 // The site writes thousands with a separator: "1,234.5".
 QString shownOdds(double odds)

@@ -55,6 +55,12 @@ inline const QString kSecondChoiceClass = QStringLiteral("nk23_u-color");
 // Never under 1.0.
 QString shownOdds(double odds);
 
+// The class of the span the site puts around odds under `favourite` (strong) or `secondChoice`;
+// empty above both.
+QString highlightFor(double odds, double favourite, double secondChoice);
+// A horse that does not run (scratched or excluded) makes every combination with it "－".
+bool isOut(const WinPlaceRunner& runner);
+
 // Odds derived from the page's win odds, so that they move with them; every pair with a
 // horse that is out shows "－". The pairs in `blank` show no odds yet: for the exacta in the
 // order given, for the quinella and the wide in either order.

@@ -6,20 +6,6 @@
 
 namespace kazeyomi {
 
-namespace {
-
-QString highlightFor(double odds, double favourite, double secondChoice)
-{
-    return odds < favourite ? kFavouriteClass : odds < secondChoice ? kSecondChoiceClass : QString();
-}
-
-bool isOut(const WinPlaceRunner& runner)
-{
-    return runner.state != WinPlaceRunner::State::Running;
-}
-
-} // namespace
-
 TripleBoard::TripleBoard(int runners) : m_runners(runners), m_cells(qsizetype(runners) * runners * runners) {}
 
 PairCell& TripleBoard::at(int first, int second, int third)

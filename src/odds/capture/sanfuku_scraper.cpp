@@ -34,25 +34,10 @@ ScrapeResult cutTrio(Context& ctx, CachedPage& page)
     if (!tables.ready)
         return ScrapeResult::NoData;
     const int runners = ctx.form.race.runnerCount;
-    const int rowsPerBlock = runners - 2;
-    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid11);
-    PageReader& rows = tables.rows;
-    QString line = tables.lastPageLine;
-    int blocks = 0;
-    for (int b = 1; b <= runners && rowsPerBlock > 0; ++b) {
-        if (!rows.readUntil(line, u"<tbody><tr> "_s))
-            break;
-        ++blocks;
-        (void)rows.skip(line, 2);
-        for (int k = 1; k <= rowsPerBlock; ++k) {
-            const int row = k + (b - 1) * rowsPerBlock;
-            for (int c = 1; c <= kPageColumns; ++c) {
-                cutOddsCell(grid, row, c, line);
-                readAfterCell(rows, line);
-            }
-            (void)rows.skip(line, kLinesAfterRow);
-        }
-    }
+    // Without rows a block has nothing to read.
+    const int blocks = runners > 2 ? readHorseTables(tables, ctx.form.grid(Grid::VSFlexGrid11), runners, runners - 2,
+                                                     u"<tbody><tr> "_s, kLinesAfterRow)
+                                   : 0;
     Sanfuku_arrange(ctx.form);
     return blocks > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData;
 }

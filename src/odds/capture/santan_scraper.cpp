@@ -53,26 +53,10 @@ ScrapeResult cutTrifecta(Context& ctx, CachedPage& page)
     if (!tables.ready)
         return ScrapeResult::NoData;
     const int runners = ctx.form.race.runnerCount;
-    const int rowsPerHorse = (runners - 1) * (runners >= 10 ? 2 : 1);
-    GridModel& grid = ctx.form.grid(Grid::VSFlexGrid13);
-    PageReader& rows = tables.rows;
-    QString line = tables.lastPageLine;
-    int horses = 0;
-    for (int h = 1; h <= runners; ++h) {
-        if (!rows.readUntil(line, u"<tbody><tr>"_s))
-            break;
-        ++horses;
-        (void)rows.skip(line, 2);
-        // Both half tables of a horse are read as one run of rows: eight cell lines and the
-        // line that ends the table row.
-        for (int k = 1; k <= rowsPerHorse; ++k) {
-            for (int j = 1; j <= kPageColumns; ++j) {
-                cutOddsCell(grid, (h - 1) * rowsPerHorse + k, j, line);
-                readAfterCell(rows, line);
-            }
-            (void)rows.readLine(line);
-        }
-    }
+    // Both half tables of a horse are read as one run of rows: eight cell lines and the line
+    // that ends the table row.
+    const int horses = readHorseTables(tables, ctx.form.grid(Grid::VSFlexGrid13), runners,
+                                       (runners - 1) * (runners >= 10 ? 2 : 1), u"<tbody><tr>"_s, 1);
     return horses > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData;
 }
 

@@ -78,6 +78,29 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
     return tables;
 }
 
+int readHorseTables(TripleTables& tables, GridModel& grid, int horses, int rows, const QString& marker,
+                    int linesAfterRow)
+{
+    constexpr int kPageColumns = 8;
+    PageReader& reader = tables.rows;
+    QString line = tables.lastPageLine;
+    int found = 0;
+    for (int h = 1; h <= horses; ++h) {
+        if (!reader.readUntil(line, marker))
+            break;
+        ++found;
+        (void)reader.skip(line, 2);
+        for (int k = 1; k <= rows; ++k) {
+            for (int c = 1; c <= kPageColumns; ++c) {
+                cutOddsCell(grid, (h - 1) * rows + k, c, line);
+                readAfterCell(reader, line);
+            }
+            (void)reader.skip(line, linesAfterRow);
+        }
+    }
+    return found;
+}
+
 void cutOddsCell(GridModel& grid, int row, int col, const QString& line)
 {
     static const QString kStart = u"</TH><TD>"_s;

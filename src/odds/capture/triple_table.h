@@ -36,6 +36,13 @@ struct [[nodiscard]] TripleTables {
 // Not ready for a page that is not there to read or a work file that cannot be written.
 TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy);
 
+// Reads the tables horse by horse into `grid`: for horse h, from the second line after the line
+// holding `marker`, `rows` table rows of eight cell lines and `linesAfterRow` more each, into
+// grid rows (h - 1) * rows + 1 onwards. Stops at the end of the work file; gives how many
+// horses' tables were found.
+int readHorseTables(TripleTables& tables, GridModel& grid, int horses, int rows, const QString& marker,
+                    int linesAfterRow);
+
 // One odds cell: the text between "</th><td>" and "</td>" as the marker cut gives it (upper
 // case), "***" for "－". A cut that fails leaves the cell as it was.
 void cutOddsCell(GridModel& grid, int row, int col, const QString& line);
