@@ -1,5 +1,6 @@
 #include "fetch/http_page_source.h"
 
+#include <utility>
 #include <vector>
 
 #include <QEventLoop>
@@ -134,6 +135,12 @@ quint64 HttpPageSource::start(const QString& url, const RequestHeaders& headers,
             failWith(u"redirected to %1, another site"_s.arg(to.toString()));
     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [this, id] { finish(id); });
+    // A request asked for with the other pages of a race may wait for a free connection; its
+    // time limit counts again from when it goes out, once (not for every redirect).
+    QObject::connect(reply, &QNetworkReply::requestSent, limit, [this, limit, sent = false]() mutable {
+        if (!std::exchange(sent, true))
+            limit->start(m_timeoutMs);
+    });
     limit->start(m_timeoutMs);
     if (reply->isFinished())
         QMetaObject::invokeMethod(

@@ -350,3 +350,24 @@ TEST_F(Fetching, AStopEndsTheWaitForAPrefetchedPage)
     EXPECT_TRUE(fetch.interrupted);
     EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
 }
+
+// Seven pages asked for at once share six connections: the seventh waits for one, and its time
+// limit counts from when it goes out.
+TEST_F(Fetching, APageWaitingForAConnectionHasItsWholeTimeLimit)
+{
+    QStringList urls;
+    for (int i = 1; i <= 6; ++i) {
+        SiteResponse slow = page("<p>slow</p>");
+        slow.delayBeforeMs = kLimitMs * 2 / 3;
+        server.setPage(u"/slow%1"_s.arg(i), slow);
+        urls << url(u"/slow%1"_s.arg(i));
+    }
+    SiteResponse last = page("<p>last</p>");
+    last.delayBeforeMs = kLimitMs * 2 / 3;
+    server.setPage(u"/last"_s, last);
+    urls << url(u"/last"_s);
+    fetcher.prefetch(urls);
+    for (const QString& address : urls)
+        EXPECT_TRUE(fetcher.Navigate2(address).ok()) << fetcher.lastError().toStdString();
+    EXPECT_EQ(cache(), "\"<p>last</p>\r\n\"\r\n");
+}
