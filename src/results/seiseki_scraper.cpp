@@ -131,6 +131,11 @@ bool readSecondPayouts(PageReader& page, QString& line, GridModel& payouts)
 
 } // namespace
 
+QString resultPageUrl(const QString& site, const QString& raceCode)
+{
+    return site + u"/result/"_s + raceCode + u".do"_s;
+}
+
 PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
 {
     FormState& form = ctx.form;
@@ -148,9 +153,9 @@ PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
         setCell(table, 0, c, kFinishHeaders[size_t(c - 1)]);
 
     // The test flag reads the page the last fetch left, and keeps no copy of it.
-    CachedPage cached = testMode ? openCachedPage(ctx.fetcher, {QString(), kResultMinBytes})
-                                 : fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/result/"_s + raceCode + u".do"_s,
-                                                   {u"成績.txt"_s, kResultMinBytes});
+    CachedPage cached =
+        testMode ? openCachedPage(ctx.fetcher, {QString(), kResultMinBytes})
+                 : fetchCachedPage(ctx.fetcher, resultPageUrl(ctx.siteUrl, raceCode), {u"成績.txt"_s, kResultMinBytes});
     if (cached.state == PageState::FetchFailed)
         return std::move(cached.fetch);
     // An error page or no page at all: nothing to cut.

@@ -18,4 +18,7 @@ inline constexpr int kResultMinBytes = 500;
 // failed: the grids then hold no result and the result files must be left as they are.
 PageFetch Seiseki_get(Context& ctx, const QString& raceCode);
 
+// "<site>/result/<raceCode>.do", the result page of a race.
+QString resultPageUrl(const QString& site, const QString& raceCode);
+
 } // namespace kazeyomi

@@ -22,6 +22,7 @@
 #include "results/seiseki_scraper.h"
 #include "schedule/schedule_grid.h"
 #include "scraping/attempt.h"
+#include "scraping/cached_page.h"
 
 namespace kazeyomi {
 
@@ -50,13 +51,13 @@ template <ScrapeResult (*Scrape)(Context&, const QString&)> StepResult oddsStep(
 auto oddsPage(const char16_t* kind)
 {
     return [kind](const Context& ctx, const QString& raceCode) {
-        return QStringList{ctx.siteUrl + u"/odds/"_s + raceCode + QString::fromUtf16(kind)};
+        return QStringList{oddsPageUrl(ctx.siteUrl, raceCode, QString::fromUtf16(kind))};
     };
 }
 
 QStringList resultPage(const Context& ctx, const QString& raceCode)
 {
-    return {ctx.siteUrl + u"/result/"_s + raceCode.trimmed() + u".do"_s};
+    return {resultPageUrl(ctx.siteUrl, raceCode.trimmed())};
 }
 
 StepResult resultStep(Context& ctx, const QString& raceCode)

@@ -27,6 +27,11 @@ QString CachedPage::reason() const
     return {};
 }
 
+QString oddsPageUrl(const QString& site, const QString& raceCode, const QString& page)
+{
+    return site + u"/odds/"_s + raceCode + page;
+}
+
 CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageKind& page)
 {
     PageFetch fetch = fetcher.Navigate2(url);

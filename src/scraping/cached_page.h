@@ -35,6 +35,10 @@ struct [[nodiscard]] CachedPage {
     QString reason() const;
 };
 
+// "<site>/odds/<raceCode><page>", page "01.do" and the like: the odds pages of the racing site,
+// as the scrapers fetch them and the fetch cycle asks for them ahead.
+QString oddsPageUrl(const QString& site, const QString& raceCode, const QString& page);
+
 // Fetches `url` into tmp.txt and opens it. After a failed fetch the copy is removed, for
 // there is no last page to keep; a fetch cut short because the program is ending leaves
 // the copy as it was, as nothing is written on the way out.

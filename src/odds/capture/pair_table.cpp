@@ -87,7 +87,7 @@ bool withoutVenue(Context& ctx)
 
 PairTable fetchPairTable(Context& ctx, const QString& raceCode, const PairPage& page)
 {
-    CachedPage cached = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + page.address, page.page);
+    CachedPage cached = fetchCachedPage(ctx.fetcher, oddsPageUrl(ctx.siteUrl, raceCode, page.address), page.page);
     return cutPairTable(ctx, cached, page);
 }
 

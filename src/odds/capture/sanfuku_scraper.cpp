@@ -57,7 +57,7 @@ ScrapeResult Sanfuku_get(Context& ctx, const QString& raceCode)
     for (int b = 1; b <= runners; ++b)
         for (int j = 1; j <= rowsPerBlock; ++j)
             setCell(grid, j + (b - 1) * rowsPerBlock, 0, QString::number(b));
-    CachedPage page = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + u"09.do"_s, kTrioPage);
+    CachedPage page = fetchCachedPage(ctx.fetcher, oddsPageUrl(ctx.siteUrl, raceCode, u"09.do"_s), kTrioPage);
     return cutTrio(ctx, page);
 }
 

@@ -69,7 +69,7 @@ ScrapeResult Santan_get(Context& ctx, const QString& raceCode)
     GridModel& grid = ctx.form.grid(Grid::VSFlexGrid13);
     grid.clear();
     labelTrifecta(grid, ctx.form.race.runnerCount);
-    CachedPage page = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + u"08.do"_s, kTrifectaPage);
+    CachedPage page = fetchCachedPage(ctx.fetcher, oddsPageUrl(ctx.siteUrl, raceCode, u"08.do"_s), kTrifectaPage);
     return cutTrifecta(ctx, page);
 }
 

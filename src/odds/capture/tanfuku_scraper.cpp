@@ -179,7 +179,7 @@ ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
     setCell(grid, 0, 2, u"複勝"_s);
     setCell(grid, 0, 3, u"複勝"_s);
 
-    CachedPage page = fetchCachedPage(ctx.fetcher, ctx.siteUrl + u"/odds/"_s + raceCode + u"01.do"_s, kWinPlacePage);
+    CachedPage page = fetchCachedPage(ctx.fetcher, oddsPageUrl(ctx.siteUrl, raceCode, u"01.do"_s), kWinPlacePage);
     if (!page.ready())
         return ScrapeResult::NoData;
     return cutWinPlace(ctx, page.reader);
