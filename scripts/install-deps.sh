@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev libgumbo-dev
     libgtest-dev libgmock-dev
-    xvfb xauth fonts-noto-cjk clang-format
+    xvfb xauth fonts-noto-cjk clang-format ccache
 )
 missing=()
 for p in "${packages[@]}"; do
