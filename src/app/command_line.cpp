@@ -170,17 +170,20 @@ int runHeadless(const CommandLine& line)
     return guarded(u"the headless mode"_s, [&] { return pollHeadless(session, notifier); });
 }
 
-int endHeadless(Session& session, const QString& why)
+int endHeadless(Session& session, const QString& why, int failedFetches)
 {
     const QString stamp = session.clock().now().toString(u"HH:mm:ss"_s);
     printLine(stdout, stamp + u"  "_s + why);
+    // Each failure was printed with its race; the end says that there were some.
+    if (failedFetches > 0)
+        printLine(stderr, u"%1 race fetches had failures (see \"failed:\" above)"_s.arg(failedFetches));
     // As closing the window does: the schedule is kept in Grid8.dat.
     if (const Outcome saved = session.saveSchedule(); !saved.ok()) {
         printLine(stderr, saved.error);
         return kExitFailed;
     }
     printLine(stdout, stamp + u"  saved the schedule to "_s + QDir::toNativeSeparators(session.schedulePath()));
-    return kExitOk;
+    return failedFetches > 0 ? kExitFailed : kExitOk;
 }
 
 int pollHeadless(Session& session, Notifier& notifier)
@@ -192,16 +195,20 @@ int pollHeadless(Session& session, Notifier& notifier)
     // The connections end with this run: a test may run the headless mode more than once.
     QObject run;
     bool ended = false;
+    int failedFetches = 0;
     const auto end = [&](const QString& why) {
         if (std::exchange(ended, true))
             return;
         // A page half received is no page: nothing more is fetched or written on the way out.
         session.context().fetcher.stop();
-        QCoreApplication::exit(guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why); }));
+        QCoreApplication::exit(
+            guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why, failedFetches); }));
     };
     QObject::connect(&session.form(), &FormState::logged, &run, [](const QString& text) { printLine(stderr, text); });
-    QObject::connect(&session.poll(), &PollCycle::raceFetched, &run,
-                     [&](const RaceOutcome& outcome) { printLine(stdout, stamp() + u"  "_s + describe(outcome)); });
+    QObject::connect(&session.poll(), &PollCycle::raceFetched, &run, [&](const RaceOutcome& outcome) {
+        printLine(stdout, stamp() + u"  "_s + describe(outcome));
+        failedFetches += outcome.ok() ? 0 : 1;
+    });
     QObject::connect(&session.poll(), &PollCycle::tickFinished, &run, [&] {
         if (guarded(u"counting the races still polled"_s, [&] { return session.poll().activeRows(); }) == 0)
             end(u"every race is stopped"_s);

@@ -49,8 +49,9 @@ QString describe(const RaceOutcome& outcome);
 int runHeadless(const CommandLine& line);
 int pollHeadless(Session& session, Notifier& notifier);
 // The end of the headless mode, every race stopped or interrupted: says why and saves the
-// schedule to Grid8.dat as closing the window does; returns the exit code.
-int endHeadless(Session& session, const QString& why);
+// schedule to Grid8.dat as closing the window does; returns the exit code, a failure when the
+// schedule cannot be saved or `failedFetches` of the run's race fetches failed somewhere.
+int endHeadless(Session& session, const QString& why, int failedFetches = 0);
 int runRace(const CommandLine& line);
 // Start-up, the venue's meeting chosen, its race card captured and written.
 int runCard(const CommandLine& line);

@@ -1,6 +1,7 @@
 #include "schedule/race_fetch.h"
 
 #include <exception>
+#include <utility>
 
 #include <QScopeGuard>
 
@@ -33,18 +34,21 @@ namespace {
 enum Tab { WinPlace = 0, Quinella = 2, Exacta = 4, Wide = 5, Trio = 6, Trifecta = 7, Payouts = 8 };
 
 const QString kWinPlace = u"win/place odds"_s;
+const QString kQuinella = u"quinella odds"_s;
+const QString kExacta = u"exacta odds"_s;
+const QString kWide = u"wide odds"_s;
 const QString kResult = u"result"_s;
 const QString kTrio = u"trio odds"_s;
 const QString kTrifecta = u"trifecta odds"_s;
 const QString kEnding = u"the program is ending"_s;
 
-// An odds scraper: its fetch's failure is the fetcher's; with nothing to do it fetched nothing.
-template <ScrapeResult (*Scrape)(Context&, const QString&)> StepResult oddsStep(Context& ctx, const QString& raceCode)
+// An odds scraper with the result of its own fetch; with nothing to do it fetched nothing.
+template <OddsScrape (*Scrape)(Context&, const QString&)> StepResult oddsStep(Context& ctx, const QString& raceCode)
 {
-    const ScrapeResult result = Scrape(ctx, raceCode);
-    if (result == ScrapeResult::Empty)
+    OddsScrape done = Scrape(ctx, raceCode);
+    if (done.result == ScrapeResult::Empty)
         return {};
-    return {true, {ctx.fetcher.lastError(), ctx.fetcher.lastInterrupted()}, result == ScrapeResult::NoData};
+    return {true, std::move(done.fetch), done.result == ScrapeResult::NoData, std::move(done.problem)};
 }
 
 // The odds page of a bet type, "/odds/<raceCode>01.do" and the like.
@@ -125,9 +129,9 @@ std::span<const ScraperStep> raceScrapers()
     static const std::vector<ScraperStep> steps = {
         {WinPlace, kWinPlace, oddsStep<TanFuku_get>, true, oddsPage(u"01.do")},
         // The quinella and the wide each read the page they share from a fetch of their own.
-        {Quinella, u"quinella odds"_s, oddsStep<Umafuku_get>, true, oddsPage(u"04.do")},
-        {Exacta, u"exacta odds"_s, oddsStep<Umatan_get>, true, oddsPage(u"03.do")},
-        {Wide, u"wide odds"_s, oddsStep<Wide_get>, true, oddsPage(u"04.do")},
+        {Quinella, kQuinella, oddsStep<Umafuku_get>, true, oddsPage(u"04.do")},
+        {Exacta, kExacta, oddsStep<Umatan_get>, true, oddsPage(u"03.do")},
+        {Wide, kWide, oddsStep<Wide_get>, true, oddsPage(u"04.do")},
         // Without trio or trifecta odds the race goes on; their files just get no line.
         {Trio, kTrio, oddsStep<Sanfuku_get>, false, oddsPage(u"09.do")},
         {Trifecta, kTrifecta, oddsStep<Santan_get>, false, oddsPage(u"08.do")},
@@ -144,10 +148,10 @@ std::span<const WriterStep> raceWriters()
         {WinPlace, u".tanA"_s, [](const Context& ctx) { return TanA_write(ctx); }, {}},
         {WinPlace, u".Fuk1"_s, [](const Context& ctx) { return Fuk1_write(ctx); }, {}},
         {WinPlace, u".Fuk2"_s, [](const Context& ctx) { return Fuk2_write(ctx); }, {}},
-        {Quinella, u".uren"_s, [](const Context& ctx) { return Uren_write(ctx); }, {}},
-        {Exacta, u".utan"_s, [](const Context& ctx) { return Utan_write(ctx); }, {}},
-        {Wide, u".wideL"_s, [](const Context& ctx) { return WideL_write(ctx); }, {}},
-        {Wide, u".wideH"_s, [](const Context& ctx) { return WideH_write(ctx); }, {}},
+        {Quinella, u".uren"_s, [](const Context& ctx) { return Uren_write(ctx); }, kQuinella},
+        {Exacta, u".utan"_s, [](const Context& ctx) { return Utan_write(ctx); }, kExacta},
+        {Wide, u".wideL"_s, [](const Context& ctx) { return WideL_write(ctx); }, kWide},
+        {Wide, u".wideH"_s, [](const Context& ctx) { return WideH_write(ctx); }, kWide},
         {Trio, u".3fuku"_s, [](const Context& ctx) { return Sanfuku_write(ctx); }, kTrio},
         {Trifecta, u".3tan"_s, [](const Context& ctx) { return Santan_arrange(ctx); }, kTrifecta},
     };
@@ -219,7 +223,11 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
                 return outcome;
             }
         }
-        if (done.fetch.ok() && !done.noData)
+        if (!done.problem.isEmpty()) {
+            outcome.failures << step.name + u": "_s + done.problem;
+            form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(outcome.failures.back()));
+        }
+        if (done.fetch.ok() && !done.noData && done.problem.isEmpty())
             arrived << step.name;
         if (done.noData && step.noDataEndsRace) {
             outcome.stopped =

@@ -30,6 +30,9 @@ struct StepResult {
     bool fetched = false; // a page was asked for: its failure counts, and a quit during it ends the race
     PageFetch fetch;      // that fetch's failure, if it failed
     bool noData = false;  // the page was too short or the race is cancelled
+    // The page was read but gives no odds of its bet type (no heading, another field, a work
+    // file not written): a failure, its files get no line, and the race goes on.
+    QString problem;
 };
 
 // One scraper of the cycle: the tab it fills, its name in failures and the log, whether its

@@ -172,6 +172,76 @@ TEST_F(RaceGet, ATrioOrTrifectaPageWithoutOddsAddsNoLineToItsFile)
     }
 }
 
+// A page of another field than the win/place page's would put its odds under other pairs' and
+// triples' labels; a work file that cannot be written leaves nothing to read. Either way the bet
+// type gets no line, the failure says why, and the rest is written as with whole pages.
+TEST_F(RaceGet, APageOfAnotherFieldOrNoWorkFileAddsNoLineAndSaysWhy)
+{
+    // Every page of a field of `runners`, but `page` of `pageRunners`.
+    const auto serveField = [this](int runners, const QString& page, int pageRunners) {
+        const auto field = [&](const QString& name) {
+            WinPlacePage odds = oddsField(u"14:25"_s);
+            odds.runners = sampleRunners(name == page ? pageRunners : runners);
+            return odds;
+        };
+        const auto url = [](const QString& name) { return kSite + u"/odds/"_s + kCode + name; };
+        site.setPage(url(u"01.do"_s), winPlacePage(field(u"01.do"_s)), kOddsPageContentType);
+        site.setPage(url(u"03.do"_s), exactaPage(field(u"03.do"_s)).html, kOddsPageContentType);
+        site.setPage(url(u"04.do"_s), quinellaWidePage(field(u"04.do"_s)).html, kOddsPageContentType);
+        site.setPage(url(u"09.do"_s), trioPage(field(u"09.do"_s)).html, kOddsPageContentType);
+        site.setPage(url(u"08.do"_s), trifectaPage(field(u"08.do"_s)).html, kOddsPageContentType);
+        site.setPage(resultUrl(), resultPage(resultAfterRace(u"大井"_s, 1, runners)), "text/html; charset=UTF-8");
+    };
+    const auto freshCycle = [this] {
+        for (const QString& name : QDir(folders.oddsFolder()).entryList(QDir::Files))
+            QFile::remove(oddsFile(name));
+        return races.Race_get(u"大井"_s, 1, kRow);
+    };
+    const QString shows = u"%1 odds: the %1 page shows %2 horses, the win/place page %3"_s;
+    const struct {
+        const char* name;
+        QString page;
+        QStringList bets; // in the order of the cycle
+        QStringList files;
+    } rows[] = {
+        {"exacta", u"03.do"_s, {u"exacta"_s}, {u"utan"_s}},
+        {"quinella and wide", u"04.do"_s, {u"quinella"_s, u"wide"_s}, {u"uren"_s, u"wideL"_s, u"wideH"_s}},
+        {"trio", u"09.do"_s, {u"trio"_s}, {u"3fuku"_s}},
+        {"trifecta", u"08.do"_s, {u"trifecta"_s}, {u"3tan"_s}},
+    };
+    for (const auto& [runners, pageRunners] : {std::pair{16, 15}, std::pair{15, 16}}) {
+        serveField(runners, {}, runners);
+        ASSERT_TRUE(freshCycle().ok());
+        const auto whole = files();
+        for (const auto& r : rows) {
+            SCOPED_TRACE(u"%1: %2 horses in a race of %3"_s.arg(r.name).arg(pageRunners).arg(runners).toStdString());
+            serveField(runners, r.page, pageRunners);
+            const RaceOutcome outcome = freshCycle();
+            QStringList failures;
+            for (const QString& bet : r.bets)
+                failures << shows.arg(bet).arg(pageRunners).arg(runners);
+            EXPECT_EQ(outcome.failures, failures);
+            EXPECT_EQ(outcome.written.size(), 11 - r.files.size());
+            for (const QString& name : kFiles) {
+                if (r.files.contains(name.section(u'.', 1)))
+                    EXPECT_FALSE(QFile::exists(oddsFile(name))) << name.toStdString();
+                else
+                    EXPECT_EQ(readBytes(oddsFile(name)), whole.at(name)) << name.toStdString();
+            }
+        }
+    }
+    // No work file: every table read through it fails by the file's name; the win/place odds
+    // and the result need none.
+    serveField(8, {}, 8);
+    ASSERT_TRUE(QFile::remove(context.appFile(u"tmp2.txt"_s)));
+    ASSERT_TRUE(QDir(app.path()).mkdir(u"tmp2.txt"_s));
+    const RaceOutcome outcome = freshCycle();
+    EXPECT_EQ(outcome.written, (QStringList{u".sei"_s, u".jyun"_s, u".tanA"_s, u".Fuk1"_s, u".Fuk2"_s}));
+    ASSERT_EQ(outcome.failures.size(), 5) << outcome.failures.join(u"; "_s).toStdString();
+    for (const QString& failure : outcome.failures)
+        EXPECT_TRUE(failure.contains(u"tmp2.txt"_s)) << failure.toStdString();
+}
+
 TEST_F(RaceGet, AResultPageWithoutAResultYetStillBlanksTheResultFiles)
 {
     completeCycle();

@@ -50,16 +50,24 @@ std::optional<QString> tableLine(PageReader& reader, const QString& heading, int
 PairTable cutPairTable(Context& ctx, CachedPage& page, const PairPage& layout)
 {
     PairTable table;
+    table.fetch = page.fetch;
     if (!page.ready())
         return table;
     const std::optional<QString> line = tableLine(page.reader, layout.heading, layout.headingLine);
     // Without its heading the page shows no table; odds cut from elsewhere would be made up.
-    if (!line)
+    if (!line) {
+        table.problem = u"the site's %1 page has no heading: its layout may have changed"_s.arg(layout.siteTitle);
+        return table;
+    }
+    const QString cells = replaceInOrder(*line, layout.steps);
+    // A table of another field puts odds under other pairs' labels.
+    table.problem = horseCountMismatch(layout.betType, horsesShown(cells), ctx.form.race.runnerCount);
+    if (!table.problem.isEmpty())
         return table;
     WorkFile work(ctx.fetcher);
-    work.addQuoted(replaceInOrder(*line, layout.steps));
+    work.addQuoted(cells);
     if (const Outcome written = work.write(); !written.ok()) {
-        ctx.form.log(written.error);
+        table.problem = written.error;
         return table;
     }
     table.ready = true;
@@ -68,6 +76,11 @@ PairTable cutPairTable(Context& ctx, CachedPage& page, const PairPage& layout)
 }
 
 } // namespace
+
+OddsScrape PairTable::notReady() const
+{
+    return {problem.isEmpty() ? ScrapeResult::NoData : ScrapeResult::Parsed, fetch, problem};
+}
 
 std::vector<Replacement> pairTableSteps(std::initializer_list<Replacement> then)
 {

@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include "odds/capture/odds_scrape.h"
 #include "scraping/cached_page.h"
 #include "scraping/page_reader.h"
 #include "scraping/work_file.h"
@@ -27,6 +28,8 @@ struct PairPage {
     QString heading; // the marker of the lines that head the table
     int headingLine; // the table is counted from this heading line (1: the first)
     std::span<const Replacement> steps;
+    QString betType;   // in failures: "the exacta page shows 15 horses, ..."
+    QString siteTitle; // in failures: "the site's 馬単 page has no heading, ..."
 };
 
 // The nine replacements every pair table starts with, followed by `then`.
@@ -40,11 +43,18 @@ bool withoutVenue(Context& ctx);
 struct [[nodiscard]] PairTable {
     bool ready = false;
     PageReader rows{QString()}; // from the work file's first line on
+    PageFetch fetch;            // the page's fetch
+    // Why a page that was read gives no odds: no heading (the site's layout changed), a table
+    // of another field than the win/place page's, or a work file that cannot be written.
+    QString problem;
+
+    // What the scraper tells the cycle when the table is not ready.
+    OddsScrape notReady() const;
 };
 
-// Fetches the page, keeps its copy, and when the page is long enough and holds its heading,
-// writes the split table line to "tmp2.txt" and opens it. Not ready for a failed fetch, a
-// short page, a page without the heading or a work file that cannot be written.
+// Fetches the page, keeps its copy, and when the page is long enough, holds its heading and
+// shows as many horses as the win/place page, writes the split table line to "tmp2.txt" and
+// opens it. Not ready for a failed fetch, a short page, or with a problem.
 PairTable fetchPairTable(Context& ctx, const QString& raceCode, const PairPage& page);
 // The same after the fetch, for the page already in tmp.txt.
 PairTable openPairTable(Context& ctx, const PairPage& page);

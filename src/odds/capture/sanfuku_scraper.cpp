@@ -28,26 +28,26 @@ void copyTrioLine(WorkFile& work, const QString& line)
     work.addLine(line.contains(u"<th>"_s) ? splitAtCells(line, false) : line);
 }
 
-ScrapeResult cutTrio(Context& ctx, CachedPage& page)
+OddsScrape cutTrio(Context& ctx, CachedPage& page)
 {
-    TripleTables tables = copyTables(ctx, page, copyTrioLine);
+    TripleTables tables = copyTables(ctx, page, copyTrioLine, u"trio"_s);
     if (!tables.ready)
-        return ScrapeResult::NoData;
+        return tables.notReady();
     const int runners = ctx.form.race.runnerCount;
     // Without rows a block has nothing to read.
     const int blocks = runners > 2 ? readHorseTables(tables, ctx.form.grid(Grid::VSFlexGrid11), runners, runners - 2,
                                                      u"<tbody><tr> "_s, kLinesAfterRow)
                                    : 0;
     Sanfuku_arrange(ctx.form);
-    return blocks > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData;
+    return {blocks > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData, tables.fetch, {}};
 }
 
 } // namespace
 
-ScrapeResult Sanfuku_get(Context& ctx, const QString& raceCode)
+OddsScrape Sanfuku_get(Context& ctx, const QString& raceCode)
 {
     if (withoutVenue(ctx))
-        return ScrapeResult::Empty;
+        return {};
     GridModel& grid = ctx.form.grid(Grid::VSFlexGrid11);
     grid.clear();
     // The staircases go too: the trio file must not be written from the last race's odds.
@@ -61,7 +61,7 @@ ScrapeResult Sanfuku_get(Context& ctx, const QString& raceCode)
     return cutTrio(ctx, page);
 }
 
-ScrapeResult cutTrioPage(Context& ctx)
+OddsScrape cutTrioPage(Context& ctx)
 {
     CachedPage page = openCachedPage(ctx.fetcher, kTrioPage);
     return cutTrio(ctx, page);

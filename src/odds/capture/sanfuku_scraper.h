@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "foundation/context.h"
-#include "scraping/scrape_result.h"
+#include "odds/capture/odds_scrape.h"
 
 namespace kazeyomi {
 
@@ -15,8 +15,9 @@ class FormState;
 // holds b, columns 1 to 8 the odds cells of horse b's table, row by row. Both grids are cleared
 // first, so a page without odds leaves no other race's trios behind. Empty while Label1 is
 // empty; NoData for a failed fetch, a page under 1800 bytes or a page without tables; Parsed
-// otherwise.
-ScrapeResult Sanfuku_get(Context& ctx, const QString& raceCode);
+// otherwise, with a problem and no odds read for tables of another number of horses than the
+// runner count or a work file that cannot be written.
+OddsScrape Sanfuku_get(Context& ctx, const QString& raceCode);
 
 // Rebuilds VSFlexGrid20 from VSFlexGrid11: in each block, columns 1 to 8 are the upper part of
 // the page's columns and columns 9 to 17 the lower parts, the trios of the horses that have no
@@ -24,6 +25,6 @@ ScrapeResult Sanfuku_get(Context& ctx, const QString& raceCode);
 void Sanfuku_arrange(FormState& form);
 
 // Everything after the fetch, on the page already in tmp.txt.
-ScrapeResult cutTrioPage(Context& ctx);
+OddsScrape cutTrioPage(Context& ctx);
 
 } // namespace kazeyomi

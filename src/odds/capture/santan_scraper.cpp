@@ -47,25 +47,25 @@ void labelTrifecta(GridModel& grid, int runners)
     }
 }
 
-ScrapeResult cutTrifecta(Context& ctx, CachedPage& page)
+OddsScrape cutTrifecta(Context& ctx, CachedPage& page)
 {
-    TripleTables tables = copyTables(ctx, page, copyTrifectaLine);
+    TripleTables tables = copyTables(ctx, page, copyTrifectaLine, u"trifecta"_s);
     if (!tables.ready)
-        return ScrapeResult::NoData;
+        return tables.notReady();
     const int runners = ctx.form.race.runnerCount;
     // Both half tables of a horse are read as one run of rows: eight cell lines and the line
     // that ends the table row.
     const int horses = readHorseTables(tables, ctx.form.grid(Grid::VSFlexGrid13), runners,
                                        (runners - 1) * (runners >= 10 ? 2 : 1), u"<tbody><tr>"_s, 1);
-    return horses > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData;
+    return {horses > 0 ? ScrapeResult::Parsed : ScrapeResult::NoData, tables.fetch, {}};
 }
 
 } // namespace
 
-ScrapeResult Santan_get(Context& ctx, const QString& raceCode)
+OddsScrape Santan_get(Context& ctx, const QString& raceCode)
 {
     if (withoutVenue(ctx))
-        return ScrapeResult::Empty;
+        return {};
     GridModel& grid = ctx.form.grid(Grid::VSFlexGrid13);
     grid.clear();
     labelTrifecta(grid, ctx.form.race.runnerCount);
@@ -73,7 +73,7 @@ ScrapeResult Santan_get(Context& ctx, const QString& raceCode)
     return cutTrifecta(ctx, page);
 }
 
-ScrapeResult cutTrifectaPage(Context& ctx)
+OddsScrape cutTrifectaPage(Context& ctx)
 {
     CachedPage page = openCachedPage(ctx.fetcher, kTrifectaPage);
     return cutTrifecta(ctx, page);

@@ -1,5 +1,6 @@
 # Sources of this folder, added to kazeyomi_core.
 target_sources(kazeyomi_core PRIVATE
+    odds/capture/odds_scrape.cpp
     odds/capture/pair_table.cpp
     odds/capture/sanfuku_scraper.cpp
     odds/capture/santan_scraper.cpp

@@ -47,6 +47,12 @@ void markCancelled(Context& ctx)
     setCell(schedule, row, ScheduleColumn::State, FetchState::kComplete);
 }
 
+// A page without the words or the column every odds page has: the site has changed it.
+QString layoutChanged(const QString& what)
+{
+    return u"the site's 単勝・複勝 page %1: its layout may have changed"_s.arg(what);
+}
+
 void dropRow(FormState& form, GridModel& grid, int row)
 {
     setCell(grid, row, 0, QString());
@@ -54,7 +60,7 @@ void dropRow(FormState& form, GridModel& grid, int row)
 }
 
 // The page after the fetch, from its first line: which kind of odds, the time, the horse table.
-ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
+OddsScrape cutWinPlace(Context& ctx, PageReader& reader)
 {
     FormState& form = ctx.form;
     GridModel& grid = form.grid(Grid::VSFlexGrid3);
@@ -71,12 +77,12 @@ ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
         }
         if (line.contains(u"取り止め"_s)) {
             markCancelled(ctx);
-            return ScrapeResult::NoData;
+            return {ScrapeResult::NoData, {}, {}};
         }
         // A page without any of the three words holds no odds; a history line cut from it
         // would record odds that were never offered.
         if (!reader.readLine(line))
-            return ScrapeResult::NoData;
+            return {ScrapeResult::NoData, {}, layoutChanged(u"shows neither 現在, 最終オッズ nor 取り止め"_s)};
     }
 
     line = line.right(100);
@@ -88,7 +94,7 @@ ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
     // Same reason as above: without the place header there is no odds table to cut.
     while (!upperAscii(line).contains(u"<TH>複勝</TH>"_s)) {
         if (!reader.readLine(line))
-            return ScrapeResult::NoData;
+            return {ScrapeResult::NoData, {}, layoutChanged(u"has no 複勝 column"_s)};
     }
     // Fixed skips to the first horse row; the site's layout decides that they land there.
     reader.skip(line, 5);
@@ -163,15 +169,15 @@ ScrapeResult cutWinPlace(Context& ctx, PageReader& reader)
         ++r;
         reader.skip(line, 3);
     }
-    return ScrapeResult::Parsed;
+    return {ScrapeResult::Parsed, {}, {}};
 }
 
 } // namespace
 
-ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
+OddsScrape TanFuku_get(Context& ctx, const QString& raceCode)
 {
     if (ctx.form.text(Control::Label1).isEmpty())
-        return ScrapeResult::Empty;
+        return {};
 
     GridModel& grid = ctx.form.grid(Grid::VSFlexGrid3);
     grid.clear();
@@ -181,15 +187,17 @@ ScrapeResult TanFuku_get(Context& ctx, const QString& raceCode)
 
     CachedPage page = fetchCachedPage(ctx.fetcher, oddsPageUrl(ctx.siteUrl, raceCode, u"01.do"_s), kWinPlacePage);
     if (!page.ready())
-        return ScrapeResult::NoData;
-    return cutWinPlace(ctx, page.reader);
+        return {ScrapeResult::NoData, page.fetch, {}};
+    OddsScrape cut = cutWinPlace(ctx, page.reader);
+    cut.fetch = page.fetch;
+    return cut;
 }
 
-ScrapeResult cutWinPlacePage(Context& ctx)
+OddsScrape cutWinPlacePage(Context& ctx)
 {
     CachedPage page = openCachedPage(ctx.fetcher, kWinPlacePage);
     if (!page.ready())
-        return ScrapeResult::NoData;
+        return {ScrapeResult::NoData, {}, {}};
     return cutWinPlace(ctx, page.reader);
 }
 

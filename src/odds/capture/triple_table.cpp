@@ -43,9 +43,15 @@ QString splitAtCells(const QString& line, bool rowBreaks)
     return split;
 }
 
-TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy)
+OddsScrape TripleTables::notReady() const
+{
+    return {problem.isEmpty() ? ScrapeResult::NoData : ScrapeResult::Parsed, fetch, problem};
+}
+
+TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy, const QString& betType)
 {
     TripleTables tables;
+    tables.fetch = page.fetch;
     if (!page.ready())
         return tables;
     PageReader& reader = page.reader;
@@ -68,8 +74,12 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
         }
         afterTable = true;
     }
+    // Tables of another field put odds under other triples' labels.
+    tables.problem = horseCountMismatch(betType, horsesShown(work.text()), ctx.form.race.runnerCount);
+    if (!tables.problem.isEmpty())
+        return tables;
     if (const Outcome written = work.write(); !written.ok()) {
-        ctx.form.log(written.error);
+        tables.problem = written.error;
         return tables;
     }
     tables.ready = true;

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "odds/capture/odds_scrape.h"
 #include "scraping/cached_page.h"
 #include "scraping/page_reader.h"
 #include "scraping/work_file.h"
@@ -28,13 +29,21 @@ struct [[nodiscard]] TripleTables {
     bool ready = false;
     PageReader rows{QString()};
     QString lastPageLine; // the line in hand when the copy ended, where the reading starts
+    PageFetch fetch;      // the page's fetch
+    // Why a page that was read gives no odds: tables of another field than the win/place
+    // page's, or a work file that cannot be written.
+    QString problem;
+
+    // What the scraper tells the cycle when the tables are not ready.
+    OddsScrape notReady() const;
 };
 
 // From each line holding "<p>" on to the line holding "</tbody></table>", which ends the table
 // and is not copied, each line goes through `copy`. The copy stops at the end of the page, and
 // the next table is looked for after a table's last line even when that line holds "<p>".
-// Not ready for a page that is not there to read or a work file that cannot be written.
-TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy);
+// Not ready for a page that is not there to read, tables that show another number of horses
+// than the runner count (`betType` names the page then) or a work file that cannot be written.
+TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy, const QString& betType);
 
 // Reads the tables horse by horse into `grid`: for horse h, from the second line after the line
 // holding `marker`, `rows` table rows of eight cell lines and `linesAfterRow` more each, into

@@ -19,29 +19,30 @@ const PairPage& quinellaPage()
         {u"</td><th class=nk23_u-bg-color0 colspan=2>"_s, u"\r\n"_s},
         {u"<tr><th>\r\n"_s, u"\r\n"_s},
     });
-    static const PairPage page{u"04.do"_s, {u"普通馬複.txt"_s, 1800}, u">普通馬複<"_s, 1, steps};
+    static const PairPage page{u"04.do"_s,   {u"普通馬複.txt"_s, 1800}, u">普通馬複<"_s, 1, steps, u"quinella"_s,
+                               u"普通馬複"_s};
     return page;
 }
 
-ScrapeResult cutQuinella(Context& ctx, PairTable& table)
+OddsScrape cutQuinella(Context& ctx, PairTable& table)
 {
     if (!table.ready)
-        return ScrapeResult::NoData;
+        return table.notReady();
     GridModel& grid = ctx.form.grid(Grid::VSFlexGrid5);
     OddsCellCut cells;
     readStaircase(table.rows, ctx.form.race.runnerCount, [&](int r, int c, QString& line) {
         if (const std::optional<QString> text = cells.cut(line))
             setCell(grid, r, c, *text);
     });
-    return ScrapeResult::Parsed;
+    return {ScrapeResult::Parsed, table.fetch, {}};
 }
 
 } // namespace
 
-ScrapeResult Umafuku_get(Context& ctx, const QString& raceCode)
+OddsScrape Umafuku_get(Context& ctx, const QString& raceCode)
 {
     if (withoutVenue(ctx))
-        return ScrapeResult::Empty;
+        return {};
     GridModel& grid = ctx.form.grid(Grid::VSFlexGrid5);
     grid.clear();
     labelStaircase(grid, ctx.form.race.runnerCount);
@@ -49,7 +50,7 @@ ScrapeResult Umafuku_get(Context& ctx, const QString& raceCode)
     return cutQuinella(ctx, table);
 }
 
-ScrapeResult cutQuinellaPage(Context& ctx)
+OddsScrape cutQuinellaPage(Context& ctx)
 {
     PairTable table = openPairTable(ctx, quinellaPage());
     return cutQuinella(ctx, table);

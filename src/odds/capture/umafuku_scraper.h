@@ -4,16 +4,16 @@
 #include <QString>
 
 #include "foundation/context.h"
-#include "scraping/scrape_result.h"
+#include "odds/capture/odds_scrape.h"
 
 namespace kazeyomi {
 
 // Row r, column c: the r-th line of column c of the page's staircase, rows 1 to N - 1 (N the
-// runner count). Empty while Label1 is empty (the grid untouched); NoData for a failed fetch,
-// a page under 1800 bytes or a page without its table; Parsed otherwise.
-ScrapeResult Umafuku_get(Context& ctx, const QString& raceCode);
+// runner count). Empty while Label1 is empty (the grid untouched); NoData for a failed fetch or
+// a page under 1800 bytes; Parsed otherwise, with a problem as for the exacta (Umatan_get).
+OddsScrape Umafuku_get(Context& ctx, const QString& raceCode);
 
 // Everything after the fetch, on the page already in tmp.txt.
-ScrapeResult cutQuinellaPage(Context& ctx);
+OddsScrape cutQuinellaPage(Context& ctx);
 
 } // namespace kazeyomi

@@ -20,7 +20,7 @@ const PairPage& exactaPage()
     // A row's end keeps its own line; the page tab also reads "馬単", so the table is
     // counted from the second heading.
     static const std::vector<Replacement> steps = pairTableSteps({{u"</tr><tr><th>"_s, u"</tr><tr><th>\r\n"_s}});
-    static const PairPage page{u"03.do"_s, {u"馬単.txt"_s, 1800}, u">馬単<"_s, 2, steps};
+    static const PairPage page{u"03.do"_s, {u"馬単.txt"_s, 1800}, u">馬単<"_s, 2, steps, u"exacta"_s, u"馬単"_s};
     return page;
 }
 
@@ -35,10 +35,10 @@ void labelExacta(GridModel& grid, int runners)
             setCell(grid, runners + r, 0, QString::number(r));
 }
 
-ScrapeResult cutExacta(GridModel& grid, PairTable& table)
+OddsScrape cutExacta(GridModel& grid, PairTable& table)
 {
     if (!table.ready)
-        return ScrapeResult::NoData;
+        return table.notReady();
     PageReader& rows = table.rows;
     OddsCellCut cells;
     QString line;
@@ -54,15 +54,15 @@ ScrapeResult cutExacta(GridModel& grid, PairTable& table)
         if (cellOrEmpty(grid, r + 1, 0).isEmpty())
             break;
     }
-    return ScrapeResult::Parsed;
+    return {ScrapeResult::Parsed, table.fetch, {}};
 }
 
 } // namespace
 
-ScrapeResult Umatan_get(Context& ctx, const QString& raceCode)
+OddsScrape Umatan_get(Context& ctx, const QString& raceCode)
 {
     if (withoutVenue(ctx))
-        return ScrapeResult::Empty;
+        return {};
     GridModel& grid = ctx.form.grid(Grid::VSFlexGrid6);
     grid.clear();
     labelExacta(grid, ctx.form.race.runnerCount);
@@ -70,7 +70,7 @@ ScrapeResult Umatan_get(Context& ctx, const QString& raceCode)
     return cutExacta(grid, table);
 }
 
-ScrapeResult cutExactaPage(Context& ctx)
+OddsScrape cutExactaPage(Context& ctx)
 {
     PairTable table = openPairTable(ctx, exactaPage());
     return cutExacta(ctx.form.grid(Grid::VSFlexGrid6), table);

@@ -4,18 +4,19 @@
 #include <QString>
 
 #include "foundation/context.h"
-#include "scraping/scrape_result.h"
+#include "odds/capture/odds_scrape.h"
 
 namespace kazeyomi {
 
 // Rows 1 to N hold the pairs whose first horse is 1 to 8 (N the runner count); with more than
 // 8 runners rows N + 1 to 2N hold those whose first horse is 9 to 16. Empty while Label1 is
-// empty (the grid untouched); NoData for a failed fetch, a page under 1800 bytes or a page
-// without its table; Parsed otherwise.
-ScrapeResult Umatan_get(Context& ctx, const QString& raceCode);
+// empty (the grid untouched); NoData for a failed fetch or a page under 1800 bytes; Parsed
+// otherwise, with a problem and the grid only labelled for a page without its heading or
+// whose table shows another number of horses than the runner count.
+OddsScrape Umatan_get(Context& ctx, const QString& raceCode);
 
 // Everything after the fetch, on the page already in tmp.txt; the grid as Umatan_get leaves it
 // before its fetch.
-ScrapeResult cutExactaPage(Context& ctx);
+OddsScrape cutExactaPage(Context& ctx);
 
 } // namespace kazeyomi

@@ -25,21 +25,21 @@ const PairPage& widePage()
         {u"</td><th class=nk23_u-bg-color0 colspan=2>"_s, u"\r\n"_s},
         {u"<tr><th>\r\n"_s, u"\r\n"_s},
     });
-    static const PairPage page{u"04.do"_s, {u"ワイド.txt"_s, 1800}, u">ワイド<"_s, 1, steps};
+    static const PairPage page{u"04.do"_s, {u"ワイド.txt"_s, 1800}, u">ワイド<"_s, 1, steps, u"wide"_s, u"ワイド"_s};
     return page;
 }
 
-ScrapeResult cutWide(Context& ctx, PairTable& table)
+OddsScrape cutWide(Context& ctx, PairTable& table)
 {
     if (!table.ready)
-        return ScrapeResult::NoData;
+        return table.notReady();
     GridModel& lowGrid = ctx.form.grid(Grid::VSFlexGrid10);
     GridModel& highGrid = ctx.form.grid(Grid::VSFlexGrid12);
     QString low;
     QString high;
     readStaircase(table.rows, ctx.form.race.runnerCount,
                   [&](int r, int c, QString& line) { cutWideCell(lowGrid, highGrid, r, c, line, low, high); });
-    return ScrapeResult::Parsed;
+    return {ScrapeResult::Parsed, table.fetch, {}};
 }
 
 } // namespace
@@ -67,10 +67,10 @@ void cutWideCell(GridModel& lowGrid, GridModel& highGrid, int row, int col, QStr
     }
 }
 
-ScrapeResult Wide_get(Context& ctx, const QString& raceCode)
+OddsScrape Wide_get(Context& ctx, const QString& raceCode)
 {
     if (withoutVenue(ctx))
-        return ScrapeResult::Empty;
+        return {};
     for (Grid g : {Grid::VSFlexGrid10, Grid::VSFlexGrid12}) {
         GridModel& grid = ctx.form.grid(g);
         grid.clear();
@@ -80,7 +80,7 @@ ScrapeResult Wide_get(Context& ctx, const QString& raceCode)
     return cutWide(ctx, table);
 }
 
-ScrapeResult cutWidePage(Context& ctx)
+OddsScrape cutWidePage(Context& ctx)
 {
     PairTable table = openPairTable(ctx, widePage());
     return cutWide(ctx, table);

@@ -5,19 +5,19 @@
 #include <QString>
 
 #include "foundation/context.h"
-#include "scraping/scrape_result.h"
+#include "odds/capture/odds_scrape.h"
 
 namespace kazeyomi {
 
 class GridModel;
 
 // The cells laid out as the quinella's (VSFlexGrid5). Empty while Label1 is empty (the grids
-// untouched); NoData for a failed fetch, a page under 1800 bytes or a page without its
-// table; Parsed otherwise.
-ScrapeResult Wide_get(Context& ctx, const QString& raceCode);
+// untouched); NoData for a failed fetch or a page under 1800 bytes; Parsed otherwise, with a
+// problem as for the exacta (Umatan_get).
+OddsScrape Wide_get(Context& ctx, const QString& raceCode);
 
 // Everything after the fetch, on the page already in tmp.txt.
-ScrapeResult cutWidePage(Context& ctx);
+OddsScrape cutWidePage(Context& ctx);
 
 // One wide cell line such as `3</th><td>2.1<span>-3.4` into cell (row, col) of both grids.
 // The line in hand is upper-cased by the cut. A bound whose cut fails keeps the bound of

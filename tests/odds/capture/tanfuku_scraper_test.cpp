@@ -169,7 +169,7 @@ TEST_F(TanFukuGet, OnlyAColor33SpanGivesWinOdds)
         WinPlacePage page = field(3);
         page.runners[1].highlight = r.highlight;
         serve(page);
-        TanFuku_get(context, kRaceCode);
+        (void)TanFuku_get(context, kRaceCode);
         EXPECT_EQ(row(2), (QStringList{u"2"_s, r.win, u"2.8"_s, u"4.5"_s}));
         EXPECT_EQ(form.race.runnerCount, 3);
     }
@@ -194,13 +194,13 @@ TEST_F(TanFukuGet, AMeetingOutsideSouthernKantoIsReadOneLineFurther)
     serve(page);
 
     setRace(u"門別"_s, 10);
-    TanFuku_get(context, kRaceCode);
+    (void)TanFuku_get(context, kRaceCode);
     EXPECT_EQ(row(1), expected(page.runners[0]));
     EXPECT_EQ(form.race.runnerCount, 4);
 
     // Read as a home meeting, the row loop starts one line early and the cuts slide.
     setRace(u"大井"_s, 10);
-    TanFuku_get(context, kRaceCode);
+    (void)TanFuku_get(context, kRaceCode);
     EXPECT_EQ(row(1), (QStringList{u"1"_s, QString(), QString(), u"3.4"_s}));
 }
 
@@ -211,10 +211,13 @@ TEST_F(TanFukuGet, PagesWithoutOddsEndWithNoData)
         const char* name;
         QByteArray html;
         QString stamp;
+        QString problem; // the layout change that is reported
     } rows[] = {
-        {"no marker words", QByteArray(page).replace("現在", "時点"), QString()},
-        {"no place header", QByteArray(page).replace("<th>複勝</th>", "<th>複勝オッズ</th>"), u"09:58"_s},
-        {"failed fetch", QByteArray(), u"08:00"_s},
+        {"no marker words", QByteArray(page).replace("現在", "時点"), QString(),
+         u"the site's 単勝・複勝 page shows neither 現在, 最終オッズ nor 取り止め: its layout may have changed"_s},
+        {"no place header", QByteArray(page).replace("<th>複勝</th>", "<th>複勝オッズ</th>"), u"09:58"_s,
+         u"the site's 単勝・複勝 page has no 複勝 column: its layout may have changed"_s},
+        {"failed fetch", QByteArray(), u"08:00"_s, QString()},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -222,7 +225,10 @@ TEST_F(TanFukuGet, PagesWithoutOddsEndWithNoData)
         site.pages.clear();
         if (!r.html.isEmpty())
             serve(r.html);
-        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
+        const OddsScrape scraped = TanFuku_get(context, kRaceCode);
+        EXPECT_EQ(scraped, ScrapeResult::NoData);
+        EXPECT_EQ(scraped.problem, r.problem);
+        EXPECT_EQ(scraped.fetch.ok(), !r.html.isEmpty());
         EXPECT_EQ(form.text(Control::Text9), r.stamp);
         EXPECT_EQ(form.race.runnerCount, 9);
         expectOnlyHeaders();

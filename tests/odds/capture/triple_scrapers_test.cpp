@@ -83,11 +83,12 @@ protected:
         }
         return lines << u"</tbody></table>"_s;
     }
-    static QString slots(const QStringList& cells)
+    // Every cell names the last horse of the race, so that the tables show its field.
+    QString slots(const QStringList& cells) const
     {
         QString line;
         for (const QString& c : cells)
-            line += u"<th>9</th><td>"_s + c + u"</td>"_s;
+            line += u"<th>%1</th><td>"_s.arg(form.race.runnerCount) + c + u"</td>"_s;
         for (qsizetype i = cells.size(); i < 8; ++i)
             line += u"<th></th><td class=\"\"odds-none\"\"></td>"_s;
         return line;
@@ -98,10 +99,10 @@ TEST_F(TripleScrapers, TrioCellsAreReadElevenLinesARowAndRebuilt)
 {
     form.race.runnerCount = 4;
     QStringList page{u"<div class=\"\"top\"\">"_s};
-    page << trioTable(1, 2, [](int k) {
+    page << trioTable(1, 2, [this](int k) {
         return k == 1 ? slots({u"12.3"_s, u"<span class=\"\"nk23_u-color33\"\">4.5</span>"_s}) : slots({u"－"_s});
     });
-    page << trioTable(2, 2, [](int k) { return k == 1 ? slots({u"1,234.5"_s, u"n/a"_s}) : slots({u""_s}); });
+    page << trioTable(2, 2, [this](int k) { return k == 1 ? slots({u"1,234.5"_s, u"n/a"_s}) : slots({u""_s}); });
     page << u"</div>"_s;
     cache(page);
     EXPECT_EQ(cutTrioPage(context), ScrapeResult::Parsed);
