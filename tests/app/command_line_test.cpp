@@ -68,34 +68,49 @@ TEST(Headless, TheEndReportsAScheduleThatCannotBeSaved)
     EXPECT_FALSE(out.contains(u"saved the schedule"_s));
 }
 
-TEST(CardCommand, WritesTheCardOfTheRaceFromThePortal)
+TEST(CardCommand, WritesTheCardOfTheRaceAndReplacesAScheduleFileOnlyWhenAsked)
 {
-    QTemporaryDir base;
-    const QString cards = base.filePath(u"uma/nsdat2/251205"_s);
-    test::writeCardFolder(cards, {{u"oi"_s, u"大井"_s, 6, u"10:30"_s, u"OI"_s}});
-    SiteServer portal;
-    ASSERT_TRUE(portal.listen());
-    SiteResponse page;
-    page.body = raceCardPage(test::twelveRunnerCard());
-    page.contentType = kRaceCardContentType;
-    portal.setPage(
-        u"/keibaWeb/PageFlows/DebaTable/DebaTableController.jpf?k_babaCode=20&k_raceNo=5&k_raceDate=2025%2F12%2F05"_s,
-        page);
-    CommandLine line;
-    line.mode = CommandLine::Mode::Card;
-    line.positional = {u"大井"_s, u"5"_s};
-    line.settings.baseDir = base.filePath(u"uma"_s);
-    line.settings.appDir = base.filePath(u"app"_s);
-    line.settings.portalUrl = portal.baseUrl();
-    line.settings.now = QDateTime(QDate(2025, 12, 5), QTime(9, 0));
+    const struct {
+        const char* name;
+        QString prefix; // of the meeting's race card files
+        bool replace;
+        int code;
+    } rows[] = {
+        {"a file of its own", u"oi"_s, false, kExitOk},
+        {"the schedule's file, kept", u"大井"_s, false, kExitFailed},
+        {"the schedule's file, --replace", u"大井"_s, true, kExitOk},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QTemporaryDir base;
+        const QString cards = base.filePath(u"uma/nsdat2/251205"_s);
+        test::writeCardFolder(cards, {{r.prefix, u"大井"_s, 6, u"10:30"_s, u"OI"_s}});
+        const QString path = QDir(cards).filePath(u"大井05.txt"_s);
+        const QByteArray before = test::readBytes(path);
+        SiteServer portal;
+        ASSERT_TRUE(portal.listen());
+        SiteResponse page;
+        page.body = raceCardPage(test::twelveRunnerCard());
+        page.contentType = kRaceCardContentType;
+        portal.setPage(u"/keibaWeb/PageFlows/DebaTable/DebaTableController.jpf?k_babaCode=20&k_raceNo=5&k_raceDate="
+                       "2025%2F12%2F05"_s,
+                       page);
+        CommandLine line;
+        line.mode = CommandLine::Mode::Card;
+        line.positional = {u"大井"_s, u"5"_s};
+        line.replace = r.replace;
+        line.settings.baseDir = base.filePath(u"uma"_s);
+        line.settings.appDir = base.filePath(u"app"_s);
+        line.settings.portalUrl = portal.baseUrl();
+        line.settings.now = QDateTime(QDate(2025, 12, 5), QTime(9, 0));
 
-    testing::internal::CaptureStdout();
-    const int code = runCard(line);
-    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
+        testing::internal::CaptureStdout();
+        const int code = runCard(line);
+        const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
 
-    EXPECT_EQ(code, kExitOk) << out.toStdString();
-    EXPECT_TRUE(out.contains(u"12 runners"_s)) << out.toStdString();
-    EXPECT_EQ(test::readBytes(QDir(cards).filePath(u"大井05.txt"_s)), toCp932(test::twelveRunnerCardFile()));
+        EXPECT_EQ(code, r.code) << out.toStdString();
+        EXPECT_EQ(test::readBytes(path), r.code == kExitOk ? toCp932(test::twelveRunnerCardFile()) : before);
+    }
 }
 
 namespace {
