@@ -13,6 +13,7 @@
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
 #include "schedule/schedule_grid.h"
+#include "session/folder_claims.h"
 #include "session/session.h"
 
 namespace kazeyomi {
@@ -61,6 +62,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             line.speed = value.toDouble(&ok);
             if (!ok || line.speed <= 0 || line.speed > 10000)
                 line.errors << u"--speed needs a number greater than 0"_s;
+        } else if (arg == u"--replace") {
+            line.replace = true;
         } else if (arg == u"--style" || arg.startsWith(u"--style=")) {
             line.style = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
         } else
@@ -94,6 +97,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         line.mode = CommandLine::Mode::Demo;
     else
         line.errors << u"unknown command \"%1\""_s.arg(command);
+    if (line.replace && line.mode != CommandLine::Mode::Card)
+        line.errors << u"--replace belongs to the card command"_s;
     return line;
 }
 
@@ -103,9 +108,10 @@ QString usageText()
        kazeyomi --headless [options]   the same without a window: start-up, 開始, poll until every race stops
        kazeyomi race <venue> <race-number> [options]
                                        one fetch of one race; exit 0 ok, 1 a fetch or file failed, 2 usage
-       kazeyomi card <venue> <race-number> [options]
+       kazeyomi card <venue> <race-number> [--replace] [options]
                                        the race's card from the regional portal into its race card file;
-                                       exit status as for race
+                                       a file the day's schedule is read from is replaced only with
+                                       --replace; exit status as for race
        kazeyomi demo [--headless] [--speed N] [options]
                                        a made-up day of two meetings served by a local site; the
                                        clock runs N times faster
@@ -126,6 +132,23 @@ bool StderrNotifier::ask(const QString& title, const QString& text)
     // Nobody is there to answer: a question without a window is answered "Cancel".
     printLine(stderr, title + u": "_s + text + u" (no one to answer: cancelled)"_s);
     return false;
+}
+
+int claimFolders(Settings& settings, bool polling, FolderClaims& claims, Notifier& notifier)
+{
+    if (polling)
+        if (const Outcome held = claims.claimBaseFolder(settings.baseDir); !held.ok()) {
+            notifier.tell(u"Kazeyomi"_s, held.error);
+            return kExitUsage;
+        }
+    QString notice;
+    if (const Outcome held = claims.claimAppFolder(settings.appDir, &notice); !held.ok()) {
+        notifier.tell(u"Kazeyomi"_s, held.error);
+        return kExitUsage;
+    }
+    if (!notice.isEmpty())
+        printLine(stderr, notice);
+    return -1;
 }
 
 int startOrExplain(Session& session, Notifier& notifier)
@@ -166,7 +189,11 @@ QString describe(const RaceOutcome& outcome)
 int runHeadless(const CommandLine& line)
 {
     StderrNotifier notifier;
-    Session session(line.settings, notifier);
+    Settings settings = line.settings;
+    FolderClaims claims;
+    if (const int code = claimFolders(settings, true, claims, notifier); code >= 0)
+        return code;
+    Session session(settings, notifier);
     return guarded(u"the headless mode"_s, [&] { return pollHeadless(session, notifier); });
 }
 
@@ -297,7 +324,11 @@ int raceCommand(const CommandLine& line)
         return kExitUsage;
     }
     StderrNotifier notifier;
-    Session session(line.settings, notifier);
+    Settings settings = line.settings;
+    FolderClaims claims;
+    if (const int code = claimFolders(settings, false, claims, notifier); code >= 0)
+        return code;
+    Session session(settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
     const GridModel& schedule = session.form().grid(Grid::VSFlexGrid8);
@@ -330,11 +361,15 @@ int cardCommand(const CommandLine& line)
 {
     const auto [venue, race] = venueAndRace(line, 11);
     if (race == 0) {
-        std::fputs("usage: kazeyomi card <venue> <race-number 1-11> [options]\n", stderr);
+        std::fputs("usage: kazeyomi card <venue> <race-number 1-11> [--replace] [options]\n", stderr);
         return kExitUsage;
     }
     StderrNotifier notifier;
-    Session session(line.settings, notifier);
+    Settings settings = line.settings;
+    FolderClaims claims;
+    if (const int code = claimFolders(settings, false, claims, notifier); code >= 0)
+        return code;
+    Session session(settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
     QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
@@ -360,7 +395,8 @@ int cardCommand(const CommandLine& line)
     }
     if (!capture.ok())
         return kExitFailed; // the session logged why
-    const CardWrite written = session.Command1_Click(ScheduleCardReplace::Write);
+    const CardWrite written =
+        session.Command1_Click(line.replace ? ScheduleCardReplace::Write : ScheduleCardReplace::Refuse);
     if (!written.ok())
         return kExitFailed; // told on standard error
     if (written.replacedSchedule)

@@ -9,6 +9,7 @@
 
 namespace kazeyomi {
 
+class FolderClaims;
 class Session;
 
 struct CommandLine {
@@ -19,7 +20,8 @@ struct CommandLine {
     Settings settings;
     bool headless = false;
     double speed = 1.0;
-    QString style; // render --style
+    QString style;        // render --style
+    bool replace = false; // card --replace: a race card file the schedule is read from may be replaced
 };
 
 // Exit codes: 0 success, 1 a fetch or writer failed, 2 usage or start-up error.
@@ -36,6 +38,11 @@ public:
     void tell(const QString& title, const QString& text) override;
     bool ask(const QString& title, const QString& text) override;
 };
+
+// Takes the folders this run uses alone for as long as it lives: the application folder (a
+// spare one inside it when another run holds it, said on standard error) and, for a run that
+// polls, the base folder. Tells the refusal and returns its exit code, or -1 when held.
+int claimFolders(Settings& settings, bool polling, FolderClaims& claims, Notifier& notifier);
 
 // Runs start-up; prints the problem and returns the exit code on failure, -1 when ready.
 int startOrExplain(Session& session, Notifier& notifier);

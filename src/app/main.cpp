@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "demo/demo_site.h"
+#include "session/folder_claims.h"
 #include "session/session.h"
 
 using namespace kazeyomi;
@@ -47,6 +48,17 @@ int runWindow(Session& session, bool pressStart)
 int runDemo(CommandLine line, bool window)
 {
     DemoSite demo(line.settings, line.speed);
+    // Before the day's cards are written: a demo already polling this base folder keeps it.
+    FolderClaims claims;
+    if (window) {
+        MessageBoxNotifier notifier;
+        if (const int code = claimFolders(line.settings, true, claims, notifier); code >= 0)
+            return code;
+    } else {
+        StderrNotifier notifier;
+        if (const int code = claimFolders(line.settings, true, claims, notifier); code >= 0)
+            return code;
+    }
     if (const Outcome prepared = demo.prepare(line.settings); !prepared.ok()) {
         std::fputs(qPrintable(prepared.error + u'\n'), stderr);
         return kExitUsage;
@@ -88,7 +100,11 @@ int main(int argc, char** argv)
         if (line.mode == CommandLine::Mode::Demo)
             return runDemo(line, true);
         MessageBoxNotifier notifier;
-        Session session(line.settings, notifier);
+        Settings settings = line.settings;
+        FolderClaims claims;
+        if (const int code = claimFolders(settings, true, claims, notifier); code >= 0)
+            return code;
+        Session session(settings, notifier);
         return runWindow(session, false);
     }
     QCoreApplication app(argc, argv);

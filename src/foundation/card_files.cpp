@@ -23,8 +23,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kMaxRacesPerMeeting = 99; // two-digit race numbers in file names
-constexpr qint64 kMaxInputMiB = kMaxInputFileBytes / (1024 * 1024);
+constexpr qint64 kMaxInputKiB = kMaxInputFileBytes / 1024;
 
 QString withoutIdeographicSpaces(QString title)
 {
@@ -109,7 +108,7 @@ QString readCp932File(const QString& path, QString* error)
     }
     if (info.size() > kMaxInputFileBytes) {
         *error =
-            u"%1: the file is larger than %2 MiB (%3 bytes), not read"_s.arg(shown).arg(kMaxInputMiB).arg(info.size());
+            u"%1: the file is larger than %2 KiB (%3 bytes), not read"_s.arg(shown).arg(kMaxInputKiB).arg(info.size());
         return {};
     }
     QFile file(path);
@@ -139,7 +138,7 @@ QString readCp932File(const QString& path, QString* error)
     // The file may grow after the look; never hold more than the limit.
     const QByteArray bytes = file.read(kMaxInputFileBytes + 1);
     if (bytes.size() > kMaxInputFileBytes) {
-        *error = u"%1: the file is larger than %2 MiB, not read"_s.arg(shown).arg(kMaxInputMiB);
+        *error = u"%1: the file is larger than %2 KiB, not read"_s.arg(shown).arg(kMaxInputKiB);
         return {};
     }
     if (file.error() != QFileDevice::NoError) {
@@ -241,8 +240,13 @@ CardReading readDayCards(const QString& cardFolder)
     int line = 0;
     int meetings = 0;
     int raceCount = 0;
-    while (reader.next(prefix, &line)) {
-        ++meetings;
+    while (out.problems.size() < kMaxInputProblems && reader.next(prefix, &line)) {
+        if (++meetings > kMaxMeetings) {
+            out.problems << u"%1: more than %2 meetings; the window shows at most %2 venues"_s
+                                .arg(where(listPath, line))
+                                .arg(kMaxMeetings);
+            break;
+        }
         int countLine = line;
         if (!reader.next(count, &countLine) || !reader.next(unused)) {
             out.problems << u"%1: the meeting record \"%2\" has fewer than 3 fields"_s.arg(where(listPath, line),
@@ -265,9 +269,15 @@ CardReading readDayCards(const QString& cardFolder)
         }
         raceCount += races;
         const size_t before = out.races.size();
-        for (int i = 1; i <= races; ++i)
+        for (int i = 1; i <= races && out.problems.size() < kMaxInputProblems; ++i)
             readRaceCard(QDir(cardFolder).filePath(prefix + twoDigitRace(i) + u".txt"_s), i, out);
         out.meetings.push_back({prefix, races, out.races.size() > before ? out.races[before].venue : prefix});
+    }
+    if (out.problems.size() >= kMaxInputProblems) {
+        out.problems = out.problems.mid(0, kMaxInputProblems);
+        out.problems << u"%1: reading stopped at the first %2 problems"_s.arg(QDir::toNativeSeparators(listPath))
+                            .arg(kMaxInputProblems);
+        return out;
     }
     // An empty schedule would poll nothing and end as if the day were done.
     if (meetings == 0)

@@ -10,8 +10,16 @@
 
 namespace kazeyomi {
 
-// Far more than any meeting list or race card; anything larger is not one.
-inline constexpr qint64 kMaxInputFileBytes = 4 * 1024 * 1024;
+// Far more than any meeting list or race card (a card of 16 runners is some 3 KiB);
+// anything larger is not one.
+inline constexpr qint64 kMaxInputFileBytes = 64 * 1024;
+// The window has six venue boxes, so a day has at most six meetings; no meeting has more
+// races than this.
+inline constexpr int kMaxMeetings = 6;
+inline constexpr int kMaxRacesPerMeeting = 16;
+// Reading stops after this many problems: the user mends those first, and a hostile list
+// cannot make start-up read thousands of files.
+inline constexpr int kMaxInputProblems = 5;
 
 struct RaceCard {
     QString venue;    // two characters, safe in a file name

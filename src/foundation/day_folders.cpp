@@ -11,9 +11,13 @@ using namespace Qt::StringLiterals;
 
 DayFolders::DayFolders(QString baseDir, const Clock& clock) : m_base(std::move(baseDir)), m_clock(clock) {}
 
+QDate DayFolders::day() const
+{
+    return m_day.isValid() ? m_day : m_clock.now().date();
+}
 QString DayFolders::dayKey() const
 {
-    return m_clock.now().date().toString(u"yyMMdd"_s);
+    return day().toString(u"yyMMdd"_s);
 }
 QString DayFolders::cardRoot() const
 {

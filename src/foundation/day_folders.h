@@ -1,7 +1,9 @@
 // The day's folders: nsdat2\<day key> for cards and snapshots, dat2\<day key> for odds
-// and results, under the base folder. The day key is taken from the clock at every use.
+// and results, under the base folder. The day key is the day being worked on once it is
+// fixed (start-up, the start of polling), else the clock's date at the moment of use.
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,10 @@ class DayFolders {
 public:
     DayFolders(QString baseDir, const Clock& clock);
 
+    // A fetch that ends after midnight still belongs to the day that was polled: everything a
+    // race's cycle writes, and the schedule kept at the end, goes into that day's folders.
+    void fixDay(const QDate& day) { m_day = day; }
+    QDate day() const;
     QString dayKey() const; // "yymmdd"
     QString cardRoot() const;
     QString cardFolder() const;
@@ -27,6 +33,7 @@ public:
 private:
     QString m_base;
     const Clock& m_clock;
+    QDate m_day; // invalid until fixed
 };
 
 // "00" + n, last two characters: 5 gives "05".

@@ -78,7 +78,7 @@ CardCapture Option2_Click(Context& context, const QString& portalUrl, int k)
                     "kazeyomi.ini)"_s;
         return out;
     }
-    out.address = raceCardAddress(portalUrl, code, form.text(Control::Text3), context.clock.now().date());
+    out.address = raceCardAddress(portalUrl, code, form.text(Control::Text3), context.folders.day());
 
     PageFetcher& fetcher = context.fetcher;
     const QString markup = fetcher.Navigate1(out.address);

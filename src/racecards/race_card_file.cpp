@@ -1,5 +1,7 @@
 #include "racecards/race_card_file.h"
 
+#include <iterator>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,7 +25,7 @@ constexpr int kFieldColumns[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10};
 
 } // namespace
 
-QByteArray raceCardFileBytes(const FormState& form)
+QByteArray raceCardFileBytes(const FormState& form, QStringList* notices)
 {
     const GridModel& grid = form.grid(Grid::VSFlexGrid2);
     QString text = form.text(Control::Text6) + u",aa,bb,cc\r\n"_s;
@@ -31,8 +33,20 @@ QByteArray raceCardFileBytes(const FormState& form)
         if (trimSpaces(grid.textMatrix(r, 1)).isEmpty())
             continue;
         QStringList fields;
-        for (int c : kFieldColumns)
-            fields << trimSpaces(grid.textMatrix(r, c));
+        for (size_t i = 0; i < std::size(kFieldColumns); ++i) {
+            const int c = kFieldColumns[i];
+            QString field = trimSpaces(grid.textMatrix(r, c));
+            if (field.contains(u',')) {
+                // Column 10 goes out twice but is one cell: named once.
+                if (notices && i + 1 < std::size(kFieldColumns))
+                    *notices << u"VSFlexGrid2 row %1 column %2 \"%3\": its comma is written as \"，\" to keep the "
+                                "line's twelve fields"_s.arg(r)
+                                    .arg(c)
+                                    .arg(field);
+                field.replace(u',', QChar(0xFF0C));
+            }
+            fields << field;
+        }
         text += fields.join(u',') + u"\r\n"_s;
     }
     return toCp932(text);
@@ -59,6 +73,12 @@ CardWrite Command1_Click(const FormState& form, const DayFolders& folders, Notif
     const QString name = card.venue + twoDigitRace(card.race) + u".txt"_s;
     out.path = QDir(folders.cardFolder()).filePath(name);
     out.replacedSchedule = isScheduleCardFile(form, name) && QFileInfo::exists(out.path);
+    if (out.replacedSchedule && policy == ScheduleCardReplace::Refuse) {
+        out.error = u"%1 is the race card file today's schedule was read from; the captured card has no post time and "
+                    "no race page URL in its first line, so replacing it would stop every start-up today. Nothing "
+                    "is written (--replace writes it anyway)"_s.arg(QDir::toNativeSeparators(out.path));
+        return out;
+    }
     if (out.replacedSchedule && policy == ScheduleCardReplace::Ask) {
         const QString question =
             u"%1 is the race card file today's schedule was read from. The captured card has no post time "
@@ -71,7 +91,7 @@ CardWrite Command1_Click(const FormState& form, const DayFolders& folders, Notif
         }
     }
     const FileWriter writer(devices ? *devices : realFiles());
-    if (const Outcome written = writer.replace(out.path, raceCardFileBytes(form)); !written.ok())
+    if (const Outcome written = writer.replace(out.path, raceCardFileBytes(form, &out.notices)); !written.ok())
         out.error = written.error;
     return out;
 }

@@ -29,6 +29,8 @@ public:
     // Rows still to be polled (not stopped); 0 once every row is stopped.
     int activeRows() const;
     bool armed() const { return m_timer.isActive(); }
+    // The racing day polled, fixed by the start run; invalid before it.
+    QDate day() const { return m_day; }
 
     // What else counts as a fetch in progress besides the race fetcher's own (a page being
     // fetched for a button, for instance); a tick then leaves the due rows for the next tick.

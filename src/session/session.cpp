@@ -56,6 +56,9 @@ Session::~Session() = default;
 
 StartupResult Session::start()
 {
+    // The day read at start-up is the day worked on: a race or card command that runs past
+    // midnight still writes where its schedule came from.
+    m_folders.fixDay(m_clock->now().date());
     StartupResult result = Form_Initialize(m_form, m_folders, *m_clock);
     if (result.ok() && !m_form.meetings.empty())
         if (const Outcome chosen = chooseMeeting(0); !chosen.ok())
@@ -79,6 +82,8 @@ CardCapture Session::Option2_Click(int k)
 CardWrite Session::Command1_Click(ScheduleCardReplace policy)
 {
     CardWrite written = kazeyomi::Command1_Click(m_form, m_folders, m_notifier, policy);
+    for (const QString& notice : written.notices)
+        m_form.log(notice);
     if (!written.ok())
         m_notifier.tell(u"Kazeyomi"_s, written.error);
     return written;
@@ -119,7 +124,11 @@ void Session::dispatch(const QString& control)
     static const QHash<QString, Handler> handlers = [] {
         const Handler nothing = [](Session&) {};
         QHash<QString, Handler> table = {
-            {u"Command2"_s, [](Session& s) { s.m_poll.Command2_Click(); }},
+            {u"Command2"_s,
+             [](Session& s) {
+                 s.m_poll.Command2_Click();
+                 s.m_folders.fixDay(s.m_poll.day());
+             }},
             {u"Command3"_s, [](Session& s) { s.Command3_Click(); }},
             {u"Command5"_s, [](Session& s) { s.Command5_Click(); }},
             {u"Command6"_s,

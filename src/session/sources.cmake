@@ -1,5 +1,6 @@
 # Sources of this folder, added to kazeyomi_core.
 target_sources(kazeyomi_core PRIVATE
+    session/folder_claims.cpp
     session/popup_closer.cpp
     session/session.cpp
     session/settings.cpp

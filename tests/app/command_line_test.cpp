@@ -1,9 +1,11 @@
 // The headless mode run to its end on a fixed clock: a race still unfinished at midnight is
 // stopped, the run ends, and the schedule is kept in Grid8.dat as closing the window keeps it.
+// Copies of the program side by side: one polls a base folder, none shares pages.
 #include "app/command_line.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,34 +80,117 @@ TEST(Headless, TheEndReportsAScheduleThatCannotBeSaved)
     EXPECT_FALSE(out.contains(u"saved the schedule"_s));
 }
 
-TEST(CardCommand, WritesTheCardOfTheRaceFromThePortal)
+TEST(CardCommand, WritesTheCardOfTheRaceAndReplacesAScheduleFileOnlyWhenAsked)
 {
-    QTemporaryDir base;
-    const QString cards = base.filePath(u"uma/nsdat2/251205"_s);
-    test::writeCardFolder(cards, {{u"oi"_s, u"大井"_s, 6, u"10:30"_s, u"OI"_s}});
-    SiteServer portal;
-    ASSERT_TRUE(portal.listen());
-    SiteResponse page;
-    page.body = raceCardPage(test::twelveRunnerCard());
-    page.contentType = kRaceCardContentType;
-    portal.setPage(
-        u"/keibaWeb/PageFlows/DebaTable/DebaTableController.jpf?k_babaCode=20&k_raceNo=5&k_raceDate=2025%2F12%2F05"_s,
-        page);
-    CommandLine line;
-    line.mode = CommandLine::Mode::Card;
-    line.positional = {u"大井"_s, u"5"_s};
-    line.settings.baseDir = base.filePath(u"uma"_s);
-    line.settings.appDir = base.filePath(u"app"_s);
-    line.settings.portalUrl = portal.baseUrl();
-    line.settings.now = QDateTime(QDate(2025, 12, 5), QTime(9, 0));
+    const struct {
+        const char* name;
+        QString prefix; // of the meeting's race card files
+        bool replace;
+        int code;
+    } rows[] = {
+        {"a file of its own", u"oi"_s, false, kExitOk},
+        {"the schedule's file, kept", u"大井"_s, false, kExitFailed},
+        {"the schedule's file, --replace", u"大井"_s, true, kExitOk},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QTemporaryDir base;
+        const QString cards = base.filePath(u"uma/nsdat2/251205"_s);
+        test::writeCardFolder(cards, {{r.prefix, u"大井"_s, 6, u"10:30"_s, u"OI"_s}});
+        const QString path = QDir(cards).filePath(u"大井05.txt"_s);
+        const QByteArray before = test::readBytes(path);
+        SiteServer portal;
+        ASSERT_TRUE(portal.listen());
+        SiteResponse page;
+        page.body = raceCardPage(test::twelveRunnerCard());
+        page.contentType = kRaceCardContentType;
+        portal.setPage(u"/keibaWeb/PageFlows/DebaTable/DebaTableController.jpf?k_babaCode=20&k_raceNo=5&k_raceDate="
+                       "2025%2F12%2F05"_s,
+                       page);
+        CommandLine line;
+        line.mode = CommandLine::Mode::Card;
+        line.positional = {u"大井"_s, u"5"_s};
+        line.replace = r.replace;
+        line.settings.baseDir = base.filePath(u"uma"_s);
+        line.settings.appDir = base.filePath(u"app"_s);
+        line.settings.portalUrl = portal.baseUrl();
+        line.settings.now = QDateTime(QDate(2025, 12, 5), QTime(9, 0));
 
-    testing::internal::CaptureStdout();
-    const int code = runCard(line);
-    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
+        testing::internal::CaptureStdout();
+        const int code = runCard(line);
+        const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
 
-    EXPECT_EQ(code, kExitOk) << out.toStdString();
-    EXPECT_TRUE(out.contains(u"12 runners"_s)) << out.toStdString();
-    EXPECT_EQ(test::readBytes(QDir(cards).filePath(u"大井05.txt"_s)), toCp932(test::twelveRunnerCardFile()));
+        EXPECT_EQ(code, r.code) << out.toStdString();
+        EXPECT_EQ(test::readBytes(path), r.code == kExitOk ? toCp932(test::twelveRunnerCardFile()) : before);
+    }
+}
+
+namespace {
+
+// A copy of the program on the test's day; stdout and stderr together.
+struct Copy {
+    std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
+    QString output;
+
+    Copy(const QStringList& args, const QTemporaryDir& dir)
+    {
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(QString::fromUtf8(KAZEYOMI_PROGRAM),
+                       args + QStringList{u"--base"_s, dir.filePath(u"uma"_s), u"--app-dir"_s, dir.filePath(u"app"_s),
+                                          u"--site"_s, u"http://127.0.0.1:9"_s, u"--now"_s, u"2025-12-05T10:00:00"_s});
+    }
+    // Reads until `text` has been written or the copy has ended (a guard, not a measure).
+    bool says(const QString& text)
+    {
+        while (!output.contains(text) && process->waitForReadyRead(20'000))
+            output += QString::fromLocal8Bit(process->readAll());
+        output += QString::fromLocal8Bit(process->readAll());
+        return output.contains(text);
+    }
+    int exitCode()
+    {
+        process->waitForFinished(20'000);
+        output += QString::fromLocal8Bit(process->readAll());
+        return process->exitCode();
+    }
+};
+
+} // namespace
+
+TEST(Copies, ASecondPollerIsRefusedACommandKeepsItsOwnPagesAndAKilledPollerHoldsNothing)
+{
+    QTemporaryDir dir;
+    test::writeCardFolder(dir.filePath(u"uma/nsdat2/251205"_s), {{u"oi"_s, u"大井"_s, 1, u"15:00"_s, u"OI"_s}});
+    const QString app = QDir::toNativeSeparators(dir.filePath(u"app"_s));
+
+    Copy first({u"--headless"_s}, dir);
+    ASSERT_TRUE(first.says(u"開始: polling 1 races"_s)) << first.output.toStdString();
+    const QString holder = u"process %1 (kazeyomi on "_s.arg(first.process->processId());
+
+    Copy second({u"--headless"_s}, dir);
+    EXPECT_EQ(second.exitCode(), kExitUsage);
+    EXPECT_TRUE(
+        second.output.contains(QDir::toNativeSeparators(dir.filePath(u"uma"_s)) + u" is already polled by "_s + holder))
+        << second.output.toStdString();
+    EXPECT_FALSE(second.output.contains(u"開始"_s));
+
+    // A race beside the poller reads and writes its pages in a folder of its own.
+    Copy race({u"race"_s, u"大井"_s, u"1"_s}, dir);
+    race.exitCode();
+    EXPECT_TRUE(race.output.contains(u"the application folder %1 is in use by %2"_s.arg(app, holder)))
+        << race.output.toStdString();
+    EXPECT_TRUE(
+        race.output.contains(u"keeps its pages in "_s + QDir::toNativeSeparators(dir.filePath(u"app/kazeyomi-2"_s))))
+        << race.output.toStdString();
+
+    // Killed, the poller leaves its lock files behind; the next copy takes them over.
+    first.process->kill();
+    first.process->waitForFinished(20'000);
+    Copy third({u"--headless"_s}, dir);
+    EXPECT_TRUE(third.says(u"開始: polling 1 races"_s)) << third.output.toStdString();
+    EXPECT_FALSE(third.output.contains(u"in use by"_s)) << third.output.toStdString();
+    third.process->kill();
+    third.process->waitForFinished(20'000);
 }
 
 // An exacta page without its heading: the site's layout changed. The race's other files are

@@ -56,7 +56,7 @@ protected:
     }
 };
 
-TEST_F(CardFileTest, EmptyTitleSpaceOnlyNumberAndEmptyChangeColumn)
+TEST_F(CardFileTest, EmptyTitleSpaceOnlyNumberEmptyChangeColumnAndACommaInACell)
 {
     setRow(1, {u" 1 "_s, u"1"_s, u" A "_s, u"b"_s, u""_s, u"c"_s, u"55.0"_s, u"d"_s, u"1-0"_s, u"450"_s});
     setRow(2, {u"1"_s, u"   "_s, u"skipped"_s, u"x"_s});
@@ -65,7 +65,9 @@ TEST_F(CardFileTest, EmptyTitleSpaceOnlyNumberAndEmptyChangeColumn)
     ASSERT_TRUE(written.ok()) << written.error.toStdString();
     EXPECT_EQ(readBytes(cardPath()), toCp932(u",aa,bb,cc\r\n"
                                              u"1,1,A,b,,c,55.0,d,1-0,450,,\r\n"
-                                             u"2,3,名　,\u3000,e,f,,,,,,変,変\r\n"_s));
+                                             u"2,3,名　,\u3000,e，f,,,,,,変,変\r\n"_s));
+    ASSERT_EQ(written.notices.size(), 1);
+    EXPECT_TRUE(written.notices[0].contains(u"row 3 column 4 \"e,f\""_s)) << written.notices[0].toStdString();
 }
 
 TEST_F(CardFileTest, SecondWriteReplacesTheFile)
@@ -96,6 +98,13 @@ TEST_F(CardFileTest, ScheduleCardFileIsReplacedOnlyAfterOk)
     writeBytes(cardPath(), startupCard);
     setRow(1, {u"1"_s, u"1"_s, u"A"_s});
 
+    // The card command without --replace writes nothing and says how to replace it.
+    const CardWrite refused = write(ScheduleCardReplace::Refuse);
+    EXPECT_TRUE(refused.error.contains(QDir::toNativeSeparators(cardPath()) + u" is the race card file"_s))
+        << refused.error.toStdString();
+    EXPECT_TRUE(refused.error.contains(u"--replace"_s));
+    EXPECT_EQ(readBytes(cardPath()), startupCard);
+
     notifier.answer = false; // Cancel, the default
     const CardWrite kept = write();
     EXPECT_TRUE(kept.ok());
@@ -108,7 +117,7 @@ TEST_F(CardFileTest, ScheduleCardFileIsReplacedOnlyAfterOk)
     ASSERT_TRUE(write().ok());
     EXPECT_EQ(readBytes(cardPath()), toCp932(u",aa,bb,cc\r\n1,1,A,,,,,,,,,\r\n"_s));
 
-    // The command line writes without asking and is told what it replaced.
+    // The card command with --replace writes without asking and is told what it replaced.
     const CardWrite unasked = write(ScheduleCardReplace::Write);
     EXPECT_TRUE(unasked.ok());
     EXPECT_TRUE(unasked.replacedSchedule);

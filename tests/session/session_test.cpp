@@ -5,10 +5,15 @@
 #include <functional>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "demo/odds_pages.h"
+#include "demo/pair_pages.h"
+#include "demo/result_pages.h"
+#include "demo/triple_pages.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
@@ -57,14 +62,13 @@ protected:
     WaitingSite* waiting = nullptr;
     std::unique_ptr<Session> session;
 
-    void startDay(int races)
+    void startDay(int races, const QString& firstPost = u"15:00"_s, const QString& idBase = u"KW"_s)
     {
         Settings settings;
         settings.baseDir = base.filePath(u"uma"_s);
         settings.appDir = base.filePath(u"app"_s);
         settings.siteUrl = u"https://site.test"_s;
-        test::writeCardFolder(base.filePath(u"uma/nsdat2/251205"_s),
-                              {{u"kw"_s, u"川崎"_s, races, u"15:00"_s, u"KW"_s}});
+        test::writeCardFolder(base.filePath(u"uma/nsdat2/251205"_s), {{u"kw"_s, u"川崎"_s, races, firstPost, idBase}});
         auto pages = std::make_unique<WaitingSite>(site);
         waiting = pages.get();
         session = std::make_unique<Session>(settings, notifier, clock, nullptr, std::move(pages));
@@ -176,4 +180,35 @@ TEST_F(SessionTest, AClickOnAControlThatDoesNotExistIsLogged)
         session->click(control);
     EXPECT_EQ(logLinesWith(u"no such control"_s), 3);
     EXPECT_EQ(form().race.resultTestFlag, 1);
+}
+
+TEST_F(SessionTest, ARaceWhoseFetchEndsAfterMidnightIsWrittenUnderTheDayPolled)
+{
+    const QString code = u"202512052101"_s;
+    WinPlacePage race;
+    race.venue = u"川崎"_s;
+    race.raceCode = code;
+    race.runners = sampleRunners(8);
+    const QString odds = u"https://site.test/odds/"_s + code;
+    site.setPage(odds + u"01.do"_s, winPlacePage(race), kOddsPageContentType);
+    site.setPage(odds + u"03.do"_s, exactaPage(race).html, kOddsPageContentType);
+    site.setPage(odds + u"04.do"_s, quinellaWidePage(race).html, kOddsPageContentType);
+    site.setPage(odds + u"09.do"_s, trioPage(race).html, kOddsPageContentType);
+    site.setPage(odds + u"08.do"_s, trifectaPage(race).html, kOddsPageContentType);
+    site.setPage(u"https://site.test"_s + resultPagePath(code), resultPage(resultAfterRace(u"川崎"_s, 1, 8)),
+                 kOddsPageContentType);
+    clock->set(QDateTime(QDate(2025, 12, 5), QTime(23, 58, 30)));
+    startDay(1, u"23:50"_s, u"2025120521"_s);
+    session->click(u"Command2"_s); // next fetch 23:59
+    clock->set(QDateTime(QDate(2025, 12, 5), QTime(23, 59, 57)));
+    waiting->whileWaiting = [&] { clock->advance(6); }; // the first page answers after midnight
+    session->poll().Timer1_Timer();
+    ASSERT_EQ(session->saveSchedule().error, QString());
+
+    const QStringList written = QDir(base.filePath(u"uma/dat2/251205"_s)).entryList(QDir::Files);
+    EXPECT_EQ(written.size(), 11) << written.join(u' ').toStdString() << form().fetchLog().join(u'\n').toStdString();
+    EXPECT_TRUE(written.contains(u"川崎01.3tan"_s));
+    EXPECT_TRUE(QFile::exists(base.filePath(u"uma/nsdat2/251205/Grid8.dat"_s)));
+    EXPECT_FALSE(QFileInfo::exists(base.filePath(u"uma/dat2/251206"_s)));
+    EXPECT_FALSE(QFileInfo::exists(base.filePath(u"uma/nsdat2/251206"_s)));
 }
