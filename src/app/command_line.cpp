@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include <QFile>
 
 #include "app/interrupt.h"
+#include "app/terminal.h"
 #include "fetch/http_page_source.h"
 #include "fetch/page_fetcher.h"
 #include "foundation/grid_layouts.h"
@@ -45,24 +47,121 @@ template <typename Body> int guarded(const QString& what, Body&& body)
 
 } // namespace
 
+namespace {
+
+using Mode = CommandLine::Mode;
+
+struct CommandName {
+    const char16_t* name;
+    Mode mode;
+};
+constexpr CommandName kCommands[] = {
+    {u"race", Mode::Race}, {u"card", Mode::Card}, {u"demo", Mode::Demo}, {u"render", Mode::Render}};
+
+QString commandName(Mode mode)
+{
+    for (const CommandName& command : kCommands)
+        if (command.mode == mode)
+            return QString::fromUtf16(command.name);
+    return {};
+}
+
+// "11", "11R" or "１１Ｒ": the race number; 0 when the text is none.
+int readRaceNumber(const QString& text)
+{
+    QString digits = text.normalized(QString::NormalizationForm_KC).trimmed();
+    if (digits.endsWith(u'R', Qt::CaseInsensitive))
+        digits.chop(1);
+    if (digits.isEmpty() || digits.size() > 2 ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return 0;
+    return digits.toInt();
+}
+
+// "<venue> <race-number>" of the race and card commands.
+void readVenueAndRace(CommandLine& line, int lastRace)
+{
+    const QString name = commandName(line.mode);
+    if (line.positional.size() < 2) {
+        line.errors << u"%1 needs a venue and a race number: kazeyomi %1 <venue> <race-number>, e.g. kazeyomi %1 "
+                       "大井 11"_s.arg(name);
+        return;
+    }
+    for (qsizetype i = 2; i < line.positional.size(); ++i)
+        line.errors << u"%1: unexpected argument \"%2\" after the race number"_s.arg(name, line.positional[i]);
+    if (const int race = readRaceNumber(line.positional[1]); race < 1 || race > lastRace)
+        line.errors << u"%1: race number \"%2\" is not a number from 1 to %3 (e.g. 11 or 11R)"_s
+                           .arg(name, line.positional[1])
+                           .arg(lastRace);
+}
+
+void checkArguments(CommandLine& line)
+{
+    switch (line.mode) {
+    case Mode::Race:
+        readVenueAndRace(line, 99);
+        break;
+    case Mode::Card:
+        readVenueAndRace(line, kRaceButtons);
+        break;
+    case Mode::Render:
+        if (line.positional.isEmpty())
+            line.errors << u"render needs a saved page or an http(s) URL: kazeyomi render <file-or-URL>"_s;
+        for (qsizetype i = 1; i < line.positional.size(); ++i)
+            line.errors << u"render: unexpected argument \"%1\": it reads one page"_s.arg(line.positional[i]);
+        if (!line.style.isEmpty() && line.style != u"modern" && line.style != u"legacy")
+            line.errors << u"render: --style \"%1\" is neither modern nor legacy"_s.arg(line.style);
+        break;
+    case Mode::Demo:
+        for (const QString& arg : line.positional)
+            line.errors << u"demo: unexpected argument \"%1\": the demo takes only options"_s.arg(arg);
+        break;
+    default:
+        break;
+    }
+    // The sites a mode fetches from must be set before anything starts, not found missing at every race.
+    const auto needs = [&](SiteSetting which, const QString& url, const QString& neededBy) {
+        if (url.isEmpty())
+            line.errors << missingSiteError(which, neededBy);
+    };
+    if (line.mode == Mode::Window || line.mode == Mode::Headless)
+        needs(SiteSetting::Site, line.settings.siteUrl, u"polling"_s);
+    else if (line.mode == Mode::Race)
+        needs(SiteSetting::Site, line.settings.siteUrl, u"kazeyomi race"_s);
+    else if (line.mode == Mode::Card)
+        needs(SiteSetting::Portal, line.settings.portalUrl, u"kazeyomi card"_s);
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList& arguments)
 {
     CommandLine line;
     QStringList rest;
+    QStringList ownOptions; // options that belong to one command
+    bool help = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         if (arg == u"--help" || arg == u"-h")
-            line.mode = CommandLine::Mode::Help;
+            help = true;
         else if (arg == u"--headless")
             line.headless = true;
         else if (arg == u"--speed" || arg.startsWith(u"--speed=")) {
+            ownOptions << u"--speed"_s;
             const QString value = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
             bool ok = false;
             line.speed = value.toDouble(&ok);
             if (!ok || line.speed <= 0 || line.speed > 10000)
-                line.errors << u"--speed needs a number greater than 0"_s;
+                line.errors << u"--speed \"%1\" is not a number greater than 0 and at most 10000"_s.arg(value);
         } else if (arg == u"--style" || arg.startsWith(u"--style=")) {
+            ownOptions << u"--style"_s;
             line.style = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
+        } else if (arg == u"--utf8" || arg == u"--cp932") {
+            ownOptions << arg;
+            const auto output = arg == u"--utf8" ? CommandLine::Output::Utf8 : CommandLine::Output::Cp932;
+            if (line.output != CommandLine::Output::Auto && line.output != output)
+                line.errors << u"render: --utf8 and --cp932 ask for two encodings; give one"_s;
+            line.output = output;
         } else
             rest << arg;
     }
@@ -76,44 +175,51 @@ CommandLine parseCommandLine(const QStringList& arguments)
         else
             positional << arg;
     }
-    if (line.mode == CommandLine::Mode::Help)
-        return line;
     if (positional.isEmpty()) {
-        line.mode = line.headless ? CommandLine::Mode::Headless : CommandLine::Mode::Window;
+        line.mode = line.headless ? Mode::Headless : Mode::Window;
+    } else {
+        const QString command = positional.takeFirst();
+        line.positional = positional;
+        const auto* known = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                         [&](const CommandName& c) { return command == QStringView(c.name); });
+        if (known == std::end(kCommands)) {
+            line.errors << u"unknown command \"%1\": the commands are race, card, demo and render (none opens the "
+                           "window)"_s.arg(command);
+            line.mode = Mode::Help;
+            line.helpTopic = Mode::Help; // no help to show, only the error
+            return line;
+        }
+        line.mode = known->mode;
+    }
+    if (help) {
+        line.helpTopic = line.mode;
+        line.mode = Mode::Help;
         return line;
     }
-    const QString command = positional.takeFirst();
-    line.positional = positional;
-    if (command == u"render")
-        line.mode = CommandLine::Mode::Render;
-    else if (command == u"race")
-        line.mode = CommandLine::Mode::Race;
-    else if (command == u"card")
-        line.mode = CommandLine::Mode::Card;
-    else if (command == u"demo")
-        line.mode = CommandLine::Mode::Demo;
-    else
-        line.errors << u"unknown command \"%1\""_s.arg(command);
+    const struct {
+        const char16_t* option;
+        Mode mode;
+    } owners[] = {
+        {u"--speed", Mode::Demo}, {u"--style", Mode::Render}, {u"--utf8", Mode::Render}, {u"--cp932", Mode::Render}};
+    for (const auto& owner : owners)
+        if (ownOptions.contains(QString::fromUtf16(owner.option)) && line.mode != owner.mode)
+            line.errors << u"%1 is an option of kazeyomi %2 only"_s.arg(QString::fromUtf16(owner.option),
+                                                                        commandName(owner.mode));
+    if (line.headless && line.mode != Mode::Headless && line.mode != Mode::Demo)
+        line.errors << u"--headless is an option of kazeyomi and kazeyomi demo only: %1 never opens a window"_s.arg(
+            commandName(line.mode));
+    checkArguments(line);
     return line;
 }
 
-QString usageText()
+QString helpPointer(const CommandLine& line)
 {
-    return uR"(Usage: kazeyomi [options]              the window
-       kazeyomi --headless [options]   the same without a window: start-up, 開始, poll until every race stops
-       kazeyomi race <venue> <race-number> [options]
-                                       one fetch of one race; exit 0 ok, 1 a fetch or file failed, 2 usage
-       kazeyomi card <venue> <race-number> [options]
-                                       the race's card from the regional portal into its race card file;
-                                       exit status as for race
-       kazeyomi demo [--headless] [--speed N] [options]
-                                       a made-up day of two meetings served by a local site; the
-                                       clock runs N times faster
-       kazeyomi render <file-or-URL> [--style modern|legacy]
-                                       the page as the scrapers read it, in CP932 on standard output
-       kazeyomi --help
-
-)"_s + settingsHelp();
+    const Mode topic = line.mode == Mode::Help ? line.helpTopic : line.mode;
+    if (topic == Mode::Headless)
+        return u"(kazeyomi --headless --help tells more)"_s;
+    const QString name = commandName(topic);
+    return name.isEmpty() ? u"(kazeyomi --help lists the commands and options)"_s
+                          : u"(kazeyomi %1 --help tells more)"_s.arg(name);
 }
 
 void StderrNotifier::tell(const QString& title, const QString& text)
@@ -133,7 +239,7 @@ int startOrExplain(Session& session, Notifier& notifier)
     const StartupResult result = session.start();
     if (result.ok())
         return -1;
-    notifier.tell(result.title, result.message);
+    notifier.tell(result.title, result.detail.isEmpty() ? result.message : result.message + u'\n' + result.detail);
     return kExitUsage;
 }
 
@@ -225,7 +331,7 @@ int renderCommand(const CommandLine& line)
     else if (line.style == u"modern")
         style = MarkupStyle::Modern;
     else if (!line.style.isEmpty() || line.positional.size() != 1) {
-        std::fputs("usage: kazeyomi render <file-or-URL> [--style modern|legacy]\n", stderr);
+        printLine(stderr, u"render needs one saved page or URL and --style modern or legacy "_s + helpPointer(line));
         return kExitUsage;
     }
     QByteArray body;
@@ -258,7 +364,10 @@ int renderCommand(const CommandLine& line)
         style == MarkupStyle::Modern
             ? PageFetcher::cacheText(page.markup)
             : QString(page.markup).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
-    const QByteArray bytes = toCp932(text);
+    // A person reads a terminal; a file or a pipe gets the bytes the scrapers read.
+    const bool utf8 = line.output == CommandLine::Output::Utf8 ||
+                      (line.output == CommandLine::Output::Auto && stdoutIsUtf8Terminal());
+    const QByteArray bytes = utf8 ? text.toUtf8() : toCp932(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return kExitOk;
 }
@@ -272,27 +381,53 @@ int runRender(const CommandLine& line)
 
 namespace {
 
-// "<venue> <race-number>" of the race and card commands; race 0 when they do not read so.
-std::pair<QString, int> venueAndRace(const CommandLine& line, int lastRace)
+// The meeting at the venue of a race or card command, or nothing after saying which venues
+// and races today has.
+const Meeting* findMeeting(Session& session, const CommandLine& line, const QString& venue, int race)
 {
-    bool ok = false;
-    const int race = line.positional.value(1).toInt(&ok);
-    if (line.positional.size() != 2 || !ok || race < 1 || race > lastRace)
-        return {{}, 0};
-    return {line.positional[0], race};
+    const QString command = commandName(line.mode);
+    const auto& meetings = session.form().meetings;
+    QStringList venues;
+    for (const Meeting& meeting : meetings) {
+        if (meeting.venue != venue) {
+            venues << u"%1 (races 1 to %2)"_s.arg(meeting.venue).arg(meeting.races);
+            continue;
+        }
+        if (race <= meeting.races)
+            return &meeting;
+        printLine(stderr,
+                  u"%1: %2 has races 1 to %3 today: no race %4"_s.arg(command, venue).arg(meeting.races).arg(race));
+        return nullptr;
+    }
+    printLine(stderr, u"%1: no meeting at \"%2\" today (%3); the meeting list names %4"_s.arg(
+                          command, venue, session.clock().now().date().toString(u"yyyy-MM-dd"_s),
+                          venues.isEmpty() ? u"none"_s : venues.join(u", "_s)));
+    return nullptr;
+}
+
+// The arguments of a race or card command that did not go through the parser's checks.
+bool venueAndRaceRead(const CommandLine& line, int lastRace)
+{
+    const int race = readRaceNumber(line.positional.value(1));
+    if (line.positional.size() == 2 && race >= 1 && race <= lastRace)
+        return true;
+    printLine(stderr, u"%1 needs a venue and a race number from 1 to %2 "_s.arg(commandName(line.mode)).arg(lastRace) +
+                          helpPointer(line));
+    return false;
 }
 
 int raceCommand(const CommandLine& line)
 {
-    const auto [venue, race] = venueAndRace(line, 99);
-    if (race == 0) {
-        std::fputs("usage: kazeyomi race <venue> <race-number> [options]\n", stderr);
+    if (!venueAndRaceRead(line, 99))
         return kExitUsage;
-    }
+    const QString venue = line.positional[0];
+    const int race = readRaceNumber(line.positional[1]);
     StderrNotifier notifier;
     Session session(line.settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
+    if (!findMeeting(session, line, venue, race))
+        return kExitUsage;
     const GridModel& schedule = session.form().grid(Grid::VSFlexGrid8);
     int row = 0;
     for (int r = 1; r < schedule.rows() && !row; ++r)
@@ -300,8 +435,8 @@ int raceCommand(const CommandLine& line)
             schedule.textMatrix(r, ScheduleColumn::Race) == QString::number(race))
             row = r;
     if (!row) {
-        printLine(stderr, u"no race %1 %2R in today's schedule (%3)"_s.arg(venue).arg(race).arg(
-                              session.folders().cardFolder()));
+        printLine(stderr, u"race: no race %1 %2R in today's schedule (%3)"_s.arg(venue).arg(race).arg(
+                              QDir::toNativeSeparators(session.folders().cardFolder())));
         return kExitUsage;
     }
     QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
@@ -321,34 +456,25 @@ namespace {
 
 int cardCommand(const CommandLine& line)
 {
-    const auto [venue, race] = venueAndRace(line, 11);
-    if (race == 0) {
-        std::fputs("usage: kazeyomi card <venue> <race-number 1-11> [options]\n", stderr);
+    if (!venueAndRaceRead(line, kRaceButtons))
         return kExitUsage;
-    }
+    const QString venue = line.positional[0];
+    const int race = readRaceNumber(line.positional[1]);
     StderrNotifier notifier;
     Session session(line.settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
     QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
-    const auto& meetings = session.form().meetings;
-    int index = -1;
-    for (size_t i = 0; i < meetings.size() && index < 0; ++i)
-        if (meetings[i].venue == venue)
-            index = int(i);
-    if (index < 0) {
-        printLine(stderr,
-                  u"no meeting at %1 in today's meeting list (%2)"_s.arg(venue, session.folders().cardFolder()));
+    const Meeting* meeting = findMeeting(session, line, venue, race);
+    if (!meeting)
         return kExitUsage;
-    }
-    if (const Outcome chosen = session.chooseMeeting(index); !chosen.ok()) {
+    if (const Outcome chosen = session.chooseMeeting(int(meeting - session.form().meetings.data())); !chosen.ok()) {
         printLine(stderr, chosen.error);
         return kExitUsage;
     }
     const CardCapture capture = session.Option2_Click(race - 1);
     if (capture.beyondRaceCount) {
-        printLine(stderr,
-                  u"%1 has %2 races today: no race %3"_s.arg(venue).arg(meetings[size_t(index)].races).arg(race));
+        printLine(stderr, u"card: %1 has races 1 to %2 today: no race %3"_s.arg(venue).arg(meeting->races).arg(race));
         return kExitUsage;
     }
     if (!capture.ok())

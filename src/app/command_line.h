@@ -13,13 +13,16 @@ class Session;
 
 struct CommandLine {
     enum class Mode { Window, Headless, Help, Render, Race, Card, Demo };
+    enum class Output { Auto, Utf8, Cp932 }; // render: Auto is UTF-8 on a terminal, CP932 elsewhere
     Mode mode = Mode::Window;
-    QStringList positional; // arguments of the command
-    QStringList errors;
+    Mode helpTopic = Mode::Window; // with Mode::Help: the command whose help is asked for; Help: none
+    QStringList positional;        // arguments of the command
+    QStringList errors;            // each names the bad argument and what is accepted
     Settings settings;
     bool headless = false;
     double speed = 1.0;
     QString style; // render --style
+    Output output = Output::Auto;
 };
 
 // Exit codes: 0 success, 1 a fetch or writer failed, 2 usage or start-up error.
@@ -29,6 +32,10 @@ inline constexpr int kExitUsage = 2;
 
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();
+// --help of one command; the general usage for the window.
+QString commandHelp(CommandLine::Mode mode);
+// The line after the errors that points to the right --help.
+QString helpPointer(const CommandLine& line);
 
 // Messages go to standard error when there is no window.
 class StderrNotifier final : public Notifier {

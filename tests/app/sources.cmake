@@ -5,3 +5,6 @@ target_sources(window_tests PRIVATE
     app/window_test_main.cpp
 )
 target_link_libraries(window_tests PRIVATE kazeyomi_cli)
+# The command words are read from the program itself.
+add_dependencies(window_tests kazeyomi)
+target_compile_definitions(window_tests PRIVATE KAZEYOMI_PROGRAM="$<TARGET_FILE:kazeyomi>")
