@@ -32,6 +32,10 @@ inline constexpr int kExitUsage = 2;
 
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();
+// "race", "card", "demo", "render"; empty for the window and the headless mode.
+QString commandName(CommandLine::Mode mode);
+// "11", "11R" or "１１Ｒ": the race number; 0 when the text is none.
+int readRaceNumber(const QString& text);
 // --help of one command; the general usage for the window.
 QString commandHelp(CommandLine::Mode mode);
 // The line after the errors that points to the right --help.

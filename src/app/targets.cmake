@@ -8,6 +8,7 @@ target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
 add_library(kazeyomi_cli STATIC
     app/command_help.cpp
     app/command_line.cpp
+    app/command_parser.cpp
 )
 if(WIN32)
     target_sources(kazeyomi_cli PRIVATE app/interrupt_win32.cpp app/terminal_win32.cpp)
