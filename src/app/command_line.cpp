@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include "app/interrupt.h"
+#include "app/terminal.h"
 #include "fetch/http_page_source.h"
 #include "fetch/page_fetcher.h"
 #include "foundation/grid_layouts.h"
@@ -46,82 +47,6 @@ template <typename Body> int guarded(const QString& what, Body&& body)
 
 } // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments)
-{
-    CommandLine line;
-    QStringList rest;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg == u"--help" || arg == u"-h")
-            line.mode = CommandLine::Mode::Help;
-        else if (arg == u"--headless")
-            line.headless = true;
-        else if (arg == u"--speed" || arg.startsWith(u"--speed=")) {
-            const QString value = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
-            bool ok = false;
-            line.speed = value.toDouble(&ok);
-            if (!ok || line.speed <= 0 || line.speed > 10000)
-                line.errors << u"--speed needs a number greater than 0"_s;
-        } else if (arg == u"--replace") {
-            line.replace = true;
-        } else if (arg == u"--style" || arg.startsWith(u"--style=")) {
-            line.style = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
-        } else
-            rest << arg;
-    }
-    SettingsResult settings = resolveSettings(currentSources(rest));
-    line.settings = settings.settings;
-    line.errors += settings.errors;
-    QStringList positional;
-    for (const QString& arg : settings.unusedArgs) {
-        if (arg.startsWith(u"--"))
-            line.errors << u"unknown option %1"_s.arg(arg);
-        else
-            positional << arg;
-    }
-    if (line.mode == CommandLine::Mode::Help)
-        return line;
-    if (positional.isEmpty()) {
-        line.mode = line.headless ? CommandLine::Mode::Headless : CommandLine::Mode::Window;
-        return line;
-    }
-    const QString command = positional.takeFirst();
-    line.positional = positional;
-    if (command == u"render")
-        line.mode = CommandLine::Mode::Render;
-    else if (command == u"race")
-        line.mode = CommandLine::Mode::Race;
-    else if (command == u"card")
-        line.mode = CommandLine::Mode::Card;
-    else if (command == u"demo")
-        line.mode = CommandLine::Mode::Demo;
-    else
-        line.errors << u"unknown command \"%1\""_s.arg(command);
-    if (line.replace && line.mode != CommandLine::Mode::Card)
-        line.errors << u"--replace belongs to the card command"_s;
-    return line;
-}
-
-QString usageText()
-{
-    return uR"(Usage: kazeyomi [options]              the window
-       kazeyomi --headless [options]   the same without a window: start-up, 開始, poll until every race stops
-       kazeyomi race <venue> <race-number> [options]
-                                       one fetch of one race; exit 0 ok, 1 a fetch or file failed, 2 usage
-       kazeyomi card <venue> <race-number> [--replace] [options]
-                                       the race's card from the regional portal into its race card file;
-                                       a file the day's schedule is read from is replaced only with
-                                       --replace; exit status as for race
-       kazeyomi demo [--headless] [--speed N] [options]
-                                       a made-up day of two meetings served by a local site; the
-                                       clock runs N times faster
-       kazeyomi render <file-or-URL> [--style modern|legacy]
-                                       the page as the scrapers read it, in CP932 on standard output
-       kazeyomi --help
-
-)"_s + settingsHelp();
-}
-
 void StderrNotifier::tell(const QString& title, const QString& text)
 {
     printLine(stderr, title + u": "_s + text);
@@ -156,7 +81,7 @@ int startOrExplain(Session& session, Notifier& notifier)
     const StartupResult result = session.start();
     if (result.ok())
         return -1;
-    notifier.tell(result.title, result.message);
+    notifier.tell(result.title, result.detail.isEmpty() ? result.message : result.message + u'\n' + result.detail);
     return kExitUsage;
 }
 
@@ -259,7 +184,7 @@ int renderCommand(const CommandLine& line)
     else if (line.style == u"modern")
         style = MarkupStyle::Modern;
     else if (!line.style.isEmpty() || line.positional.size() != 1) {
-        std::fputs("usage: kazeyomi render <file-or-URL> [--style modern|legacy]\n", stderr);
+        printLine(stderr, u"render needs one saved page or URL and --style modern or legacy "_s + helpPointer(line));
         return kExitUsage;
     }
     QByteArray body;
@@ -292,7 +217,10 @@ int renderCommand(const CommandLine& line)
         style == MarkupStyle::Modern
             ? PageFetcher::cacheText(page.markup)
             : QString(page.markup).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
-    const QByteArray bytes = toCp932(text);
+    // A person reads a terminal; a file or a pipe gets the bytes the scrapers read.
+    const bool utf8 = line.output == CommandLine::Output::Utf8 ||
+                      (line.output == CommandLine::Output::Auto && stdoutIsUtf8Terminal());
+    const QByteArray bytes = utf8 ? text.toUtf8() : toCp932(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return kExitOk;
 }
@@ -306,23 +234,47 @@ int runRender(const CommandLine& line)
 
 namespace {
 
-// "<venue> <race-number>" of the race and card commands; race 0 when they do not read so.
-std::pair<QString, int> venueAndRace(const CommandLine& line, int lastRace)
+// The meeting at the venue of a race or card command, or nothing after saying which venues
+// and races today has.
+const Meeting* findMeeting(Session& session, const CommandLine& line, const QString& venue, int race)
 {
-    bool ok = false;
-    const int race = line.positional.value(1).toInt(&ok);
-    if (line.positional.size() != 2 || !ok || race < 1 || race > lastRace)
-        return {{}, 0};
-    return {line.positional[0], race};
+    const QString command = commandName(line.mode);
+    const auto& meetings = session.form().meetings;
+    QStringList venues;
+    for (const Meeting& meeting : meetings) {
+        if (meeting.venue != venue) {
+            venues << u"%1 (races 1 to %2)"_s.arg(meeting.venue).arg(meeting.races);
+            continue;
+        }
+        if (race <= meeting.races)
+            return &meeting;
+        printLine(stderr,
+                  u"%1: %2 has races 1 to %3 today: no race %4"_s.arg(command, venue).arg(meeting.races).arg(race));
+        return nullptr;
+    }
+    printLine(stderr, u"%1: no meeting at \"%2\" today (%3); the meeting list names %4"_s.arg(
+                          command, venue, session.clock().now().date().toString(u"yyyy-MM-dd"_s),
+                          venues.isEmpty() ? u"none"_s : venues.join(u", "_s)));
+    return nullptr;
+}
+
+// The arguments of a race or card command that did not go through the parser's checks.
+bool venueAndRaceRead(const CommandLine& line, int lastRace)
+{
+    const int race = readRaceNumber(line.positional.value(1));
+    if (line.positional.size() == 2 && race >= 1 && race <= lastRace)
+        return true;
+    printLine(stderr, u"%1 needs a venue and a race number from 1 to %2 "_s.arg(commandName(line.mode)).arg(lastRace) +
+                          helpPointer(line));
+    return false;
 }
 
 int raceCommand(const CommandLine& line)
 {
-    const auto [venue, race] = venueAndRace(line, 99);
-    if (race == 0) {
-        std::fputs("usage: kazeyomi race <venue> <race-number> [options]\n", stderr);
+    if (!venueAndRaceRead(line, 99))
         return kExitUsage;
-    }
+    const QString venue = line.positional[0];
+    const int race = readRaceNumber(line.positional[1]);
     StderrNotifier notifier;
     Settings settings = line.settings;
     FolderClaims claims;
@@ -331,6 +283,8 @@ int raceCommand(const CommandLine& line)
     Session session(settings, notifier);
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
+    if (!findMeeting(session, line, venue, race))
+        return kExitUsage;
     const GridModel& schedule = session.form().grid(Grid::VSFlexGrid8);
     int row = 0;
     for (int r = 1; r < schedule.rows() && !row; ++r)
@@ -338,8 +292,8 @@ int raceCommand(const CommandLine& line)
             schedule.textMatrix(r, ScheduleColumn::Race) == QString::number(race))
             row = r;
     if (!row) {
-        printLine(stderr, u"no race %1 %2R in today's schedule (%3)"_s.arg(venue).arg(race).arg(
-                              session.folders().cardFolder()));
+        printLine(stderr, u"race: no race %1 %2R in today's schedule (%3)"_s.arg(venue).arg(race).arg(
+                              QDir::toNativeSeparators(session.folders().cardFolder())));
         return kExitUsage;
     }
     QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
@@ -359,11 +313,10 @@ namespace {
 
 int cardCommand(const CommandLine& line)
 {
-    const auto [venue, race] = venueAndRace(line, 11);
-    if (race == 0) {
-        std::fputs("usage: kazeyomi card <venue> <race-number 1-11> [--replace] [options]\n", stderr);
+    if (!venueAndRaceRead(line, kRaceButtons))
         return kExitUsage;
-    }
+    const QString venue = line.positional[0];
+    const int race = readRaceNumber(line.positional[1]);
     StderrNotifier notifier;
     Settings settings = line.settings;
     FolderClaims claims;
@@ -373,24 +326,16 @@ int cardCommand(const CommandLine& line)
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
     QObject::connect(&session.form(), &FormState::logged, [](const QString& text) { printLine(stderr, text); });
-    const auto& meetings = session.form().meetings;
-    int index = -1;
-    for (size_t i = 0; i < meetings.size() && index < 0; ++i)
-        if (meetings[i].venue == venue)
-            index = int(i);
-    if (index < 0) {
-        printLine(stderr,
-                  u"no meeting at %1 in today's meeting list (%2)"_s.arg(venue, session.folders().cardFolder()));
+    const Meeting* meeting = findMeeting(session, line, venue, race);
+    if (!meeting)
         return kExitUsage;
-    }
-    if (const Outcome chosen = session.chooseMeeting(index); !chosen.ok()) {
+    if (const Outcome chosen = session.chooseMeeting(int(meeting - session.form().meetings.data())); !chosen.ok()) {
         printLine(stderr, chosen.error);
         return kExitUsage;
     }
     const CardCapture capture = session.Option2_Click(race - 1);
     if (capture.beyondRaceCount) {
-        printLine(stderr,
-                  u"%1 has %2 races today: no race %3"_s.arg(venue).arg(meetings[size_t(index)].races).arg(race));
+        printLine(stderr, u"card: %1 has races 1 to %2 today: no race %3"_s.arg(venue).arg(meeting->races).arg(race));
         return kExitUsage;
     }
     if (!capture.ok())

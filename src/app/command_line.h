@@ -14,13 +14,16 @@ class Session;
 
 struct CommandLine {
     enum class Mode { Window, Headless, Help, Render, Race, Card, Demo };
+    enum class Output { Auto, Utf8, Cp932 }; // render: Auto is UTF-8 on a terminal, CP932 elsewhere
     Mode mode = Mode::Window;
-    QStringList positional; // arguments of the command
-    QStringList errors;
+    Mode helpTopic = Mode::Window; // with Mode::Help: the command whose help is asked for; Help: none
+    QStringList positional;        // arguments of the command
+    QStringList errors;            // each names the bad argument and what is accepted
     Settings settings;
     bool headless = false;
     double speed = 1.0;
-    QString style;        // render --style
+    QString style; // render --style
+    Output output = Output::Auto;
     bool replace = false; // card --replace: a race card file the schedule is read from may be replaced
 };
 
@@ -31,6 +34,14 @@ inline constexpr int kExitUsage = 2;
 
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();
+// "race", "card", "demo", "render"; empty for the window and the headless mode.
+QString commandName(CommandLine::Mode mode);
+// "11", "11R" or "１１Ｒ": the race number; 0 when the text is none.
+int readRaceNumber(const QString& text);
+// --help of one command; the general usage for the window.
+QString commandHelp(CommandLine::Mode mode);
+// The line after the errors that points to the right --help.
+QString helpPointer(const CommandLine& line);
 
 // Messages go to standard error when there is no window.
 class StderrNotifier final : public Notifier {

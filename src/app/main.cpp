@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/terminal.h"
 #include "demo/demo_site.h"
 #include "session/folder_claims.h"
 #include "session/session.h"
@@ -31,6 +32,7 @@ int runWindow(Session& session, bool pressStart)
     const StartupResult started = session.start();
     if (started.outcome == StartupResult::Outcome::MeetingListMissing) {
         QMessageBox box(QMessageBox::Question, started.title, started.message, QMessageBox::Ok);
+        box.setInformativeText(started.detail);
         box.exec();
         return kExitUsage;
     }
@@ -87,15 +89,23 @@ int main(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine line = parseCommandLine(arguments);
-    if (line.mode == CommandLine::Mode::Help) {
-        std::fputs(qPrintable(usageText() + u'\n'), stdout);
+    if (line.mode == CommandLine::Mode::Help && line.helpTopic != CommandLine::Mode::Help)
+        std::fputs(qPrintable(commandHelp(line.helpTopic) + u'\n'), stdout);
+    if (line.mode == CommandLine::Mode::Help && line.errors.isEmpty())
         return kExitOk;
-    }
+    const bool window =
+        line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless);
     if (!line.errors.isEmpty()) {
-        std::fputs(qPrintable(line.errors.join(u'\n') + u"\n(kazeyomi --help lists the options)\n"_s), stderr);
+        std::fputs(qPrintable(line.errors.join(u'\n') + u'\n' + helpPointer(line) + u'\n'), stderr);
+        // Started from a desktop menu, nobody sees standard error: the window's user gets a box.
+        if (window && !stderrIsTerminal()) {
+            QApplication app(argc, argv);
+            if (QGuiApplication::platformName() != u"offscreen" && QGuiApplication::platformName() != u"minimal")
+                QMessageBox::critical(nullptr, u"Kazeyomi"_s, line.errors.join(u"\n\n"_s));
+        }
         return kExitUsage;
     }
-    if (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless)) {
+    if (window) {
         QApplication app(argc, argv);
         if (line.mode == CommandLine::Mode::Demo)
             return runDemo(line, true);

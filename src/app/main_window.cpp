@@ -320,7 +320,7 @@ QWidget* MainWindow::buildBottom()
     auto* card = new QVBoxLayout;
     auto* races = frame(u"Frame1"_s, u"Frame1"_s);
     auto* raceRow = new QHBoxLayout(races);
-    for (int k = 0; k <= 10; ++k) {
+    for (int k = 0; k <= 11; ++k) {
         auto* option = new QRadioButton(QString::number(k + 1));
         option->setObjectName(u"Option2_%1"_s.arg(k));
         connect(option, &QRadioButton::clicked, this,

@@ -6,12 +6,14 @@ target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
 
 # The command line's runners: a library of their own so that tests can run the headless mode.
 add_library(kazeyomi_cli STATIC
+    app/command_help.cpp
     app/command_line.cpp
+    app/command_parser.cpp
 )
 if(WIN32)
-    target_sources(kazeyomi_cli PRIVATE app/interrupt_win32.cpp)
+    target_sources(kazeyomi_cli PRIVATE app/interrupt_win32.cpp app/terminal_win32.cpp)
 else()
-    target_sources(kazeyomi_cli PRIVATE app/interrupt_posix.cpp)
+    target_sources(kazeyomi_cli PRIVATE app/interrupt_posix.cpp app/terminal_posix.cpp)
 endif()
 target_compile_options(kazeyomi_cli PRIVATE -Wall -Wextra)
 target_link_libraries(kazeyomi_cli PUBLIC kazeyomi_core)

@@ -18,8 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kRaceButtons = 11;
-
 QString crLf(QString text)
 {
     return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
@@ -51,14 +49,13 @@ CardCapture Option2_Click(Context& context, const QString& portalUrl, int k)
     FormState& form = context.form;
     Grid2_ini(form);
     if (k < 0 || k >= kRaceButtons) {
-        out.error = u"there is no race button %1"_s.arg(k);
+        out.error = u"there is no race %1 button: the buttons are 1 to %2"_s.arg(k + 1).arg(kRaceButtons);
         return out;
     }
     const int race = k + 1;
     const auto meeting = chosenMeeting(form);
     if (!meeting) {
-        out.error =
-            u"no meeting is chosen (Text4 \"%1\"): choose one before a race button"_s.arg(form.text(Control::Text4));
+        out.error = u"no meeting is chosen: choose one before a race button"_s;
         return out;
     }
     if (race > meeting->races) {

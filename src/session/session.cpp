@@ -74,8 +74,11 @@ Outcome Session::chooseMeeting(int index)
 CardCapture Session::Option2_Click(int k)
 {
     CardCapture capture = kazeyomi::Option2_Click(m_context, m_settings.portalUrl, k);
-    if (!capture.ok())
-        m_form.log(u"Option2(%1): %2"_s.arg(k).arg(capture.error));
+    if (!capture.ok()) {
+        const auto meeting = chosenMeeting(m_form);
+        m_form.log(
+            u"race card of %1 %2R: %3"_s.arg(meeting ? meeting->venue : QString()).arg(k + 1).arg(capture.error));
+    }
     return capture;
 }
 
@@ -155,15 +158,15 @@ void Session::dispatch(const QString& control)
             {u"Command10"_s, nothing},
         };
         // Each button's handler knows its index; a capture's failure is in the fetch log.
-        static const std::array<Handler, 11> raceButtons = {
+        static const std::array<Handler, kRaceButtons> raceButtons = {
             [](Session& s) { (void)s.Option2_Click(0); },  [](Session& s) { (void)s.Option2_Click(1); },
             [](Session& s) { (void)s.Option2_Click(2); },  [](Session& s) { (void)s.Option2_Click(3); },
             [](Session& s) { (void)s.Option2_Click(4); },  [](Session& s) { (void)s.Option2_Click(5); },
             [](Session& s) { (void)s.Option2_Click(6); },  [](Session& s) { (void)s.Option2_Click(7); },
             [](Session& s) { (void)s.Option2_Click(8); },  [](Session& s) { (void)s.Option2_Click(9); },
-            [](Session& s) { (void)s.Option2_Click(10); },
+            [](Session& s) { (void)s.Option2_Click(10); }, [](Session& s) { (void)s.Option2_Click(11); },
         };
-        for (int k = 0; k <= 10; ++k)
+        for (int k = 0; k < kRaceButtons; ++k)
             table.insert(u"Option2_%1"_s.arg(k), raceButtons[size_t(k)]);
         return table;
     }();

@@ -8,6 +8,7 @@
 #include <QProcessEnvironment>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include "racecards/venue_codes.h"
 
@@ -41,6 +42,13 @@ bool isWritableDir(const QString& dir)
     return info.isDir() && info.isWritable();
 }
 
+// An installed program (bin/ beside share/applications/kazeyomi.desktop) keeps its work files
+// per user, even where its folder is writable as it is for root.
+bool isInstalledProgramDir(const QString& dir)
+{
+    return QFileInfo::exists(QDir(dir).filePath(u"../share/applications/kazeyomi.desktop"_s));
+}
+
 QString trimSlash(QString url)
 {
     while (url.endsWith(u'/'))
@@ -48,7 +56,41 @@ QString trimSlash(QString url)
     return url;
 }
 
+// Where the user's own kazeyomi.ini is read from, for messages that ask for a setting.
+QString userIniPath()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return QDir::toNativeSeparators(QDir(dir).filePath(u"kazeyomi.ini"_s));
+}
+
 } // namespace
+
+QString baseUrlProblem(const QString& url)
+{
+    if (url.isEmpty())
+        return u"it is empty"_s;
+    const QUrl parsed(url, QUrl::StrictMode);
+    if (!parsed.isValid())
+        return u"it does not read as a URL (%1)"_s.arg(parsed.errorString());
+    if (parsed.scheme() != u"http" && parsed.scheme() != u"https")
+        return u"it must begin with http:// or https://"_s;
+    if (parsed.host().isEmpty())
+        return u"it names no host"_s;
+    // The pages' paths are put after it: a query or a fragment would swallow them.
+    if (parsed.hasQuery() || parsed.hasFragment())
+        return u"it must end before any \"?\" or \"#\""_s;
+    return {};
+}
+
+QString missingSiteError(SiteSetting which, const QString& neededBy)
+{
+    const bool site = which == SiteSetting::Site;
+    return u"%1 is not set: %2 needs the base URL of %3. Give it as %1 URL, as %4=URL, or as \"%5 = URL\" in "
+           "%6"_s.arg(site ? u"--site"_s : u"--portal"_s, neededBy,
+                      site ? u"the Southern Kanto racing site"_s : u"the regional racing portal"_s,
+                      site ? u"KAZEYOMI_SITE_URL"_s : u"KAZEYOMI_PORTAL_URL"_s, site ? u"site_url"_s : u"portal_url"_s,
+                      userIniPath());
+}
 
 std::optional<QDateTime> parseNow(const QString& text)
 {
@@ -128,15 +170,22 @@ SettingsResult resolveSettings(const SettingsSources& sources)
         s.baseDir = QDir::cleanPath(v->first);
         s.baseGiven = true;
     }
-    s.appDir = isWritableDir(sources.programDir) ? sources.programDir : sources.userStateDir;
+    s.appDir = isWritableDir(sources.programDir) && !isInstalledProgramDir(sources.programDir) ? sources.programDir
+                                                                                               : sources.userStateDir;
     if (auto v = value("app-dir")) {
         s.appDir = QDir::cleanPath(v->first);
         s.appDirGiven = true;
     }
-    if (auto v = value("site"))
-        s.siteUrl = trimSlash(v->first.trimmed());
-    if (auto v = value("portal"))
-        s.portalUrl = trimSlash(v->first.trimmed());
+    const auto baseUrl = [&](const char* option, QString& target) {
+        if (auto v = value(option)) {
+            target = trimSlash(v->first.trimmed());
+            if (const QString why = baseUrlProblem(target); !why.isEmpty())
+                result.errors << u"%1: \"%2\" is not a base URL like https://www.example.jp: %3"_s.arg(v->second,
+                                                                                                       v->first, why);
+        }
+    };
+    baseUrl("site", s.siteUrl);
+    baseUrl("portal", s.portalUrl);
     if (auto v = value("timeout")) {
         bool ok = false;
         const double seconds = v->first.toDouble(&ok);
@@ -198,7 +247,8 @@ QString settingsHelp()
   --base DIR        KAZEYOMI_BASE        base = DIR      folder that stands for C:\uma; holds nsdat2\ and dat2\
                                                          (default: C:\uma on Windows, ~/uma elsewhere)
   --app-dir DIR     KAZEYOMI_APP_DIR     app_dir = DIR   page cache and work files (default: the program's
-                                                         folder if writable, else the per-user data folder)
+                                                         folder if writable and not installed, else the
+                                                         per-user data folder)
   --site URL        KAZEYOMI_SITE_URL    site_url = URL  base URL of the Southern Kanto racing site (no default:
                                                          fetching needs it)
   --portal URL      KAZEYOMI_PORTAL_URL  portal_url = URL base URL of the regional racing portal (race cards)

@@ -49,6 +49,14 @@ SettingsSources currentSources(const QStringList& args);
 
 QString settingsHelp();
 
+// Why `url` cannot be a site's base URL (http or https, a host, nothing after the path); empty
+// when it can.
+QString baseUrlProblem(const QString& url);
+
+enum class SiteSetting { Site, Portal };
+// The refusal of a command or mode that needs a site no setting gives, naming where to give it.
+QString missingSiteError(SiteSetting which, const QString& neededBy);
+
 std::optional<QDateTime> parseNow(const QString& text);
 
 } // namespace kazeyomi

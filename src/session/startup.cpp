@@ -1,6 +1,7 @@
 #include "session/startup.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "foundation/card_files.h"
 #include "foundation/clock.h"
@@ -26,17 +27,30 @@ StartupResult Form_Initialize(FormState& form, const DayFolders& folders, const 
     form.showNotice(startupNotice(clock));
     form.hideStartupControls();
 
-    QStringList problems = folders.createAll();
+    const auto meetingListMissing = [&](const QString& why) {
+        form.closeNotice();
+        result.outcome = StartupResult::Outcome::MeetingListMissing;
+        result.title = kMissingMeetingListTitle;
+        result.message = kMissingMeetingListText;
+        result.detail = why;
+        return result;
+    };
+    // A mistyped base folder holds no meeting list: say so, and leave no stray folders behind.
+    if (!QFileInfo(folders.baseDir()).isDir())
+        return meetingListMissing(
+            u"The base folder %1 does not exist (it is set by --base, KAZEYOMI_BASE or base in "
+            "kazeyomi.ini); nothing was created."_s.arg(QDir::toNativeSeparators(folders.baseDir())));
     const QString cardFolder = folders.cardFolder();
+    const bool cardFolderExisted = QFileInfo(cardFolder).isDir();
+    QStringList problems = folders.createAll();
     if (problems.isEmpty()) {
         const CardReading cards = readDayCards(cardFolder);
-        if (cards.meetingListMissing) {
-            form.closeNotice();
-            result.outcome = StartupResult::Outcome::MeetingListMissing;
-            result.title = kMissingMeetingListTitle;
-            result.message = kMissingMeetingListText;
-            return result;
-        }
+        if (cards.meetingListMissing && !cardFolderExisted)
+            return meetingListMissing(u"No card folder for %1: %2 did not exist (it has been made now, empty)."_s.arg(
+                clock.now().date().toString(u"yyyy-MM-dd"_s), QDir::toNativeSeparators(cardFolder)));
+        if (cards.meetingListMissing)
+            return meetingListMissing(
+                u"Missing zen.txt at %1."_s.arg(QDir::toNativeSeparators(QDir(cardFolder).filePath(u"zen.txt"_s))));
         problems += cards.problems;
         int groups = 0;
         QString previous;

@@ -15,6 +15,7 @@ struct [[nodiscard]] StartupResult {
     Outcome outcome = Outcome::Ready;
     QString title;   // message box title when not ready
     QString message; // every problem, one a line
+    QString detail;  // shown beneath the message: the path concerned and why start-up stopped
     bool ok() const { return outcome == Outcome::Ready; }
 };
 

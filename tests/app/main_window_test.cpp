@@ -89,7 +89,7 @@ TEST_F(Window, HasEveryControlWithItsDesignCaption)
     for (const auto& [name, text] : texts)
         if (auto* t = control<QLineEdit>(name))
             EXPECT_EQ(t->text(), QString::fromUtf16(text));
-    for (int i = 0; i <= 10; ++i)
+    for (int i = 0; i <= 11; ++i)
         if (auto* o = control<QAbstractButton>(u"Option2_%1"_s.arg(i)))
             EXPECT_EQ(o->text(), QString::number(i + 1));
     for (const GridLayout& layout : gridLayouts())

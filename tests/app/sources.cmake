@@ -5,6 +5,6 @@ target_sources(window_tests PRIVATE
     app/window_test_main.cpp
 )
 target_link_libraries(window_tests PRIVATE kazeyomi_cli)
-# The program itself, for the tests that run two copies of it at once.
+# The program itself: the tests that run copies of it and read its words.
 add_dependencies(window_tests kazeyomi)
 target_compile_definitions(window_tests PRIVATE KAZEYOMI_PROGRAM="$<TARGET_FILE:kazeyomi>")

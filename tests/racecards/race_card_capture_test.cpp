@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         RaceFixture::SetUp();
-        form.meetings = {{u"oi"_s, 11, u"大井"_s}, {u"kw"_s, 3, u"川崎"_s}};
+        form.meetings = {{u"oi"_s, 12, u"大井"_s}, {u"kw"_s, 3, u"川崎"_s}};
         form.setText(Control::Text4, u"1"_s);
         form.setText(Control::Text2, u"20"_s);
     }
@@ -42,9 +42,10 @@ protected:
     QString cell(int r, int c) const { return form.grid(Grid::VSFlexGrid2).textMatrix(r, c); }
 };
 
-TEST_F(CardCaptureTest, ButtonsOneAndElevenAddressTheirRace)
+TEST_F(CardCaptureTest, ButtonsOneToTwelveAddressTheirRace)
 {
-    for (const auto& [k, text3, text8] : {std::tuple{0, "1", "01"}, std::tuple{10, "11", "11"}}) {
+    for (const auto& [k, text3, text8] :
+         {std::tuple{0, "1", "01"}, std::tuple{10, "11", "11"}, std::tuple{11, "12", "12"}}) {
         SCOPED_TRACE(k);
         site.requested.clear();
         const CardCapture capture = Option2_Click(context, kPortal, k);

@@ -170,13 +170,13 @@ TEST_F(SessionTest, AFailureThrownByAClickIsReportedAndTheProgramGoesOn)
 TEST_F(SessionTest, AClickOnAControlThatDoesNotExistIsLogged)
 {
     startDay(2);
-    for (const QString& control : {u"Command13"_s, u"command2"_s, u"Option2_11"_s}) {
+    for (const QString& control : {u"Command13"_s, u"command2"_s, u"Option2_12"_s}) {
         SCOPED_TRACE(control.toStdString());
         session->click(control);
         EXPECT_EQ(logLinesWith(control + u": there is no such control"_s), 1);
     }
     // The window's own controls are known, even those with nothing to do here.
-    for (const QString& control : {u"Command1"_s, u"Command4"_s, u"Option2_0"_s, u"Option2_10"_s, u"Command11"_s})
+    for (const QString& control : {u"Command1"_s, u"Command4"_s, u"Option2_0"_s, u"Option2_11"_s, u"Command11"_s})
         session->click(control);
     EXPECT_EQ(logLinesWith(u"no such control"_s), 3);
     EXPECT_EQ(form().race.resultTestFlag, 1);

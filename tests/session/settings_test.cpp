@@ -62,6 +62,12 @@ TEST_F(SettingsSourcesTest, DefaultsNeedNoFileAndBuildInNoHost)
     EXPECT_EQ(r.settings.timeoutMs, 30000);
     EXPECT_FALSE(r.settings.now);
 
+    // Installed beside share/applications, the writable program folder (root's) is not a work folder.
+    sources.programDir = program.filePath(u"usr/bin"_s);
+    test::writeBytes(program.filePath(u"usr/share/applications/kazeyomi.desktop"_s), "[Desktop Entry]\n");
+    ASSERT_TRUE(QDir().mkpath(sources.programDir));
+    EXPECT_EQ(resolveSettings(sources).settings.appDir, u"/state"_s);
+
     ini(config.path(), "app_dir = /from/user/config\n"); // the second place for the file
     EXPECT_EQ(resolveSettings(sources).settings.appDir, u"/from/user/config"_s);
 }
@@ -78,6 +84,9 @@ TEST_F(SettingsSourcesTest, BadValuesAreErrorsThatNameTheirSource)
         {"now not a time", {u"--now"_s, u"tomorrow"_s}, "--now"},
         {"option without value", {u"--base"_s}, "--base"},
         {"unknown style", {u"--site-style"_s, u"fancy"_s}, "--site-style"},
+        {"site without a scheme", {u"--site"_s, u"www.example.jp"_s}, "--site"},
+        {"portal with a query", {u"--portal=https://portal.example.jp/?a=1"_s}, "--portal"},
+        {"site without a host", {u"--site=http:///odds"_s}, "--site"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -132,16 +132,40 @@ TEST_F(Startup, TwoMeetingsGiveTwoTickedBoxesInFileOrder)
     EXPECT_TRUE(form.venueBox(1).checked);
 }
 
-TEST_F(Startup, CreatesTheFourFoldersAndShowsTheDatedNotice)
+TEST(StartupReasons, AMissingMeetingListKeepsItsMessageAndSaysWhereAndWhyBeneathIt)
 {
-    const StartupResult result = Form_Initialize(form, folders, clock);
-    EXPECT_EQ(result.outcome, StartupResult::Outcome::MeetingListMissing);
-    EXPECT_EQ(result.title, u"Hayatori"_s);
-    EXPECT_EQ(result.message, u"開催情報を取得してから実行してください。"_s);
-    for (const auto& sub : {u"nsdat2"_s, u"nsdat2/251205"_s, u"dat2"_s, u"dat2/251205"_s})
-        EXPECT_TRUE(QDir(dir.filePath(sub)).exists()) << sub.toStdString();
-    EXPECT_EQ(form.noticeText(), u"　出 馬 情 報 取 得 中    12月05日"_s);
-    EXPECT_EQ(schedule().textMatrix(1, ScheduleColumn::Venue), QString()); // no grid touched
+    const struct {
+        const char* name;
+        QString made; // under the temporary folder, before start-up
+        QString path; // named beneath the message, under the temporary folder
+        QString why;
+    } rows[] = {
+        {"mistyped base folder", QString(), u"uma"_s, u"The base folder %1 does not exist"_s},
+        {"no card folder for the day", u"uma"_s, u"uma/nsdat2/251205"_s,
+         u"No card folder for 2025-12-05: %1 did not"_s},
+        {"no zen.txt in the card folder", u"uma/nsdat2/251205"_s, u"uma/nsdat2/251205/zen.txt"_s,
+         u"Missing zen.txt at %1."_s},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QTemporaryDir dir;
+        if (!r.made.isEmpty())
+            ASSERT_TRUE(QDir().mkpath(dir.filePath(r.made)));
+        test::FakeClock clock{QDateTime(QDate(2025, 12, 5), QTime(9, 0))};
+        const DayFolders folders(dir.filePath(u"uma"_s), clock);
+        FormState form;
+        const StartupResult result = Form_Initialize(form, folders, clock);
+        EXPECT_EQ(result.outcome, StartupResult::Outcome::MeetingListMissing);
+        EXPECT_EQ(result.title, u"Hayatori"_s);
+        EXPECT_EQ(result.message, u"開催情報を取得してから実行してください。"_s);
+        EXPECT_TRUE(result.detail.startsWith(r.why.arg(QDir::toNativeSeparators(dir.filePath(r.path)))))
+            << result.detail.toStdString();
+        EXPECT_EQ(form.noticeText(), u"　出 馬 情 報 取 得 中    12月05日"_s);
+        EXPECT_EQ(form.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::Venue), QString()); // no grid touched
+        // A mistyped base is left alone; under a real one the four day folders are made.
+        for (const auto& sub : {u"uma/nsdat2"_s, u"uma/nsdat2/251205"_s, u"uma/dat2"_s, u"uma/dat2/251205"_s})
+            EXPECT_EQ(QDir(dir.filePath(sub)).exists(), !r.made.isEmpty()) << sub.toStdString();
+    }
 }
 
 TEST_F(Startup, StopsWithTheFirstProblemsListedWithTheirFiles)

@@ -1,0 +1,18 @@
+#include "app/terminal.h"
+
+#include <unistd.h>
+
+namespace kazeyomi {
+
+// Terminals here take UTF-8; a C locale's terminal still shows it better than Shift_JIS.
+bool stdoutIsUtf8Terminal()
+{
+    return isatty(STDOUT_FILENO) == 1;
+}
+
+bool stderrIsTerminal()
+{
+    return isatty(STDERR_FILENO) == 1;
+}
+
+} // namespace kazeyomi
