@@ -389,7 +389,10 @@ TEST_F(Fetching, PrefetchedPagesAreTakenByAddressEachOnce)
 // A race that ends after its first page leaves its other pages unrendered, large as they are.
 TEST_F(Fetching, PagesOfARaceThatEndedEarlyAreNotRendered)
 {
-    fetcher.setBackgroundRenderers(1);
+    // A time limit that no load on the machine reaches: only the renderings are counted.
+    HttpPageSource patient(60000);
+    PageFetcher pages(form, patient, app.path(), MarkupStyle::Modern);
+    pages.setBackgroundRenderers(1);
     SiteResponse first = page("<p>cancelled</p>");
     first.delayBeforeMs = 1000; // the other pages arrive and wait for a renderer meanwhile
     server.setPage(u"/first"_s, first);
@@ -399,12 +402,12 @@ TEST_F(Fetching, PagesOfARaceThatEndedEarlyAreNotRendered)
         server.setPage(u"/large%1"_s.arg(i), page("<html><body><table>" + rows + "</table></body></html>"));
         urls << url(u"/large%1"_s.arg(i));
     }
-    fetcher.prefetch(urls);
-    ASSERT_TRUE(fetcher.Navigate2(url(u"/first"_s)).ok());
-    fetcher.abandonPrefetch();
-    fetcher.waitForRenderers();
+    pages.prefetch(urls);
+    ASSERT_TRUE(pages.Navigate2(url(u"/first"_s)).ok());
+    pages.abandonPrefetch();
+    pages.waitForRenderers();
     // The first page, and only those of the others the one renderer had started on before.
-    EXPECT_LT(fetcher.renderings(), 1 + 5);
+    EXPECT_LT(pages.renderings(), 1 + 5);
 }
 
 TEST_F(Fetching, AStopEndsTheWaitForAPrefetchedPage)

@@ -1,6 +1,5 @@
 #include "foundation/file_writer.h"
 
-#include <algorithm>
 #include <functional>
 
 #include <QDir>
