@@ -351,12 +351,13 @@ const GumboNode* bodyOf(const GumboOutput* output)
 
 } // namespace
 
-QString renderBody(const QString& html, MarkupStyle style)
+QString renderBody(QString html, MarkupStyle style)
 {
     thread_local ParseArena arena;
     // Also after an exception thrown half-way through the previous page.
     arena.reset();
-    const QByteArray source = html.toUtf8();
+    QByteArray source = html.toUtf8();
+    html = QString();
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParseArena::allocate;
     options.deallocator = &ParseArena::deallocate;
@@ -371,6 +372,7 @@ QString renderBody(const QString& html, MarkupStyle style)
         Serializer(out, style).writeChildren(body);
     // Every node lives in the arena, so gumbo_destroy_output's walk would free nothing.
     arena.reset();
+    source = QByteArray();
     return QString::fromUtf8(out.data(), qsizetype(out.size()));
 }
 

@@ -12,7 +12,8 @@ enum class MarkupStyle { Modern, Legacy };
 // Parses html as an HTML5 document and writes out the children of its body element
 // (or frameset). Modern follows today's fragment serialisation; Legacy imitates an old
 // browser: upper-case tags, bare or unquoted attribute values, noWrap-style names.
-// Text keeps the page's own line breaks, each written as LF.
-QString renderBody(const QString& html, MarkupStyle style);
+// Text keeps the page's own line breaks, each written as LF. The text given is let go before
+// the parse, so that a large page is not held twice.
+QString renderBody(QString html, MarkupStyle style);
 
 } // namespace kazeyomi

@@ -17,6 +17,8 @@ using namespace Qt::StringLiterals;
 // transfer up by number, so a transfer already ended ignores what its reply still says.
 struct HttpPageSource::Transfer {
     QString url;
+    QUrl current;        // where the request is now: the last redirect followed, or the address asked for
+    QList<QUrl> visited; // every address of the way so far, to see a redirect loop
     QPointer<QNetworkReply> reply;
     QByteArray body;
     QString failure;
@@ -61,6 +63,14 @@ void HttpPageSource::abandon(quint64 request)
     cut(request, {}, true);
 }
 
+void HttpPageSource::stopReply(QNetworkReply& reply)
+{
+    // A reply that has failed or finished already is on its way to finished(); aborting it
+    // again would report a second error.
+    if (!reply.isFinished() && reply.error() == QNetworkReply::NoError)
+        reply.abort();
+}
+
 void HttpPageSource::cut(quint64 request, const QString& why, bool silently)
 {
     const auto it = m_inFlight.find(request);
@@ -69,7 +79,7 @@ void HttpPageSource::cut(quint64 request, const QString& why, bool silently)
     const std::unique_ptr<Transfer> transfer = std::move(it->second);
     m_inFlight.erase(it);
     if (transfer->reply) {
-        transfer->reply->abort();
+        stopReply(*transfer->reply);
         transfer->reply->deleteLater();
     }
     if (silently)
@@ -104,6 +114,8 @@ quint64 HttpPageSource::start(const QString& url, const RequestHeaders& headers,
 
     auto transfer = std::make_unique<Transfer>();
     transfer->url = url;
+    transfer->current = target;
+    transfer->visited = {target};
     transfer->done = std::move(done);
     QNetworkReply* reply = m_network.get(request);
     transfer->reply = reply;
@@ -114,7 +126,7 @@ quint64 HttpPageSource::start(const QString& url, const RequestHeaders& headers,
         if (it == m_inFlight.end() || !it->second->failure.isEmpty())
             return;
         it->second->failure = why;
-        it->second->reply->abort();
+        stopReply(*it->second->reply);
     };
     auto* limit = new QTimer(reply);
     limit->setSingleShot(true);
@@ -128,11 +140,20 @@ quint64 HttpPageSource::start(const QString& url, const RequestHeaders& headers,
         if (it->second->body.size() > m_maxBytes)
             failWith(u"the page is larger than %1 MiB"_s.arg(m_maxBytes / (1024 * 1024)));
     });
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, failWith](const QUrl& to) {
-        if (followsRedirect(reply->url(), to))
-            Q_EMIT reply->redirectAllowed();
-        else
-            failWith(u"redirected to %1, another site"_s.arg(to.toString()));
+    // Judged against the address before the redirect: by now the reply's url() is already the target.
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [this, id, reply, failWith](const QUrl& to) {
+        const auto it = m_inFlight.find(id);
+        if (it == m_inFlight.end())
+            return;
+        Transfer& transfer = *it->second;
+        const QUrl target = transfer.current.resolved(to);
+        if (!followsRedirect(transfer.current, target))
+            return failWith(u"redirected to %1, another site"_s.arg(target.toString()));
+        if (transfer.visited.contains(target.adjusted(QUrl::NormalizePathSegments)))
+            return failWith(u"redirected in a loop, back to %1"_s.arg(target.toString()));
+        transfer.current = target;
+        transfer.visited << target.adjusted(QUrl::NormalizePathSegments);
+        Q_EMIT reply->redirectAllowed();
     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [this, id] { finish(id); });
     // A request asked for with the other pages of a race may wait for a free connection; its
@@ -162,12 +183,21 @@ void HttpPageSource::finish(quint64 request)
             transfer->body += reply->readAll();
         result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         result.contentType = reply->rawHeader("Content-Type");
-        if (failure.isEmpty() && reply->error() != QNetworkReply::NoError && result.status < 300)
+        const bool success = result.status >= 200 && result.status < 300;
+        const QString from =
+            transfer->current == QUrl(transfer->url) ? QString() : u" from "_s + transfer->current.toString();
+        // Only a 2xx answer is the page: an error page, an interim answer or a redirect that was
+        // not followed is not.
+        if (failure.isEmpty() && result.status != 0 && !success)
+            failure = u"HTTP status %1%2"_s.arg(result.status).arg(from);
+        if (failure.isEmpty() && reply->error() != QNetworkReply::NoError)
             failure = reply->errorString();
+        if (failure.isEmpty() && !success)
+            failure = u"no HTTP answer%1"_s.arg(from);
         reply->deleteLater();
+    } else if (failure.isEmpty()) {
+        failure = u"the answer was lost"_s;
     }
-    if (failure.isEmpty() && result.status >= 300)
-        failure = u"HTTP status %1"_s.arg(result.status);
     if (failure.isEmpty() && transfer->body.size() > m_maxBytes)
         failure = u"the page is larger than %1 MiB"_s.arg(m_maxBytes / (1024 * 1024));
     if (failure.isEmpty())

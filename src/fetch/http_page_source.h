@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QUrl>
 
 #include "fetch/page_source.h"
@@ -31,6 +32,7 @@ public:
 private:
     struct Transfer;
     void finish(quint64 request);
+    static void stopReply(QNetworkReply& reply);
     // Ends a transfer before its answer is whole; `done` gets `why` unless `silently`.
     void cut(quint64 request, const QString& why, bool silently);
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -107,10 +109,11 @@ RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& c
     // The browser is given the page as the fetch writes it for it: the body, then CR LF.
     // The text comes from the response bytes all the same, so that the character set is
     // the page's own and not the code page the file is written in.
-    const QString html = disableScripts(decodePage(body, contentType)) + u"\r\n"_s;
+    QString html = disableScripts(decodePage(body, contentType));
+    html += u"\r\n"_s;
     if (const int depth = estimatedNestingDepth(html); depth > kMaxNestingDepth)
         return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth)};
-    return {renderBody(html, style), {}};
+    return {renderBody(std::move(html), style), {}};
 }
 
 QString PageFetcher::cacheText(const QString& bodyMarkup)
@@ -163,7 +166,7 @@ SharedPage PageFetcher::preparePage(const QByteArray& body, const QByteArray& co
         prepared->error = std::move(rendered.error);
         return prepared;
     }
-    const QString text = cacheText(rendered.markup);
+    const QString text = cacheText(std::exchange(rendered.markup, {}));
     prepared->bytes = toCp932(text);
     // The text itself is what the file reads back as, unless the code page lacks a character.
     prepared->lines = splitLines(roundTripsCp932(text) ? text : fromCp932(prepared->bytes));
@@ -171,57 +174,81 @@ SharedPage PageFetcher::preparePage(const QByteArray& body, const QByteArray& co
 }
 
 // One page's rendering, done by a worker or, when the page is wanted before a worker took it,
-// by the thread that wants it: whoever claims it first.
+// by the thread that wants it: whoever claims it first. A rendering no longer wanted is left
+// to the worker undone, unless someone asks for the page after all.
 class PageFetcher::Rendering {
 public:
-    Rendering(QByteArray body, QByteArray contentType, MarkupStyle style)
-        : m_task([body = std::move(body), type = std::move(contentType), style] {
-              return preparePage(body, type, style);
+    Rendering(QByteArray body, QByteArray contentType, MarkupStyle style, std::atomic<int>& count)
+        : m_task([body = std::move(body), type = std::move(contentType), style, &count]() mutable {
+              ++count;
+              // The body is let go once rendered: the page is all that is kept of it.
+              return preparePage(std::exchange(body, {}), std::exchange(type, {}), style);
           }),
           m_page(m_task.get_future().share())
     {
     }
-    void runUnlessClaimed()
+    // The worker's turn: nothing when the page was given up or someone else took it.
+    void runIfWanted()
     {
-        if (!m_claimed.exchange(true))
+        State queued = State::Queued;
+        if (m_state.compare_exchange_strong(queued, State::Claimed))
             m_task();
+    }
+    // The page is given up: a worker that has not started on it leaves it.
+    void drop()
+    {
+        State queued = State::Queued;
+        m_state.compare_exchange_strong(queued, State::Dropped);
+    }
+    // Wanted again: true when it was dropped and needs a worker once more.
+    bool rearm()
+    {
+        State dropped = State::Dropped;
+        return m_state.compare_exchange_strong(dropped, State::Queued);
     }
     // The page, rendered here if no worker has started on it yet.
     SharedPage page()
     {
-        runUnlessClaimed();
+        if (m_state.exchange(State::Claimed) != State::Claimed)
+            m_task();
         return m_page.get();
     }
 
 private:
+    enum class State { Queued, Claimed, Dropped };
     std::packaged_task<SharedPage()> m_task;
     std::shared_future<SharedPage> m_page;
-    std::atomic<bool> m_claimed = false;
+    std::atomic<State> m_state = State::Queued;
 };
 
 std::shared_ptr<PageFetcher::Rendering> PageFetcher::render(const QString& url, const FetchResult& page,
                                                             MarkupStyle style, bool inBackground)
 {
+    const auto queue = [this, inBackground](const std::shared_ptr<Rendering>& rendering, qsizetype bytes) {
+        // The largest pages first: they take longest, while the small ones are soon done by
+        // whoever wants them.
+        if (inBackground)
+            m_renderers.start([rendering] { rendering->runIfWanted(); },
+                              int(std::min<qsizetype>(bytes / 1024, 1 << 20)));
+    };
+    // The body is known again by its digest: a large page is not kept twice.
+    const QByteArray digest = QCryptographicHash::hash(page.body, QCryptographicHash::Sha256);
     for (qsizetype i = 0; i < m_rendered.size(); ++i) {
         const Rendered& done = m_rendered[i];
-        if (done.url == url && done.style == style && done.contentType == page.contentType && done.body == page.body) {
+        if (done.url == url && done.style == style && done.contentType == page.contentType && done.digest == digest) {
             m_rendered.move(i, 0);
-            return m_rendered.front().page;
+            const std::shared_ptr<Rendering>& rendering = m_rendered.front().page;
+            if (rendering->rearm())
+                queue(rendering, page.body.size());
+            return rendering;
         }
     }
-    ++m_renderings;
-    auto rendering = std::make_shared<Rendering>(page.body, page.contentType, style);
-    // The largest pages first: they take longest, while the small ones are soon done by
-    // whoever wants them.
-    if (inBackground)
-        m_renderers.start([rendering] { rendering->runUnlessClaimed(); },
-                          int(std::min<qsizetype>(page.body.size() / 1024, 1 << 20)));
-    else
-        rendering->runUnlessClaimed();
+    auto rendering = std::make_shared<Rendering>(page.body, page.contentType, style, m_renderings);
+    queue(rendering, page.body.size());
     // The pages of a race or two: enough to find each page again at the next fetch of its race's
     // other pages, few enough to keep the memory small.
     constexpr qsizetype kRemembered = 12;
-    m_rendered.prepend({url, page.body, page.contentType, style, rendering});
+    m_rendered.prepend({url, digest, page.contentType, style, rendering});
     if (m_rendered.size() > kRemembered)
         m_rendered.removeLast();
     return rendering;
@@ -253,16 +280,18 @@ void PageFetcher::prefetch(const QStringList& urls)
 
 void PageFetcher::abandonPrefetch()
 {
-    for (const std::shared_ptr<Prefetched>& entry : std::exchange(m_prefetched, {}))
+    for (const std::shared_ptr<Prefetched>& entry : std::exchange(m_prefetched, {})) {
         if (!entry->answered)
             m_source.abandon(entry->request);
+        // A page nobody will read is not rendered.
+        else if (entry->prepared)
+            entry->prepared->drop();
+    }
 }
 
-QStringList PageFetcher::pageCacheLines(const QByteArray& bytes) const
+void PageFetcher::log(const QString& message)
 {
-    if (m_lastPage && m_lastPage->bytes == bytes)
-        return m_lastPage->lines;
-    return splitLines(fromCp932(bytes));
+    m_form.log(message);
 }
 
 void PageFetcher::waitForAnswer(Prefetched& entry)
@@ -355,7 +384,7 @@ PageFetch PageFetcher::Navigate2(const QString& a)
             // Replaced whole: a scraper never reads half a page, nor an empty one after a full disk.
             fetch = fail(a + u": "_s + written.error);
         } else {
-            m_lastPage = prepared;
+            fetch.page = prepared;
         }
     }
     m_form.setText(Control::Text10, QString());

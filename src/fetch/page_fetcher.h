@@ -2,6 +2,7 @@
 // of the application folder, where every scraper reads it.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <future>
 #include <memory>
@@ -21,14 +22,6 @@ struct FetchResult;
 
 inline const QString kIfModifiedSince = QStringLiteral("Sat, 29 Oct 1994 19:43:31 GMT");
 
-// What one fetch brought: tmp.txt holds this fetch's page only when it is ok.
-struct [[nodiscard]] PageFetch {
-    QString error; // empty when the page arrived whole and is in tmp.txt; names the URL otherwise
-    // The fetch was cut short or refused because the program is ending: the caller stops.
-    bool interrupted = false;
-    bool ok() const { return error.isEmpty(); }
-};
-
 // A page rendered as the browser gives it, or why it was not.
 struct [[nodiscard]] RenderedPage {
     QString markup;
@@ -45,6 +38,16 @@ struct PreparedPage {
 };
 using SharedPage = std::shared_ptr<const PreparedPage>;
 
+// What one fetch brought. The page is held here as it was written to tmp.txt: a scraper reads
+// it from here, whatever became of the file since.
+struct [[nodiscard]] PageFetch {
+    QString error; // empty when the page arrived whole and was written to tmp.txt; names the URL otherwise
+    // The fetch was cut short or refused because the program is ending: the caller stops.
+    bool interrupted = false;
+    SharedPage page; // set when ok
+    bool ok() const { return error.isEmpty(); }
+};
+
 class PageFetcher {
 public:
     PageFetcher(FormState& form, PageSource& source, QString appDir, MarkupStyle style);
@@ -60,15 +63,21 @@ public:
     // as it arrives, while the scrapers work. A later Navigate2 of one of these addresses takes
     // its answer instead of asking again, each answer once, in the order asked.
     void prefetch(const QStringList& urls);
-    // Gives up the answers not taken yet, the requests still in flight included.
+    // Gives up the answers not taken yet, the requests still in flight included; their pages
+    // are not rendered unless a rendering has already started.
     void abandonPrefetch();
-    // The lines of a page cache holding `bytes`: those the last fetch made ready when the bytes
-    // are its page, else the bytes decoded.
-    QStringList pageCacheLines(const QByteArray& bytes) const;
+    // How many threads render prefetched pages in the background (one fewer than the cores
+    // unless set).
+    void setBackgroundRenderers(int threads) { m_renderers.setMaxThreadCount(std::max(1, threads)); }
+    // Waits until every rendering started or queued in the background has ended or been left.
+    void waitForRenderers() { m_renderers.waitForDone(); }
+    // Adds a failure to the fetch log.
+    void log(const QString& message);
     // A fetch is waiting for its page, while window events run.
     bool waiting() const { return m_waiting > 0; }
-    // Pages rendered so far; a page that came again unchanged is not rendered again.
-    int renderings() const { return m_renderings; }
+    // Pages rendered so far; a page that came again unchanged is not rendered again, and a
+    // page given up before its rendering started is not rendered at all.
+    int renderings() const { return m_renderings.load(); }
 
     // Loads a page for the race card capture; the rendered body comes back in the legacy style.
     QString Navigate1(const QString& a);
@@ -101,7 +110,7 @@ private:
     // A page as it was last rendered: the same bytes again need no new rendering.
     struct Rendered {
         QString url;
-        QByteArray body;
+        QByteArray digest; // of the body
         QByteArray contentType;
         MarkupStyle style;
         std::shared_ptr<Rendering> page;
@@ -125,10 +134,9 @@ private:
     bool m_lastInterrupted = false;
     bool m_stopped = false;
     int m_waiting = 0;
-    int m_renderings = 0;
+    std::atomic<int> m_renderings = 0;
     std::deque<std::shared_ptr<Prefetched>> m_prefetched;
     QList<Rendered> m_rendered; // the latest first
-    SharedPage m_lastPage;      // what the last Navigate2 wrote to tmp.txt
     QThreadPool m_renderers;
 };
 

@@ -9,6 +9,8 @@
 #include <QFileDevice>
 #include <QFileInfo>
 
+#include "foundation/plain_file.h"
+
 namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
@@ -28,16 +30,28 @@ void removeMade(const QString& path)
         QFile::remove(path);
 }
 
+// A temporary left by a writer that stopped half-way is removed, never written through: it may
+// have been replaced by a link meanwhile. Empty when the name is free.
+QString clearLeftover(const QString& temp)
+{
+    const QFileInfo info(temp);
+    if (!info.isSymLink() && !info.exists())
+        return {};
+    if (!info.isSymLink() && !info.isFile())
+        return u"%1: %2"_s.arg(native(temp), notAPlainFile(temp));
+    if (!QFile::remove(temp))
+        return u"%1: a leftover temporary file cannot be removed"_s.arg(native(temp));
+    return {};
+}
+
 } // namespace
 
 std::unique_ptr<QIODevice> FileDevices::open(const QString& path, QIODevice::OpenMode mode, QString& why) const
 {
     auto file = std::make_unique<QFile>(path);
     // Unbuffered: a full disk fails the write itself instead of a later flush.
-    if (!file->open(mode | QIODevice::Unbuffered)) {
-        why = file->errorString();
+    if (!openPlainFile(*file, mode | QIODevice::Unbuffered, why))
         return nullptr;
-    }
     return file;
 }
 
@@ -77,10 +91,9 @@ QString FileWriter::writeAll(QIODevice& device, const QByteArray& bytes) const
 
 QString FileWriter::overwriteInPlace(const QString& path, const QByteArray& bytes) const
 {
-    const QFileInfo info(path);
-    const bool existed = info.exists();
-    if (existed && !info.isFile())
-        return u"not a regular file"_s;
+    if (const QString refused = notAPlainFile(path); !refused.isEmpty())
+        return refused;
+    const bool existed = QFileInfo::exists(path);
     // The old bytes are kept in memory so that a failure can put them back.
     QByteArray old;
     if (existed) {
@@ -117,9 +130,13 @@ QString FileWriter::overwriteInPlace(const QString& path, const QByteArray& byte
 
 Outcome FileWriter::replace(const QString& path, const QByteArray& bytes) const
 {
+    if (const QString refused = notAPlainFile(path); !refused.isEmpty())
+        return {u"%1: cannot be written, %2"_s.arg(native(path), refused)};
     const QString temp = path + u".writing"_s;
+    if (const QString left = clearLeftover(temp); !left.isEmpty())
+        return {u"%1: cannot be written (%2)"_s.arg(native(path), left)};
     QString why;
-    auto device = m_devices.open(temp, QIODevice::WriteOnly | QIODevice::Truncate, why);
+    auto device = m_devices.open(temp, QIODevice::WriteOnly | QIODevice::NewOnly, why);
     if (!device) {
         // No second name fits beside the file (a name at the length limit): overwrite it.
         const QString failed = overwriteInPlace(path, bytes);
@@ -148,6 +165,8 @@ Outcome FileWriter::replace(const QString& path, const QByteArray& bytes) const
 
 Outcome FileWriter::appendLine(const QString& path, const QByteArray& line) const
 {
+    if (const QString refused = notAPlainFile(path); !refused.isEmpty())
+        return {u"%1: the line cannot be appended, %2"_s.arg(native(path), refused)};
     const QFileInfo info(path);
     const bool existed = info.exists();
     const qint64 before = existed ? info.size() : 0;
@@ -169,6 +188,8 @@ Outcome FileWriter::appendLine(const QString& path, const QByteArray& line) cons
 
 Outcome FileWriter::write(const QString& path, const QByteArray& bytes) const
 {
+    if (const QString refused = notAPlainFile(path); !refused.isEmpty())
+        return {u"%1: cannot be written, %2"_s.arg(native(path), refused)};
     QString why;
     auto device = m_devices.open(path, QIODevice::WriteOnly | QIODevice::Truncate, why);
     if (!device)

@@ -1,6 +1,7 @@
 // Every file the program writes goes through here: whole-file replace, the append of one
 // history line, and plain writes. Each is checked to the end and reports the path it failed
-// on; a result is ok only when the file holds the new bytes whole.
+// on; a result is ok only when the file holds the new bytes whole. No write goes through a
+// link: a name that is a link or not a regular file is refused and left as it is.
 #pragma once
 
 #include <memory>
@@ -17,7 +18,7 @@ namespace kazeyomi {
 class FileDevices {
 public:
     virtual ~FileDevices() = default;
-    // `path` opened with `mode`, or nullptr with `why` set. A device that is not a QFileDevice
+    // `path` opened with `mode` (never through a link), or nullptr with `why` set. A device that is not a QFileDevice
     // reports bytes it could not write out at close() through bytesToWrite().
     virtual std::unique_ptr<QIODevice> open(const QString& path, QIODevice::OpenMode mode, QString& why) const;
     // Puts `from` in the place of `to` in one step; empty on success, else why not.
@@ -31,7 +32,8 @@ public:
     explicit FileWriter(const FileDevices& devices = realFiles()) : m_devices(devices) {}
 
     // Readers poll these files: they see the old content or the new, never a part. The new
-    // bytes go to "<path>.writing" and are renamed over the file once written whole; where
+    // bytes go to "<path>.writing", made new (a leftover one is removed first), and are renamed
+    // over the file once written whole; where
     // that is refused the file is overwritten in place and given back its old bytes if that fails.
     Outcome replace(const QString& path, const QByteArray& bytes) const;
     // Adds `line` to the end of the file (created if missing); a line that does not go

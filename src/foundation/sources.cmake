@@ -13,3 +13,9 @@ target_sources(kazeyomi_core PRIVATE
     foundation/text_codec.cpp
     foundation/text_fields.cpp
 )
+# Writes never go through a link: the platform's own open calls.
+if(WIN32)
+    target_sources(kazeyomi_core PRIVATE foundation/plain_file_win32.cpp)
+else()
+    target_sources(kazeyomi_core PRIVATE foundation/plain_file_posix.cpp)
+endif()

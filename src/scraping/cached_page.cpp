@@ -1,8 +1,12 @@
 #include "scraping/cached_page.h"
 
+#include <functional>
+
 #include <QFile>
 
 #include "foundation/file_writer.h"
+#include "foundation/plain_file.h"
+#include "foundation/text_codec.h"
 
 namespace kazeyomi {
 
@@ -32,44 +36,64 @@ QString oddsPageUrl(const QString& site, const QString& raceCode, const QString&
     return site + u"/odds/"_s + raceCode + page;
 }
 
+namespace {
+
+// Keeps the copy of the page for whoever wants to see what its last fetch brought; a copy that
+// cannot be written is logged and costs the scraper nothing.
+void keepCopy(PageFetcher& fetcher, const PageKind& page, const QByteArray* bytes)
+{
+    if (page.copyName.isEmpty())
+        return;
+    const QString copy = fetcher.path(page.copyName);
+    if (!bytes) {
+        if (notAPlainFile(copy).isEmpty())
+            QFile::remove(copy);
+    } else if (const Outcome written = FileWriter().write(copy, *bytes); !written.ok()) {
+        fetcher.log(written.error);
+    }
+}
+
+// The size checked, then the reader opened.
+CachedPage openedPage(qint64 bytes, const PageKind& page, const std::function<PageReader()>& reader)
+{
+    CachedPage result;
+    result.bytes = bytes;
+    if (result.bytes < page.minBytes) {
+        result.state = PageState::Short;
+        return result;
+    }
+    result.state = PageState::Ready;
+    result.reader = reader();
+    return result;
+}
+
+} // namespace
+
 CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageKind& page)
 {
     PageFetch fetch = fetcher.Navigate2(url);
-    if (!fetch.ok()) {
+    if (!fetch.ok() || !fetch.page) {
         // A failed fetch is no page, whatever an older tmp.txt may still hold.
-        if (!fetch.interrupted && !page.copyName.isEmpty())
-            QFile::remove(fetcher.path(page.copyName));
+        if (!fetch.interrupted)
+            keepCopy(fetcher, page, nullptr);
         CachedPage failed;
         failed.fetch = std::move(fetch);
         return failed;
     }
-    return openCachedPage(fetcher, page);
+    // The page this fetch brought, as it was written to tmp.txt: the file may have been
+    // replaced since.
+    const SharedPage brought = fetch.page;
+    keepCopy(fetcher, page, &brought->bytes);
+    return openedPage(brought->bytes.size(), page, [&] { return PageReader(brought->lines); });
 }
 
-CachedPage openCachedPage(const PageFetcher& fetcher, const PageKind& page)
+CachedPage openCachedPage(PageFetcher& fetcher, const PageKind& page)
 {
     QFile cache(fetcher.path(kPageCache));
     const bool there = cache.open(QIODevice::ReadOnly);
     const QByteArray bytes = there ? cache.readAll() : QByteArray();
-    // Kept for whoever wants to see what the last fetch of this page brought; a copy that
-    // cannot be written costs the scraper nothing.
-    if (!page.copyName.isEmpty()) {
-        const QString copy = fetcher.path(page.copyName);
-        if (there)
-            (void)FileWriter().write(copy, bytes);
-        else
-            QFile::remove(copy);
-    }
-    CachedPage opened;
-    opened.bytes = bytes.size();
-    if (opened.bytes < page.minBytes) {
-        opened.state = PageState::Short;
-        return opened;
-    }
-    opened.state = PageState::Ready;
-    // The lines the fetch made ready, without decoding the file again, while it holds that page.
-    opened.reader = PageReader(fetcher.pageCacheLines(bytes));
-    return opened;
+    keepCopy(fetcher, page, there ? &bytes : nullptr);
+    return openedPage(bytes.size(), page, [&] { return PageReader(fromCp932(bytes)); });
 }
 
 } // namespace kazeyomi

@@ -39,12 +39,13 @@ struct [[nodiscard]] CachedPage {
 // as the scrapers fetch them and the fetch cycle asks for them ahead.
 QString oddsPageUrl(const QString& site, const QString& raceCode, const QString& page);
 
-// Fetches `url` into tmp.txt and opens it. After a failed fetch the copy is removed, for
-// there is no last page to keep; a fetch cut short because the program is ending leaves
-// the copy as it was, as nothing is written on the way out.
+// Fetches `url` into tmp.txt and opens the page the fetch brought, from memory: what became of
+// tmp.txt since does not matter. After a failed fetch the copy is removed, for there is no
+// last page to keep; a fetch cut short because the program is ending leaves the copy as it
+// was, as nothing is written on the way out.
 CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageKind& page);
-// The same for the page already in tmp.txt: the copy is replaced by tmp.txt, then the size
-// is checked and the reader opened.
-CachedPage openCachedPage(const PageFetcher& fetcher, const PageKind& page);
+// The same for the page already in tmp.txt, read from the file: the copy is replaced by
+// tmp.txt, then the size is checked and the reader opened.
+CachedPage openCachedPage(PageFetcher& fetcher, const PageKind& page);
 
 } // namespace kazeyomi

@@ -28,17 +28,20 @@ void WorkFile::addLine(const QString& line)
 
 Outcome WorkFile::write()
 {
-    Outcome written = FileWriter().write(m_path, toCp932(m_text));
-    m_written = written.ok();
+    m_written.clear();
+    QByteArray bytes = toCp932(m_text);
+    Outcome written = FileWriter().write(m_path, bytes);
+    if (written.ok())
+        m_written = std::move(bytes);
     return written;
 }
 
 PageReader WorkFile::readBack() const
 {
     // What was written is what the file reads back as, when the code page has every character.
-    if (m_written && roundTripsCp932(m_text))
+    if (roundTripsCp932(m_text) && !m_written.isEmpty())
         return PageReader(m_text);
-    return PageReader::fromFile(m_path);
+    return PageReader(fromCp932(m_written));
 }
 
 } // namespace kazeyomi

@@ -36,10 +36,12 @@ public:
     // One line as it is, then CR LF.
     void addLine(const QString& line);
 
-    // Replaces the file with what was added, in CP932. A failed write leaves no work file.
-    Outcome write();
-    // The file as it is now, line by line; a missing file reads as no lines.
-    PageReader readBack() const;
+    // Replaces the file with what was added, in CP932. A failed write leaves no work file and
+    // is a failure naming the file, not a page without data.
+    [[nodiscard]] Outcome write();
+    // What the last successful write() put in the file, line by line, from memory: the file
+    // is kept for other programs, never read again. No lines before a write or after a failed one.
+    [[nodiscard]] PageReader readBack() const;
 
     const QString& path() const { return m_path; }
     const QString& text() const { return m_text; }
@@ -47,7 +49,7 @@ public:
 private:
     QString m_path;
     QString m_text;
-    bool m_written = false;
+    QByteArray m_written; // the bytes of the last successful write
 };
 
 } // namespace kazeyomi

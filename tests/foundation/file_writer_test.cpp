@@ -1,6 +1,6 @@
 #include "foundation/file_writer.h"
 
-#include <algorithm>
+#include <functional>
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include "odds/files/tanfuku_writers.h"
+#include "results/result_writers.h"
+#include "scraping/cached_page.h"
+#include "scraping/work_file.h"
 #include "support/failing_device.h"
 #include "support/files.h"
+#include "support/race_fixture.h"
 #include "support/small_file_system.h"
 
 using namespace kazeyomi;
@@ -156,30 +161,6 @@ TEST(FileWriter, APlainWriteThatFailsLeavesNoFile)
     }
 }
 
-TEST(FileWriter, TheFullDeviceIsReportedForEveryKindOfWrite)
-{
-    QFile probe(u"/dev/full"_s);
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || probe.write("x", 1) == 1)
-        GTEST_SKIP() << "no /dev/full that refuses bytes here";
-    // Each file the writer opens is a link to the device that takes no byte.
-    QTemporaryDir dir;
-    const QString sei = dir.filePath(u"大井01.sei"_s);
-    const QString history = dir.filePath(u"大井01.tanA"_s);
-    const QString snapshot = dir.filePath(u"大井01.tanAT"_s);
-    writeBytes(sei, kOld);
-    for (const QString& link : {sei + u".writing"_s, history, snapshot})
-        ASSERT_TRUE(QFile::link(u"/dev/full"_s, link));
-    const Outcome results[] = {FileWriter().replace(sei, kLine), FileWriter().appendLine(history, kLine),
-                               FileWriter().write(snapshot, kLine)};
-    for (const QString& path : {sei, history, snapshot})
-        EXPECT_TRUE(std::any_of(std::begin(results), std::end(results), [&](const Outcome& r) {
-            return r.error.contains(QDir::toNativeSeparators(path));
-        })) << path.toStdString();
-    ASSERT_FALSE(QFileInfo(sei).isSymLink()); // reading the device would never end
-    EXPECT_EQ(readBytes(sei), kOld);
-    EXPECT_FALSE(QFileInfo(u"/dev/full"_s).isFile()); // the device itself is never removed
-}
-
 TEST(FileWriter, OnAFullFileSystemEveryFileKeepsItsBytes)
 {
     const SmallFileSystem disk;
@@ -207,4 +188,58 @@ TEST(FileWriter, OnAFullFileSystemEveryFileKeepsItsBytes)
     const Outcome written = FileWriter().write(snapshot, kLine);
     EXPECT_TRUE(written.error.contains(QDir::toNativeSeparators(snapshot))) << written.error.toStdString();
     EXPECT_FALSE(QFile::exists(snapshot)); // no zero-byte snapshot stays behind
+}
+
+namespace {
+
+class PlantedLinks : public RaceFixture {};
+
+} // namespace
+
+// Every file the program writes, planted as a link to a file outside the base folder: the
+// outside file keeps its bytes and the link stays; the write fails naming the path, except a
+// leftover temporary, which is removed (the link, not its target) and made anew.
+TEST_F(PlantedLinks, NoWriteGoesThroughALink)
+{
+    QTemporaryDir outside;
+    const QString victim = outside.filePath(u"victim"_s);
+    const QByteArray kept = "not the program's\r\n";
+    setRace(u"大井"_s, 10);
+    site.setPage(u"https://site.test/odds/101.do"_s, "<html><body><p>" + QByteArray(100, 'p') + "</p></body></html>");
+    const auto fetchWinPlace = [&] {
+        const qsizetype logged = form.fetchLog().size();
+        CachedPage page = fetchCachedPage(fetcher, u"https://site.test/odds/101.do"_s, {u"単勝・複勝.txt"_s, 10});
+        return Outcome{page.ready() ? form.fetchLog().mid(logged).join(u'\n') : page.reason()};
+    };
+    const auto writeWork = [&] {
+        WorkFile work(fetcher);
+        work.addLine(u"x"_s);
+        return work.write();
+    };
+    const struct {
+        const char* name;
+        QString planted;
+        std::function<Outcome()> write;
+        bool refused;
+    } rows[] = {
+        {"history", oddsFile(u"大井10.tanA"_s), [&] { return TanA_write(context); }, true},
+        {"snapshot", oddsFile(u"大井10.tanAT"_s), [&] { return TanA_write(context); }, true},
+        {"result file", oddsFile(u"大井10.sei"_s), [&] { return Sei_write(context); }, true},
+        {"leftover temporary", oddsFile(u"大井10.sei.writing"_s), [&] { return Sei_write(context); }, false},
+        {"page copy", fetcher.path(u"単勝・複勝.txt"_s), fetchWinPlace, true},
+        {"work file", fetcher.path(u"tmp2.txt"_s), writeWork, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        writeBytes(victim, kept);
+        ASSERT_TRUE(QFile::link(victim, r.planted));
+        const Outcome written = r.write();
+        EXPECT_EQ(readBytes(victim), kept);
+        EXPECT_EQ(QFileInfo(r.planted).isSymLink(), r.refused);
+        if (r.refused)
+            EXPECT_TRUE(written.error.contains(QDir::toNativeSeparators(r.planted))) << written.error.toStdString();
+        else
+            EXPECT_TRUE(written.ok()) << written.error.toStdString();
+        QFile::remove(r.planted);
+    }
 }

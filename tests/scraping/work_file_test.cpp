@@ -59,6 +59,8 @@ TEST(WorkFile, ReadsBackLineByLineKeepingTheLastLinePastTheEnd)
     file.addQuoted(u"first\r\n1</th><td>2.5"_s);
     file.addLine(u"last"_s);
     ASSERT_TRUE(file.write().ok());
+    // What was written is read back, not what another program put in the file since.
+    writeBytes(file.path(), "\"replaced\"\r\n");
 
     PageReader reader = file.readBack();
     QString line;

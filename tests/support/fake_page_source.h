@@ -1,6 +1,7 @@
 // Pages by URL without a network; records what was asked for.
 #pragma once
 
+#include <functional>
 #include <map>
 
 #include "fetch/page_source.h"
@@ -11,6 +12,7 @@ class FakePageSource final : public PageSource {
 public:
     std::map<QString, FetchResult> pages;
     QStringList requested;
+    std::function<void(const QString& url)> onGet; // called with every request, before it is answered
 
     void setPage(const QString& url, const QByteArray& body,
                  const QByteArray& contentType = "text/html; charset=Shift_JIS")
@@ -25,6 +27,8 @@ public:
     FetchResult get(const QString& url, const QList<QPair<QByteArray, QByteArray>>&) override
     {
         requested << url;
+        if (onGet)
+            onGet(url);
         const auto it = pages.find(url);
         if (it != pages.end())
             return it->second;

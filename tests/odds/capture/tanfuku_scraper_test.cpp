@@ -1,5 +1,6 @@
 #include "odds/capture/tanfuku_scraper.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -77,6 +78,13 @@ protected:
 
 TEST_F(TanFukuGet, CurrentOddsFillOneRowPerHorseWithThePageTime)
 {
+    // Another program replaces tmp.txt right after the fetch wrote it: the scraper still reads
+    // the page its fetch brought.
+    const QByteArray foreign = "\"" + QByteArray(2000, 'x') + "\"\r\n";
+    site.onGet = [&](const QString&) {
+        QMetaObject::invokeMethod(
+            qApp, [&] { test::writeBytes(context.appFile(u"tmp.txt"_s), foreign); }, Qt::QueuedConnection);
+    };
     const std::pair<const char*, int> sizes[] = {{"5 runners", 5}, {"12 runners", 12}, {"16 runners", 16}};
     for (const auto& [name, size] : sizes) {
         SCOPED_TRACE(name);
@@ -85,13 +93,14 @@ TEST_F(TanFukuGet, CurrentOddsFillOneRowPerHorseWithThePageTime)
         serve(page);
 
         EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(test::readBytes(context.appFile(u"tmp.txt"_s)), foreign);
         EXPECT_EQ(form.text(Control::Text9), u"09:58"_s);
         EXPECT_EQ(form.race.runnerCount, size);
         EXPECT_EQ(row(0), (QStringList{QString(), u"単勝"_s, u"複勝"_s, u"複勝"_s}));
         for (int r = 1; r <= 16; ++r)
             EXPECT_EQ(row(r), r <= size ? expected(page.runners[r - 1]) : QStringList(4)) << "row " << r;
         EXPECT_EQ(test::readBytes(context.appFile(u"単勝・複勝.txt"_s)),
-                  test::readBytes(context.appFile(u"tmp.txt"_s)));
+                  PageFetcher::preparePage(winPlacePage(page), kOddsPageContentType, MarkupStyle::Modern)->bytes);
     }
     EXPECT_EQ(site.requested, QStringList(3, url()));
 }
