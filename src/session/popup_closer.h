@@ -1,30 +1,30 @@
 // Dismisses the "OK" message boxes of the companion program's window ("Kazeyomi for 南関東"),
-// which would otherwise wait for a click all day.
+// which would otherwise wait for a click all day. Free of Qt, so that the Windows part can be tried on its own.
 #pragma once
 
+#include <cstdint>
 #include <memory>
-
-#include <QString>
+#include <string>
 
 namespace kazeyomi {
 
 // The five window operations the closer needs; each platform supplies its own.
 class WindowSystem {
 public:
-    using Handle = quintptr; // 0 means none
+    using Handle = std::uintptr_t; // 0 means none
     virtual ~WindowSystem() = default;
-    virtual Handle findTopLevel(const QString& exactTitle) = 0;
+    virtual Handle findTopLevel(const std::u16string& exactTitle) = 0;
     virtual Handle enabledPopup(Handle owner) = 0;
     virtual Handle firstChild(Handle window) = 0;
     // At most maxChars characters of the window's text.
-    virtual QString windowText(Handle window, int maxChars) = 0;
+    virtual std::u16string windowText(Handle window, int maxChars) = 0;
     // Activation as if by a click, then a button click.
     virtual void activateAndClick(Handle window) = 0;
 };
 
 std::unique_ptr<WindowSystem> createPlatformWindowSystem();
 
-inline const QString kCompanionWindowTitle = QStringLiteral("Kazeyomi for 南関東");
+inline const std::u16string kCompanionWindowTitle = u"Kazeyomi for 南関東";
 
 class PopupCloser {
 public:

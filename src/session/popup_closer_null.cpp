@@ -6,10 +6,10 @@ namespace {
 
 class NullWindowSystem final : public WindowSystem {
 public:
-    Handle findTopLevel(const QString&) override { return 0; }
+    Handle findTopLevel(const std::u16string&) override { return 0; }
     Handle enabledPopup(Handle) override { return 0; }
     Handle firstChild(Handle) override { return 0; }
-    QString windowText(Handle, int) override { return {}; }
+    std::u16string windowText(Handle, int) override { return {}; }
     void activateAndClick(Handle) override {}
 };
 
