@@ -1,6 +1,7 @@
 # Sources of this folder, added to kazeyomi_core.
 target_sources(kazeyomi_core PRIVATE
     session/popup_closer.cpp
+    session/race_watch.cpp
     session/session.cpp
     session/settings.cpp
     session/startup.cpp
