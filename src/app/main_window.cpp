@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -11,7 +12,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -19,6 +22,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -133,6 +137,42 @@ std::map<int, QString> headerCaptions(Grid grid)
     return {};
 }
 
+// The log's lines wrap at the list's width: a failure is read whole, not cut at the edge.
+class WrappingLines final : public QStyledItemDelegate {
+public:
+    explicit WrappingLines(QListView* list) : QStyledItemDelegate(list), m_list(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const int width = std::max(40, m_list->viewport()->width() - 2 * kMargin);
+        const QRect text =
+            option.fontMetrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, index.data().toString());
+        return {width, text.height() + 2 * kMargin};
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QString text = item.text;
+        item.text.clear();
+        const QWidget* widget = item.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+        painter->save();
+        const bool selected = item.state & QStyle::State_Selected;
+        const QVariant foreground = index.data(Qt::ForegroundRole);
+        painter->setPen(selected               ? item.palette.color(QPalette::HighlightedText)
+                        : foreground.isValid() ? foreground.value<QBrush>().color()
+                                               : item.palette.color(QPalette::Text));
+        painter->drawText(item.rect.adjusted(kMargin, kMargin, -kMargin, -kMargin), Qt::TextWordWrap, text);
+        painter->restore();
+    }
+
+private:
+    static constexpr int kMargin = 2;
+    QListView* m_list;
+};
+
 QWidget* titled(const QString& title, QWidget* content)
 {
     auto* box = new QWidget;
@@ -160,16 +200,7 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, RaceWatch* watch, 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 0);
     layout->setSpacing(4);
-    // On a narrow screen (or at 200 %) the settings row scrolls instead of widening the window.
-    auto* topScroll = new QScrollArea;
-    topScroll->setObjectName(u"settingsRow"_s);
-    auto* top = buildTop();
-    topScroll->setWidget(top);
-    topScroll->setWidgetResizable(true);
-    topScroll->setFrameShape(QFrame::NoFrame);
-    topScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    topScroll->setFixedHeight(top->sizeHint().height());
-    layout->addWidget(topScroll);
+    layout->addWidget(buildTop());
 
     // The schedule and the odds take the room; the log and the race card area below can be
     // dragged smaller or shut.
@@ -195,7 +226,14 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, RaceWatch* watch, 
     m_mainSplit->setStretchFactor(1, 0);
     m_mainSplit->setCollapsible(0, false);
     layout->addWidget(m_mainSplit, 1);
-    setCentralWidget(central);
+    // On a screen too small for it (or at 200 %) the window scrolls instead of growing past the
+    // screen's edge with its buttons out of reach.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(u"dayScroll"_s);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(central);
+    setCentralWidget(scroll);
     buildStatusBar();
 
     // The timers live in the core; these objects carry their names for the inventory.
@@ -257,7 +295,7 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, RaceWatch* watch, 
     const QScreen* screen = this->screen();
     resize(openingSize(screen ? screen->availableGeometry().size() : QSize(1600, 1000)));
     const int height = this->size().height();
-    m_mainSplit->setSizes({height - 200, 170});
+    m_mainSplit->setSizes({height - 180, 150});
 }
 
 MainWindow::~MainWindow() = default;
@@ -531,9 +569,9 @@ QWidget* MainWindow::buildLog()
     logLayout->setContentsMargins(4, 2, 4, 4);
     m_log = new QListWidget;
     m_log->setObjectName(u"List1"_s);
-    m_log->setWordWrap(true);
+    m_log->setItemDelegate(new WrappingLines(m_log));
     m_log->setResizeMode(QListView::Adjust);
-    m_log->setTextElideMode(Qt::ElideNone);
+    m_log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_log->setToolTip(u"新しい順"_s);
     logLayout->addWidget(m_log, 1);
     auto* list4 = new QListWidget;
@@ -642,6 +680,7 @@ void MainWindow::buildStatusBar()
     const auto figure = [&](const QString& name, const QString& tip) {
         auto* l = label(name, QString());
         l->setToolTip(tip);
+        l->setMinimumWidth(8); // a narrow window cuts the figures rather than growing
         l->setContentsMargins(4, 0, 4, 0);
         m_status[name] = l;
         bar->addWidget(l);
@@ -660,7 +699,7 @@ void MainWindow::buildStatusBar()
     m_lamp->setToolTip(u"取得ランプ: 取得中は赤"_s);
     bar->addWidget(m_lamp);
     auto* url = textBox(Control::Text10, 200);
-    url->setMinimumWidth(80);
+    url->setMinimumWidth(40);
     url->setMaximumWidth(QWIDGETSIZE_MAX);
     url->setReadOnly(true);
     url->setFrame(false);

@@ -32,8 +32,7 @@ bool stopsPolling(const GridModel& schedule, int row)
 
 QString minutesSeconds(qint64 seconds)
 {
-    const qint64 s = seconds < 0 ? -seconds : seconds;
-    return u"%1%2:%3"_s.arg(seconds < 0 ? u"-"_s : QString()).arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    return u"%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -202,7 +201,8 @@ void RaceWatch::heartbeat()
     m_lastHeartbeat = now();
     QString text = u"polling %1 races"_s.arg(m_poll.activeRows());
     if (const auto next = nextDue())
-        text += u"; next %1 at %2 (in %3)"_s.arg(next->race, next->at, minutesSeconds(next->seconds));
+        text += u"; next %1 at %2 (%3)"_s.arg(
+            next->race, next->at, next->seconds <= 0 ? u"due now"_s : u"in "_s + minutesSeconds(next->seconds));
     text += u"; so far "_s + summary();
     m_form.log(LogLevel::Info, text);
 }

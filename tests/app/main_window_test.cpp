@@ -338,6 +338,10 @@ TEST(WindowSize, FitsA1366By768ScreenWithEveryButtonOnIt)
     EXPECT_LE(opening.height(), 740);
     EXPECT_LE(window.minimumSizeHint().width(), opening.width());
     EXPECT_LE(window.minimumSizeHint().height(), opening.height());
+    // At 200 % the same screen is 683 × 384 points: the window still opens within it.
+    const QSize doubled = MainWindow::openingSize(QSize(683, 384 - 14));
+    EXPECT_LE(window.minimumSizeHint().width(), doubled.width());
+    EXPECT_LE(window.minimumSizeHint().height(), doubled.height());
     window.resize(opening);
     window.show();
     EXPECT_EQ(window.size(), opening);

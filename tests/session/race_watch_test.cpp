@@ -82,7 +82,7 @@ TEST(RaceWatch, TellsEachFailureOnceBeatsEveryTenMinutesAndCountsTheDay)
     ASSERT_EQ(failures.size(), races.fetches[u"川崎"_s]);
     EXPECT_EQ(failures[0], u"13:30:15  川崎 1R 15:00  the win/place odds page: HTTP status 404"_s);
     ASSERT_EQ(heartbeats.size(), 3); // 13:40, 13:50, 14:00
-    EXPECT_EQ(heartbeats[0], u"13:40:00  polling 2 races; next 大井 1R 15:00 at 13:40 (in 0:00); so far 2 races, "
+    EXPECT_EQ(heartbeats[0], u"13:40:00  polling 2 races; next 大井 1R 15:00 at 13:40 (due now); so far 2 races, "
                              "2 fetches, 3 odds lines written, 1 failures"_s);
     EXPECT_EQ(watch.status(2).failingSince, QDateTime(QDate(2025, 12, 5), QTime(13, 30, 15)));
     EXPECT_EQ(watch.status(1).lastOutcome, u"14:04:15  odds Text9, wrote 5 files"_s);
