@@ -210,8 +210,10 @@ int pollHeadless(Session& session, Notifier& notifier)
     const auto end = [&](const QString& why) {
         if (std::exchange(ended, true))
             return;
-        // A page half received is no page: nothing more is fetched or written on the way out.
+        // A page half received is no page: nothing more is fetched or written on the way out,
+        // and the races the tick gives up on the way are no news after the summary.
         session.context().fetcher.stop();
+        QObject::disconnect(&session.form().events(), nullptr, &run, nullptr);
         QCoreApplication::exit(guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why); }));
     };
     // Every line of the fetch log once, on one stream, as the window's log shows it.

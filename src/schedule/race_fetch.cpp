@@ -121,12 +121,13 @@ template <typename Step> bool guarded(RaceOutcome& outcome, FormState& form, con
 }
 
 // Why a page's "no data" ended the race, in the words the user needs: a called-off race is
-// called off, a page that did not come did not come.
-QString whyNoData(const FormState& form, int row, const QString& step, const PageFetch& fetch)
+// called off, a page that did not come did not come. Only the first page, the win/place odds,
+// tells of a called-off race; a later page's "no data" is its own, whatever the row holds.
+QString whyNoData(const FormState& form, int row, const QString& step, const PageFetch& fetch, bool firstPage)
 {
     QString mark;
     attempt([&] { mark = form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::Mark6); });
-    if (mark == ScheduleValue::kCalledOff)
+    if (firstPage && mark == ScheduleValue::kCalledOff)
         return u"the race is called off (取止)"_s;
     if (!fetch.ok())
         return u"the %1 page did not come"_s.arg(step);
@@ -252,7 +253,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         if (done.fetch.ok() && !done.noData)
             arrived << step.name;
         if (done.noData && step.noDataEndsRace) {
-            outcome.stopped = whyNoData(form, row, step.name, done.fetch);
+            outcome.stopped = whyNoData(form, row, step.name, done.fetch, &step == &m_scrapers.front());
             return outcome;
         }
     }
