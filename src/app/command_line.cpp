@@ -11,6 +11,7 @@
 #include "app/terminal.h"
 #include "fetch/http_page_source.h"
 #include "fetch/page_fetcher.h"
+#include "foundation/event_log.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
 #include "schedule/schedule_grid.h"
@@ -43,6 +44,21 @@ template <typename Body> int guarded(const QString& what, Body&& body)
         printLine(stderr, u"%1 failed"_s.arg(what));
     }
     return kExitFailed;
+}
+
+// The headless mode's one stream: "15:21:04 WARN  大井 11R 15:40  the win/place odds page: ...".
+void printEntry(const LogEntry& entry)
+{
+    QString line = entry.time.isValid() ? entry.time.toString(u"HH:mm:ss"_s) + u' ' : QString();
+    line += levelName(entry.level).leftJustified(6);
+    if (!entry.race.isEmpty())
+        line += entry.race + u"  "_s;
+    printLine(stderr, line + entry.text);
+}
+
+void printInfo(const Session& session, const QString& text)
+{
+    printEntry({session.clock().now(), LogLevel::Info, {}, text});
 }
 
 } // namespace
@@ -124,17 +140,15 @@ int runHeadless(const CommandLine& line)
 
 int endHeadless(Session& session, const QString& why, int failedFetches)
 {
-    const QString stamp = session.clock().now().toString(u"HH:mm:ss"_s);
-    printLine(stdout, stamp + u"  "_s + why);
-    // Each failure was printed with its race; the end says that there were some.
-    if (failedFetches > 0)
-        printLine(stderr, u"%1 race fetches had failures (see \"failed:\" above)"_s.arg(failedFetches));
+    printInfo(session, why);
+    printInfo(session, u"summary: "_s + session.watch().summary());
     // As closing the window does: the schedule is kept in Grid8.dat.
     if (const Outcome saved = session.saveSchedule(); !saved.ok()) {
-        printLine(stderr, saved.error);
+        printEntry({session.clock().now(), LogLevel::Error, {}, saved.error});
         return kExitFailed;
     }
-    printLine(stdout, stamp + u"  saved the schedule to "_s + QDir::toNativeSeparators(session.schedulePath()));
+    printInfo(session, u"saved the schedule to "_s + QDir::toNativeSeparators(session.schedulePath()));
+    // Each failure was told with its race; the exit status says there were some.
     return failedFetches > 0 ? kExitFailed : kExitOk;
 }
 
@@ -143,7 +157,6 @@ int pollHeadless(Session& session, Notifier& notifier)
     if (const int code = startOrExplain(session, notifier); code >= 0)
         return code;
     printSchedule(session);
-    const auto stamp = [&] { return session.clock().now().toString(u"HH:mm:ss"_s); };
     // The connections end with this run: a test may run the headless mode more than once.
     QObject run;
     bool ended = false;
@@ -151,22 +164,24 @@ int pollHeadless(Session& session, Notifier& notifier)
     const auto end = [&](const QString& why) {
         if (std::exchange(ended, true))
             return;
-        // A page half received is no page: nothing more is fetched or written on the way out.
+        // A page half received is no page: nothing more is fetched or written on the way out,
+        // and the races the tick gives up on the way are no news after the summary.
         session.context().fetcher.stop();
+        QObject::disconnect(&session.form().events(), nullptr, &run, nullptr);
         QCoreApplication::exit(
             guarded(u"the end of the headless mode"_s, [&] { return endHeadless(session, why, failedFetches); }));
     };
-    QObject::connect(&session.form(), &FormState::logged, &run, [](const QString& text) { printLine(stderr, text); });
-    QObject::connect(&session.poll(), &PollCycle::raceFetched, &run, [&](const RaceOutcome& outcome) {
-        printLine(stdout, stamp() + u"  "_s + describe(outcome));
-        failedFetches += outcome.ok() ? 0 : 1;
-    });
+    // Every line of the fetch log once, on one stream, as the window's log shows it.
+    QObject::connect(&session.form().events(), &EventLog::added, &run,
+                     [](const LogEntry& entry) { printEntry(entry); });
+    QObject::connect(&session.poll(), &PollCycle::raceFetched, &run,
+                     [&](const RaceOutcome& outcome) { failedFetches += outcome.ok() ? 0 : 1; });
     QObject::connect(&session.poll(), &PollCycle::tickFinished, &run, [&] {
         if (guarded(u"counting the races still polled"_s, [&] { return session.poll().activeRows(); }) == 0)
             end(u"every race is stopped"_s);
     });
     onInterrupt([&] { end(u"interrupted: stopping"_s); });
-    printLine(stdout, stamp() + u"  開始: polling %1 races"_s.arg(session.form().grid(Grid::VSFlexGrid8).rows() - 1));
+    printInfo(session, u"開始: polling %1 races"_s.arg(session.form().grid(Grid::VSFlexGrid8).rows() - 1));
     session.click(u"Command2"_s);
     const int code = QCoreApplication::exec();
     onInterrupt({});

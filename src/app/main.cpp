@@ -28,7 +28,7 @@ public:
 
 int runWindow(Session& session, bool pressStart)
 {
-    MainWindow window(session.form(), session);
+    MainWindow window(session.form(), session, &session.watch());
     const StartupResult started = session.start();
     if (started.outcome == StartupResult::Outcome::MeetingListMissing) {
         QMessageBox box(QMessageBox::Question, started.title, started.message, QMessageBox::Ok);

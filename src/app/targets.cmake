@@ -1,4 +1,5 @@
 add_library(kazeyomi_window STATIC
+    app/grid_display.cpp
     app/main_window.cpp
 )
 target_compile_options(kazeyomi_window PRIVATE ${KAZEYOMI_WARNINGS})

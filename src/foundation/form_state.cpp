@@ -1,6 +1,5 @@
 #include "foundation/form_state.h"
 
-#include "foundation/clock.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 
@@ -24,6 +23,14 @@ FormState::FormState(QObject* parent) : QObject(parent)
 
     for (const auto& layout : gridLayouts())
         m_grids[layout.grid] = new GridModel(gridName(layout.grid), layout.rows, layout.cols, this);
+    connect(&m_events, &EventLog::added, this, [this](const LogEntry& entry) {
+        // A whole day of failures stays readable; the oldest lines go first.
+        constexpr qsizetype kMaxLines = 5000;
+        if (m_fetchLog.size() >= kMaxLines)
+            m_fetchLog.removeFirst();
+        m_fetchLog.append(entry.line());
+        Q_EMIT logged(m_fetchLog.back());
+    });
     auto& schedule = grid(Grid::VSFlexGrid8);
     for (int c = 0; c < kScheduleColumns; ++c)
         schedule.setTextMatrix(0, c, scheduleHeaders()[size_t(c)]);
@@ -86,15 +93,9 @@ void FormState::setTab(int index)
     Q_EMIT tabChanged(index);
 }
 
-void FormState::log(const QString& line)
+void FormState::log(LogLevel level, const QString& text, const QString& race)
 {
-    // A whole day of failures stays readable; the oldest lines go first.
-    constexpr qsizetype kMaxLines = 5000;
-    const QString stamped = m_logClock ? m_logClock->now().toString(u"HH:mm:ss"_s) + u"  "_s + line : line;
-    if (m_fetchLog.size() >= kMaxLines)
-        m_fetchLog.removeFirst();
-    m_fetchLog.append(stamped);
-    Q_EMIT logged(stamped);
+    m_events.add(level, text, race);
 }
 
 void FormState::showNotice(const QString& text)

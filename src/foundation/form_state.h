@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include "foundation/card_files.h"
+#include "foundation/event_log.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
 
@@ -77,10 +78,14 @@ public:
     int tab() const { return m_tab; }
     void setTab(int index);
 
-    // The fetch log List1: failures the user must see, each stamped with the clock's time.
+    // The fetch log List1: what the user must see, each line stamped with the clock's time.
+    // A line without a level is a failure (a warning).
     const QStringList& fetchLog() const { return m_fetchLog; }
-    void log(const QString& line);
-    void setLogClock(const Clock* clock) { m_logClock = clock; }
+    void log(const QString& line) { log(LogLevel::Warning, line); }
+    void log(LogLevel level, const QString& text, const QString& race = {});
+    void setLogClock(const Clock* clock) { m_events.setClock(clock); }
+    EventLog& events() { return m_events; }
+    const EventLog& events() const { return m_events; }
 
     QString noticeText() const { return m_noticeText; }
     bool noticeVisible() const { return m_noticeVisible; }
@@ -114,7 +119,7 @@ Q_SIGNALS:
     void timer1IntervalChanged(int ms);
 
 private:
-    const Clock* m_logClock = nullptr;
+    EventLog m_events;
     std::map<QString, QString> m_texts;
     std::array<VenueBox, kVenueBoxes> m_venueBoxes;
     std::map<Grid, GridModel*> m_grids;

@@ -3,6 +3,7 @@ target_sources(kazeyomi_core PRIVATE
     foundation/card_files.cpp
     foundation/clock.cpp
     foundation/day_folders.cpp
+    foundation/event_log.cpp
     foundation/file_writer.cpp
     foundation/fixed_fields.cpp
     foundation/form_state.cpp

@@ -69,7 +69,8 @@ void PollCycle::stopRow(int row, const QString& why)
     schedule.setTextMatrix(row, ScheduleColumn::State, FetchState::kComplete);
     schedule.setTextMatrix(row, ScheduleColumn::Countdown, ScheduleValue::kStopped);
     schedule.setTextMatrix(row, ScheduleColumn::Payout, ScheduleValue::kPayoutDone);
-    m_form.log(u"%1: %2; the row is stopped"_s.arg(rowName(row), why));
+    // A race stopped by the day's end is part of the day, not a failure.
+    m_form.log(LogLevel::Info, u"%1: %2; the row is stopped"_s.arg(rowName(row), why));
 }
 
 void PollCycle::reportFailure(int row, const QString& what)

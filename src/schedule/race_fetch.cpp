@@ -1,5 +1,6 @@
 #include "schedule/race_fetch.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "foundation/context.h"
 #include "foundation/controls.h"
 #include "foundation/day_folders.h"
+#include "foundation/event_log.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "odds/capture/sanfuku_scraper.h"
@@ -118,8 +120,22 @@ template <typename Step> bool guarded(RaceOutcome& outcome, FormState& form, con
         why = u"an unknown failure"_s;
     }
     outcome.failures << u"%1 failed: %2"_s.arg(step, why);
-    form.log(u"%1 %2R: %3"_s.arg(outcome.venue).arg(outcome.race).arg(outcome.failures.back()));
+    form.log(LogLevel::Error, outcome.failures.back());
     return false;
+}
+
+// Why a page's "no data" ended the race, in the words the user needs: a called-off race is
+// called off, a page that did not come did not come. Only the first page, the win/place odds,
+// tells of a called-off race; a later page's "no data" is its own, whatever the row holds.
+QString whyNoData(const FormState& form, int row, const QString& step, const PageFetch& fetch, bool firstPage)
+{
+    QString mark;
+    attempt([&] { mark = form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::Mark6); });
+    if (firstPage && mark == ScheduleValue::kCalledOff)
+        return u"the race is called off (取止)"_s;
+    if (!fetch.ok())
+        return u"the %1 page did not come"_s.arg(step);
+    return u"no %1 on the page (too short, or no odds shown yet)"_s.arg(step);
 }
 
 } // namespace
@@ -176,6 +192,10 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         return outcome;
     }
     const FetchInProgress inProgress(m_busy);
+    GridModel& schedule = form.grid(Grid::VSFlexGrid8);
+    QString postTime;
+    attempt([&] { postTime = schedule.textMatrix(row, ScheduleColumn::PostTime); });
+    const LoggedRace logged(form.events(), raceLabel(venue, n, postTime), {});
     form.race.row = row;
     form.setText(Control::Text3, QString::number(n));
     form.setText(Control::Label1, venue);
@@ -188,7 +208,6 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         return outcome;
     }
 
-    GridModel& schedule = form.grid(Grid::VSFlexGrid8);
     const RowHighlight highlight(schedule);
     QString id;
     attempt([&] {
@@ -200,9 +219,21 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
     // those not taken when the race ends early are given up.
     if (!venue.isEmpty()) {
         QStringList pages;
-        for (const ScraperStep& step : m_scrapers)
-            if (step.pages)
-                pages << step.pages(m_ctx, id);
+        std::vector<std::pair<QString, QString>> pageNames;
+        for (const ScraperStep& step : m_scrapers) {
+            if (!step.pages)
+                continue;
+            for (const QString& page : step.pages(m_ctx, id)) {
+                pages << page;
+                const auto named = std::find_if(pageNames.begin(), pageNames.end(),
+                                                [&](const auto& known) { return known.first == page; });
+                if (named == pageNames.end())
+                    pageNames.emplace_back(page, u"the %1 page"_s.arg(step.name));
+                else // the quinella and the wide share a page
+                    named->second.replace(u" page"_s, u" and %1 page"_s.arg(step.name));
+            }
+        }
+        form.events().beginRace(form.events().raceInProgress(), std::move(pageNames));
         m_ctx.fetcher.prefetch(pages);
     }
     const auto abandonPages = qScopeGuard([this] { m_ctx.fetcher.abandonPrefetch(); });
@@ -230,8 +261,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         if (done.fetch.ok() && !done.noData && done.problem.isEmpty())
             arrived << step.name;
         if (done.noData && step.noDataEndsRace) {
-            outcome.stopped =
-                u"no %1 (fetch failed, page too short, no odds on it, or race cancelled)"_s.arg(step.name);
+            outcome.stopped = whyNoData(form, row, step.name, done.fetch, &step == &m_scrapers.front());
             return outcome;
         }
     }
@@ -248,7 +278,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
             outcome.written << writer.extension;
         } else {
             outcome.failures << written.error;
-            form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(written.error));
+            form.log(LogLevel::Error, written.error);
         }
     }
     return outcome;

@@ -41,7 +41,8 @@ Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> c
       m_pages(pages ? std::move(pages) : std::make_unique<HttpPageSource>(m_settings.timeoutMs)),
       m_fetcher(m_form, *m_pages, m_settings.appDir, m_settings.siteStyle),
       m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl}, m_races(m_context),
-      m_poll(m_form, *m_clock, m_races), m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
+      m_poll(m_form, *m_clock, m_races), m_watch(m_form, *m_clock, m_poll, m_folders),
+      m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
       m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
 {
     m_form.setLogClock(m_clock.get());

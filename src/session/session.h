@@ -20,6 +20,7 @@
 #include "schedule/race_fetch.h"
 #include "session/form_actions.h"
 #include "session/popup_closer.h"
+#include "session/race_watch.h"
 #include "session/settings.h"
 #include "session/startup.h"
 
@@ -46,6 +47,7 @@ public:
     Context& context() { return m_context; }
     PollCycle& poll() { return m_poll; }
     RaceCycle& races() { return m_races; }
+    RaceWatch& watch() { return m_watch; }
 
     // The meeting the race buttons capture for (0-based row of the meeting list); start-up
     // chooses the first. A venue without a portal code is reported here.
@@ -88,6 +90,7 @@ private:
     Context m_context;
     RaceCycle m_races;
     PollCycle m_poll;
+    RaceWatch m_watch;
     std::unique_ptr<WindowSystem> m_windows;
     std::unique_ptr<PopupCloser> m_popupCloser;
     QTimer m_timer2;

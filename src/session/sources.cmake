@@ -2,6 +2,7 @@
 target_sources(kazeyomi_core PRIVATE
     session/folder_claims.cpp
     session/popup_closer.cpp
+    session/race_watch.cpp
     session/session.cpp
     session/settings.cpp
     session/startup.cpp

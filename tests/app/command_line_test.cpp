@@ -40,12 +40,14 @@ TEST(Headless, ALateRaceEndsTheRunAndTheScheduleIsSaved)
     StderrNotifier notifier;
     Session session(settings, notifier, clock);
 
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const int code = pollHeadless(session, notifier);
-    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
+    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStderr());
 
     EXPECT_EQ(code, kExitOk);
-    EXPECT_TRUE(out.contains(u"every race is stopped"_s)) << out.toStdString();
+    EXPECT_TRUE(out.contains(u"23:59:30 INFO  every race is stopped"_s)) << out.toStdString();
+    EXPECT_TRUE(out.contains(u"INFO  summary: 1 races, 0 fetches, 0 odds lines written, 0 failures"_s))
+        << out.toStdString();
     const QString saved = QDir(cards).filePath(u"Grid8.dat"_s);
     EXPECT_TRUE(out.contains(u"saved the schedule to "_s + QDir::toNativeSeparators(saved))) << out.toStdString();
     GridModel copy(u"VSFlexGrid8"_s, 2, kScheduleColumns); // a snapshot loads only into a grid of its size
@@ -72,9 +74,9 @@ TEST(Headless, TheEndReportsAScheduleThatCannotBeSaved)
     auto clock = std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(12, 0)));
     StderrNotifier notifier;
     Session session(settings, notifier, clock);
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const int code = endHeadless(session, u"interrupted: stopping"_s);
-    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
+    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStderr());
     EXPECT_EQ(code, kExitFailed);
     EXPECT_TRUE(out.contains(u"interrupted: stopping"_s));
     EXPECT_FALSE(out.contains(u"saved the schedule"_s));

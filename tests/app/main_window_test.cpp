@@ -9,18 +9,24 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "app/grid_display.h"
+#include "demo/day_cards.h"
+#include "demo/demo_day.h"
+#include "demo/site_server.h"
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
 #include "session/form_actions.h"
 #include "session/session.h"
+#include "support/fake_clock.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -199,4 +205,151 @@ TEST(WindowOnSampleDay, ShowsTheScheduleAndTheTickedVenuesAfterStartUp)
     Q_EMIT meetings->activated(1);
     EXPECT_EQ(session.form().text(Control::Text4), u"2"_s);
     EXPECT_EQ(session.form().text(Control::Text2), u"21"_s);
+}
+
+namespace {
+
+// The window on a small day served by the local site: 大井 1R, and 川崎 1R whose pages the
+// site does not have, both at 14:00; the polling ticks on a fixed clock.
+class WindowOnRaceDay : public ::testing::Test {
+protected:
+    class Quiet final : public Notifier {
+    public:
+        void tell(const QString&, const QString&) override {}
+        bool ask(const QString&, const QString&) override { return false; }
+    } notifier;
+    QTemporaryDir base;
+    std::shared_ptr<test::FakeClock> clock =
+        std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(13, 58, 30)));
+    DemoDay day{*clock, QDateTime(QDate(2025, 12, 5), QTime(14, 0)), {{u"大井"_s, 1}, {u"川崎"_s, 1}}, 10};
+    SiteServer server;
+    std::unique_ptr<Session> session;
+    std::unique_ptr<MainWindow> window;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.listen());
+        const QString downId = day.races()[1].pageId;
+        server.setHandler([this, downId](const QString& target) -> std::optional<SiteResponse> {
+            if (target.contains(downId))
+                return std::nullopt;
+            return day.respond(target);
+        });
+        Settings settings;
+        settings.baseDir = base.filePath(u"uma"_s);
+        settings.appDir = base.filePath(u"app"_s);
+        settings.siteUrl = server.baseUrl();
+        session = std::make_unique<Session>(settings, notifier, clock);
+        window = std::make_unique<MainWindow>(session->form(), *session, &session->watch());
+        ASSERT_EQ(writeDayCards(base.filePath(u"uma/nsdat2/251205"_s), day.cardMeetings(), settings.siteUrl).error,
+                  QString());
+        ASSERT_TRUE(session->start().ok());
+        window->show();
+        session->click(u"Command2"_s);
+    }
+    // What the armed one-second timer would do, 15 seconds at a time.
+    void pollUntil(const QTime& until)
+    {
+        while (clock->now().time() < until) {
+            clock->advance(15);
+            session->poll().Timer1_Timer();
+        }
+    }
+    template <typename T> T* control(const QString& name) { return window->findChild<T*>(name); }
+    // The colour an empty cell of the row is painted with.
+    QColor rowColour(int row)
+    {
+        auto* view = control<QTableView>(u"VSFlexGrid8"_s);
+        const QRect cell = view->visualRect(view->model()->index(row - 1, 4));
+        return view->viewport()->grab().toImage().pixelColor(cell.center());
+    }
+};
+
+} // namespace
+
+TEST_F(WindowOnRaceDay, TheFollowSwitchKeepsTheTabTheUserChoseThroughACycle)
+{
+    auto* tabs = control<QTabWidget>(u"SSTab1"_s);
+    auto* follow = control<QCheckBox>(u"FollowFetch"_s);
+    ASSERT_TRUE(tabs && follow);
+    EXPECT_TRUE(follow->isChecked());
+    tabs->setCurrentIndex(5);
+    pollUntil(QTime(13, 59, 15));
+    ASSERT_GT(session->watch().totals().fetches, 0);
+    EXPECT_NE(session->form().tab(), 5);
+    EXPECT_EQ(tabs->currentIndex(), session->form().tab()); // following: the cycle's last tab
+
+    follow->setChecked(false);
+    tabs->setCurrentIndex(3);
+    const int fetches = session->watch().totals().fetches;
+    pollUntil(QTime(14, 0, 15));
+    ASSERT_GT(session->watch().totals().fetches, fetches);
+    EXPECT_EQ(tabs->currentIndex(), 3);
+    EXPECT_NE(session->form().tab(), 3); // the cycle still set its tab state
+
+    follow->setChecked(true);
+    EXPECT_EQ(tabs->currentIndex(), session->form().tab());
+}
+
+TEST_F(WindowOnRaceDay, TheStatusBarTheRowsAndTheLogFollowAFailingRaceAndARaceWithItsResult)
+{
+    pollUntil(QTime(14, 4, 30));
+    RaceWatch& watch = session->watch();
+    const RaceWatch::RowStatus result = watch.status(1);
+    const RaceWatch::RowStatus failing = watch.status(2);
+    EXPECT_EQ(result.state, RaceWatch::RowState::ResultIn) << result.lastOutcome.toStdString();
+    EXPECT_EQ(failing.state, RaceWatch::RowState::Failing);
+    EXPECT_EQ(failing.failingSince.time(), QTime(13, 59, 15)); // its first fetch
+    EXPECT_TRUE(failing.lastOutcome.contains(u"the win/place odds page"_s)) << failing.lastOutcome.toStdString();
+    EXPECT_EQ(rowColour(1), stateColour(RaceWatch::RowState::ResultIn));
+    EXPECT_EQ(rowColour(2), stateColour(RaceWatch::RowState::Failing));
+
+    EXPECT_EQ(control<QLabel>(u"StatusClock"_s)->text(), u"14:04:30"_s);
+    // 川崎 fetched at 13:59:15, 14:00:15, then every 2 minutes after the post: 14:02:15, 14:04:15.
+    EXPECT_EQ(control<QLabel>(u"StatusFailures"_s)->text(), u"失敗 4 (10分)"_s);
+    EXPECT_TRUE(control<QLabel>(u"StatusLastFetch"_s)->text().contains(u"14:04"_s));
+    EXPECT_EQ(control<QLabel>(u"StatusNext"_s)->text(), u"次: 川崎 1R 14:00  14:06 (1:30)"_s);
+
+    // The log, newest first: one line per failed fetch of 川崎, named and without its address.
+    auto* log = control<QListWidget>(u"List1"_s);
+    QStringList failures;
+    for (int i = 0; i < log->count(); ++i)
+        if (log->item(i)->text().contains(u"川崎 1R 14:00"_s))
+            failures << log->item(i)->text();
+    ASSERT_EQ(failures.size(), watch.totals().fetches - 4) << failures.join(u'\n').toStdString();
+    for (const QString& line : failures) {
+        EXPECT_TRUE(line.contains(u"  川崎 1R 14:00  the win/place odds page: "_s)) << line.toStdString();
+        EXPECT_FALSE(line.contains(u"http"_s)) << line.toStdString();
+    }
+    EXPECT_TRUE(log->item(0)->text() >= log->item(log->count() - 1)->text());
+    EXPECT_TRUE(log->findItems(u"大井 1R 14:00  result in"_s, Qt::MatchContains).size() == 1);
+}
+
+TEST(WindowSize, FitsA1366By768ScreenWithEveryButtonOnIt)
+{
+    FormState form;
+    class : public FormActions {
+        void click(const QString&) override {}
+        Outcome chooseMeeting(int) override { return {}; }
+    } actions;
+    MainWindow window(form, actions);
+    const QSize opening = MainWindow::openingSize(QSize(1366, 768 - 28)); // less a taskbar
+    EXPECT_LE(opening.width(), 1366);
+    EXPECT_LE(opening.height(), 740);
+    EXPECT_LE(window.minimumSizeHint().width(), opening.width());
+    EXPECT_LE(window.minimumSizeHint().height(), opening.height());
+    // At 200 % the same screen is 683 × 384 points: the window still opens within it.
+    const QSize doubled = MainWindow::openingSize(QSize(683, 384 - 14));
+    EXPECT_LE(window.minimumSizeHint().width(), doubled.width());
+    EXPECT_LE(window.minimumSizeHint().height(), doubled.height());
+    window.resize(opening);
+    window.show();
+    EXPECT_EQ(window.size(), opening);
+    for (auto* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || !(qobject_cast<QAbstractButton*>(widget) || qobject_cast<QTableView*>(widget) ||
+                                      qobject_cast<QListWidget*>(widget) || qobject_cast<QLineEdit*>(widget)))
+            continue;
+        const QRect inWindow(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(window.rect().contains(inWindow)) << widget->objectName().toStdString();
+    }
 }

@@ -422,8 +422,8 @@ TEST_F(RaceGet, AStepThatThrowsIsLoggedAndTheNextStepStillRuns)
     EXPECT_TRUE(outcome.stopped.isEmpty());
     int logged = 0;
     for (const QString& line : form.fetchLog())
-        logged += line.contains(u"大井 1R: first failed: VSFlexGrid3"_s) || line.contains(u"大井 1R: .a failed"_s);
-    EXPECT_EQ(logged, 2);
+        logged += line.contains(u"大井 1R  first failed: VSFlexGrid3"_s) || line.contains(u"大井 1R  .a failed"_s);
+    EXPECT_EQ(logged, 2) << form.fetchLog().join(u'\n').toStdString();
     EXPECT_FALSE(cycle.busy());
 }
 

@@ -1,6 +1,7 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
     session/popup_closer_test.cpp
+    session/race_watch_test.cpp
     session/session_test.cpp
     session/settings_test.cpp
     session/startup_test.cpp
