@@ -6,13 +6,16 @@
 
 namespace kazeyomi {
 
+struct PageTables;
+
 // How the browser writes markup: today's for the racing site, an old one's for the portal.
 enum class MarkupStyle { Modern, Legacy };
 
 // Parses html as an HTML5 document and writes out the children of its body element
 // (or frameset). Modern follows today's fragment serialisation; Legacy imitates an old
 // browser: upper-case tags, bare or unquoted attribute values, noWrap-style names.
-// Text keeps the page's own line breaks, each written as LF.
-QString renderBody(const QString& html, MarkupStyle style);
+// Text keeps the page's own line breaks, each written as LF. With `tables`, the page's tables
+// are read from the same parse.
+QString renderBody(const QString& html, MarkupStyle style, PageTables* tables = nullptr);
 
 } // namespace kazeyomi

@@ -102,15 +102,18 @@ void PageFetcher::stop()
     m_source.stop();
 }
 
-RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
+RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style,
+                                     bool withTables)
 {
     // The browser is given the page as the fetch writes it for it: the body, then CR LF.
     // The text comes from the response bytes all the same, so that the character set is
     // the page's own and not the code page the file is written in.
     const QString html = disableScripts(decodePage(body, contentType)) + u"\r\n"_s;
     if (const int depth = estimatedNestingDepth(html); depth > kMaxNestingDepth)
-        return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth)};
-    return {renderBody(html, style), {}};
+        return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth), {}};
+    RenderedPage page;
+    page.markup = renderBody(html, style, withTables ? &page.tables : nullptr);
+    return page;
 }
 
 QString PageFetcher::cacheText(const QString& bodyMarkup)
@@ -158,11 +161,12 @@ struct PageFetcher::Prefetched {
 SharedPage PageFetcher::preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
 {
     auto prepared = std::make_shared<PreparedPage>();
-    RenderedPage rendered = renderPage(body, contentType, style);
+    RenderedPage rendered = renderPage(body, contentType, style, true);
     if (!rendered.ok()) {
         prepared->error = std::move(rendered.error);
         return prepared;
     }
+    prepared->tables = std::move(rendered.tables);
     const QString text = cacheText(rendered.markup);
     prepared->bytes = toCp932(text);
     // The text itself is what the file reads back as, unless the code page lacks a character.
