@@ -61,6 +61,13 @@ CommandLine parseCommandLine(const QStringList& arguments)
             line.speed = value.toDouble(&ok);
             if (!ok || line.speed <= 0 || line.speed > 10000)
                 line.errors << u"--speed needs a number greater than 0"_s;
+        } else if (arg == u"--race" && i + 2 < arguments.size()) {
+            line.exportVenue = arguments[++i];
+            line.exportRace = arguments[++i].toInt();
+        } else if (arg == u"--format" || arg.startsWith(u"--format=")) {
+            line.format = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
+            if (line.format != u"csv" && line.format != u"jsonl")
+                line.errors << u"--format is csv or jsonl"_s;
         } else if (arg == u"--style" || arg.startsWith(u"--style=")) {
             line.style = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
         } else
@@ -92,6 +99,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
         line.mode = CommandLine::Mode::Card;
     else if (command == u"demo")
         line.mode = CommandLine::Mode::Demo;
+    else if (command == u"export")
+        line.mode = CommandLine::Mode::Export;
+    else if (command == u"import")
+        line.mode = CommandLine::Mode::Import;
     else
         line.errors << u"unknown command \"%1\""_s.arg(command);
     return line;
@@ -111,6 +122,10 @@ QString usageText()
                                        clock runs N times faster
        kazeyomi render <file-or-URL> [--style modern|legacy]
                                        the page as the scrapers read it, in CP932 on standard output
+       kazeyomi export <yymmdd> [--race <venue> <race-number>] [--format csv|jsonl]
+                                       the day's history database, one row per race, fetch and
+                                       combination, UTF-8 on standard output
+       kazeyomi import <odds-folder>   the odds files of a past day into its history database
        kazeyomi --help
 
 )"_s + settingsHelp();

@@ -12,7 +12,7 @@ namespace kazeyomi {
 class Session;
 
 struct CommandLine {
-    enum class Mode { Window, Headless, Help, Render, Race, Card, Demo };
+    enum class Mode { Window, Headless, Help, Render, Race, Card, Demo, Export, Import };
     Mode mode = Mode::Window;
     QStringList positional; // arguments of the command
     QStringList errors;
@@ -20,6 +20,10 @@ struct CommandLine {
     bool headless = false;
     double speed = 1.0;
     QString style; // render --style
+    // export --race V N --format csv|jsonl
+    QString exportVenue;
+    int exportRace = 0;
+    QString format = QStringLiteral("csv");
 };
 
 // Exit codes: 0 success, 1 a fetch or writer failed, 2 usage or start-up error.
@@ -55,5 +59,9 @@ int runRace(const CommandLine& line);
 // Start-up, the venue's meeting chosen, its race card captured and written.
 int runCard(const CommandLine& line);
 int runRender(const CommandLine& line);
+// The day's history database out as CSV or JSON lines on standard output.
+int runExport(const CommandLine& line);
+// A past day's odds files into its history database.
+int runImport(const CommandLine& line);
 
 } // namespace kazeyomi

@@ -7,6 +7,7 @@ target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
 # The command line's runners: a library of their own so that tests can run the headless mode.
 add_library(kazeyomi_cli STATIC
     app/command_line.cpp
+    app/history_commands.cpp
 )
 if(WIN32)
     target_sources(kazeyomi_cli PRIVATE app/interrupt_win32.cpp)

@@ -204,6 +204,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
     const auto abandonPages = qScopeGuard([this] { m_ctx.fetcher.abandonPrefetch(); });
 
     QStringList arrived; // the steps whose page came whole and held something to read
+    std::vector<std::pair<QString, SharedPage>> pagesRead;
     for (const ScraperStep& step : m_scrapers) {
         form.setTab(step.tab);
         StepResult done;
@@ -221,9 +222,13 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         }
         if (done.fetch.ok() && !done.noData)
             arrived << step.name;
+        if (done.fetched && done.fetch.ok() && m_ctx.fetcher.lastPage())
+            pagesRead.emplace_back(step.name, m_ctx.fetcher.lastPage());
         if (done.noData && step.noDataEndsRace) {
             outcome.stopped =
                 u"no %1 (fetch failed, page too short, no odds on it, or race cancelled)"_s.arg(step.name);
+            if (m_observer)
+                guarded(outcome, form, u"the race's history"_s, [&] { m_observer->raceFetched(outcome, pagesRead); });
             return outcome;
         }
     }
@@ -243,6 +248,8 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
             form.log(u"%1 %2R: %3"_s.arg(venue).arg(n).arg(written.error));
         }
     }
+    if (m_observer)
+        guarded(outcome, form, u"the race's history"_s, [&] { m_observer->raceFetched(outcome, pagesRead); });
     return outcome;
 }
 
