@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QHash>
+
 #include "foundation/fixed_fields.h"
 
 namespace kazeyomi {
@@ -94,6 +96,11 @@ QString shownOrNothing(const QString& text)
 std::optional<LayoutMismatch> firstMismatch(const QString& extension, const OddsLine& line, const BetReading& page,
                                             const BetReading* win)
 {
+    // A trifecta line has 3,600 fields: the page's combinations are looked up, not searched.
+    QHash<QString, const ShownOdds*> shown;
+    shown.reserve(page.odds.size());
+    for (const ShownOdds& odds : page.odds)
+        shown.insert(odds.combination, &odds);
     std::set<QString> carried;
     for (const FileField& field : line.fields) {
         const QString key = keyOf(extension, field.combination);
@@ -104,7 +111,7 @@ std::optional<LayoutMismatch> firstMismatch(const QString& extension, const Odds
         if ((extension == u".utan"_s || extension == u".3tan"_s) && horses.size() >= 2 &&
             horses[horses.size() - 1] == horses[horses.size() - 2])
             continue;
-        const ShownOdds* odds = page.find(key);
+        const ShownOdds* odds = shown.value(key);
         if (odds == nullptr) {
             // The win and place files always have 16 fields, 0.0 for a horse not running.
             if (field.value.isEmpty() || field.value == kZero)
@@ -114,21 +121,26 @@ std::optional<LayoutMismatch> firstMismatch(const QString& extension, const Odds
         // The trio file gives a trio's odds where it first meets it and "***" at the repeats.
         if (extension == u".3fuku"_s && field.value == kOut && odds->mark != ShownOdds::Mark::Out)
             continue;
-        const ShownOdds* winOdds = win ? win->find(key) : nullptr;
+        const ShownOdds* winOdds = win && isWinPlaceFile(extension) ? win->find(key) : nullptr;
         const std::optional<QString> expected = filed(extension, *odds, winOdds);
         if (!expected || *expected != field.value)
             return LayoutMismatch{key, shownOrNothing(odds->shown), shownOrNothing(field.value)};
     }
+    // A blank cell can cost the quinella, wide and trio files every field after it, the whole
+    // line when it is the first: with a blank on the page even an empty line is no fault.
+    const bool blankShown = std::any_of(page.odds.begin(), page.odds.end(),
+                                        [](const ShownOdds& odds) { return odds.mark == ShownOdds::Mark::NotOnSale; });
     for (const ShownOdds& odds : page.odds) {
         if (carried.contains(odds.combination))
             continue;
         // Past 16 horses the win and place files have no field.
         if (isWinPlaceFile(extension) && odds.combination.toInt() > 16)
             continue;
-        const std::optional<QString> expected = filed(extension, odds, win ? win->find(odds.combination) : nullptr);
+        const std::optional<QString> expected =
+            filed(extension, odds, win && isWinPlaceFile(extension) ? win->find(odds.combination) : nullptr);
         if (!expected)
             continue;
-        if (carriesEverything(extension) || carried.empty())
+        if (carriesEverything(extension) || (carried.empty() && !blankShown))
             return LayoutMismatch{odds.combination, shownOrNothing(odds.shown), kNothing};
     }
     return std::nullopt;

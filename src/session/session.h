@@ -87,7 +87,7 @@ private:
     std::unique_ptr<PageSource> m_pages;
     PageFetcher m_fetcher;
     Context m_context;
-    RaceHistory m_history{m_context};
+    RaceHistory m_history{m_context, {m_settings.oddsFallPercent, m_settings.oddsFallSeconds}};
     RaceCycle m_races;
     PollCycle m_poll;
     std::unique_ptr<WindowSystem> m_windows;
