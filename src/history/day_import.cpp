@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
 
 #include "history/odds_lines.h"
 
@@ -180,7 +183,22 @@ Counted importOddsFolder(const QString& oddsFolder, HistoryDatabase& database)
     const QStringList races = QDir(oddsFolder).entryList({u"*.tanA"_s}, QDir::Files, QDir::Name);
     for (const QString& file : races) {
         const QString raceKey = file.chopped(5);
-        for (const FetchRecord& fetch : readRaceFiles(oddsFolder, raceKey, day)) {
+        const QList<FetchRecord> fetches = readRaceFiles(oddsFolder, raceKey, day);
+        // A race imported before is not imported again: its rows would all be there twice.
+        if (!fetches.isEmpty()) {
+            QSqlQuery seen(database.database());
+            seen.prepare(u"SELECT COUNT(*) FROM fetches f JOIN races r ON r.race_id = f.race_id "
+                         "WHERE r.venue = ? AND r.race = ? AND f.source = 'import'"_s);
+            seen.addBindValue(fetches.front().venue);
+            seen.addBindValue(fetches.front().race);
+            if (!seen.exec() || !seen.next()) {
+                counted.error = u"%1: cannot be read: %2"_s.arg(database.path(), seen.lastError().text());
+                return counted;
+            }
+            if (seen.value(0).toInt() > 0)
+                continue;
+        }
+        for (const FetchRecord& fetch : fetches) {
             if (const Outcome written = database.write(fetch); !written.ok()) {
                 counted.error = written.error;
                 return counted;

@@ -408,6 +408,7 @@ TEST_F(RaceHistoryTest, AnImportOfTheFilesGivesTheOddsRowsOfTheLiveDatabase)
     const Counted done = importOddsFolder(copy, imported);
     ASSERT_TRUE(done.ok()) << done.error.toStdString();
     EXPECT_EQ(done.count, 2);
+    EXPECT_EQ(importOddsFolder(copy, imported).count, 0); // imported once only
     const auto liveRows = numericRows(live);
     // Eleven horses running (2 is out; 12 has no place odds), one exacta, trio and trifecta not
     // on sale yet: win 11, place 10, quinella 55, exacta 109, wide 55, trio 164, trifecta 989.
