@@ -71,7 +71,10 @@ void RaceHistory::raceFetched(const RaceOutcome& outcome, const std::vector<std:
     if (!outcome.stopped.isEmpty()) {
         // Nothing was written: a page the scraper found nothing on while it shows odds has
         // changed its layout. The files and the database keep the last cycle.
-        if (pages.empty())
+        // A page under 1800 bytes is no data to the odds scrapers by rule (the half pages of an
+        // overloaded site), whatever it shows.
+        constexpr qsizetype kShortPage = 1800;
+        if (pages.empty() || pages.back().second->bytes.size() < kShortPage)
             return;
         const FetchRecord last = readRacePages({pages.back()});
         std::map<BetType, BetReading> shown;
