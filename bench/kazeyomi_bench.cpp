@@ -31,6 +31,7 @@
 #include "foundation/grid_model.h"
 #include "foundation/notifier.h"
 #include "foundation/schedule_columns.h"
+#include "history/race_history.h"
 #include "schedule/race_fetch.h"
 #include "session/session.h"
 
@@ -148,6 +149,7 @@ struct CycleBench {
     DayFolders folders{base.path(), clock};
     PageFetcher fetcher;
     Context ctx;
+    RaceObserver* history = nullptr;
 
     CycleBench(PageSource& source, const QString& site)
         : fetcher(form, source, app.path(), MarkupStyle::Modern), ctx{form, clock, folders, fetcher, app.path(), site}
@@ -158,6 +160,7 @@ struct CycleBench {
     bool run(std::span<const ScraperStep> steps)
     {
         RaceCycle cycle(ctx, steps);
+        cycle.setObserver(history);
         const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 6, kRow);
         return outcome.ok() && outcome.written.size() == 11;
     }
@@ -195,8 +198,12 @@ int main(int argc, char** argv)
             memory.pages[site + address] = html;
         return inMemory.run(raceScrapers());
     };
-    // "cycle N": only the in-memory race cycle, N times, for a profiler.
-    if (argc == 3 && QByteArray(argv[1]) == "cycle") {
+    // "cycle N [history]": only the in-memory race cycle, N times, for a profiler; with the
+    // pages read by their structure, the files checked against them and the database written.
+    RaceHistory history(inMemory.ctx);
+    if (argc == 4 && QByteArray(argv[3]) == "history")
+        inMemory.history = &history;
+    if (argc >= 3 && QByteArray(argv[1]) == "cycle") {
         for (int i = QByteArray(argv[2]).toInt(); i > 0; --i)
             if (!cycleInMemory())
                 return 1;

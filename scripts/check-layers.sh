@@ -3,7 +3,7 @@
 # not below it in the layer order, so that includes point one way only.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
-layers=(foundation fetch scraping racecards odds/capture odds/files results schedule snapshots session demo app)
+layers=(foundation fetch scraping racecards odds/capture odds/files results structure schedule history snapshots session demo app)
 rank() { local i; for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && echo "$i" && return; done; echo -1; }
 bad=0
 for from in "${layers[@]}"; do

@@ -26,6 +26,10 @@ QString usageText()
                                        clock runs N times faster
        kazeyomi render <file-or-URL> [--style modern|legacy] [--utf8|--cp932]
                                        the page as the scrapers read it, on standard output
+       kazeyomi export <yymmdd> [--race <venue> <race-number>] [--format csv|jsonl]
+                                       the day's history database, one row per race, fetch and
+                                       combination, UTF-8 on standard output
+       kazeyomi import <odds-folder>   the odds files of a past day into its history database
        kazeyomi <command> --help       the arguments of one command
        kazeyomi --help
 
@@ -74,6 +78,23 @@ opens and starts polling.
   --headless  no window: poll as kazeyomi --headless does until every race is stopped
   --speed N   the clock runs N times faster (more than 0, at most 10000; default 1)
 --site and --portal are the demo's own site; --now sets the demo's starting time.)"_s +
+               kSettingsPointer;
+    case CommandLine::Mode::Export:
+        return uR"(Usage: kazeyomi export <yymmdd> [--race <venue> <race-number>] [--format csv|jsonl] [options]
+
+The day's history database (kazeyomi.sqlite in the day's odds folder) as one row per race, fetch
+and combination, UTF-8 on standard output, for spreadsheets and scripts.
+  <yymmdd>        the day, e.g. 251205
+  --race V N      only race N of venue V, e.g. --race 大井 11
+  --format F      csv (the default) or jsonl
+Exit status: 0 written, 1 the database could not be read, 2 usage.)"_s +
+               kSettingsPointer;
+    case CommandLine::Mode::Import:
+        return uR"(Usage: kazeyomi import <odds-folder> [options]
+
+Reads the odds files of a past day written by this program (e.g. ~/uma/dat2/251205) into that day's
+history database, so that days from before the database can be queried and exported.
+Exit status: 0 imported, 1 a file or the database failed, 2 usage.)"_s +
                kSettingsPointer;
     case CommandLine::Mode::Render:
         return uR"(Usage: kazeyomi render <file-or-URL> [--style modern|legacy] [--utf8|--cp932] [options]

@@ -13,7 +13,7 @@ class FolderClaims;
 class Session;
 
 struct CommandLine {
-    enum class Mode { Window, Headless, Help, Render, Race, Card, Demo };
+    enum class Mode { Window, Headless, Help, Render, Race, Card, Demo, Export, Import };
     enum class Output { Auto, Utf8, Cp932 }; // render: Auto is UTF-8 on a terminal, CP932 elsewhere
     Mode mode = Mode::Window;
     Mode helpTopic = Mode::Window; // with Mode::Help: the command whose help is asked for; Help: none
@@ -25,6 +25,10 @@ struct CommandLine {
     QString style; // render --style
     Output output = Output::Auto;
     bool replace = false; // card --replace: a race card file the schedule is read from may be replaced
+    // export --race V N --format csv|jsonl
+    QString exportVenue;
+    int exportRace = 0;
+    QString format = QStringLiteral("csv");
 };
 
 // Exit codes: 0 success, 1 a fetch or writer failed, 2 usage or start-up error.
@@ -74,5 +78,9 @@ int runRace(const CommandLine& line);
 // Start-up, the venue's meeting chosen, its race card captured and written.
 int runCard(const CommandLine& line);
 int runRender(const CommandLine& line);
+// The day's history database out as CSV or JSON lines on standard output.
+int runExport(const CommandLine& line);
+// A past day's odds files into its history database.
+int runImport(const CommandLine& line);
 
 } // namespace kazeyomi

@@ -18,8 +18,8 @@ struct CommandName {
     const char16_t* name;
     Mode mode;
 };
-constexpr CommandName kCommands[] = {
-    {u"race", Mode::Race}, {u"card", Mode::Card}, {u"demo", Mode::Demo}, {u"render", Mode::Render}};
+constexpr CommandName kCommands[] = {{u"race", Mode::Race},     {u"card", Mode::Card},     {u"demo", Mode::Demo},
+                                     {u"render", Mode::Render}, {u"export", Mode::Export}, {u"import", Mode::Import}};
 
 } // namespace
 
@@ -78,6 +78,15 @@ void checkArguments(CommandLine& line)
         if (!line.style.isEmpty() && line.style != u"modern" && line.style != u"legacy")
             line.errors << u"render: --style \"%1\" is neither modern nor legacy"_s.arg(line.style);
         break;
+    case Mode::Export:
+        if (line.positional.size() != 1)
+            line.errors << u"export needs one day: kazeyomi export <yymmdd>, e.g. kazeyomi export 251205"_s;
+        break;
+    case Mode::Import:
+        if (line.positional.size() != 1)
+            line.errors << u"import needs one odds folder: kazeyomi import <odds folder>, e.g. kazeyomi import "
+                           "~/uma/dat2/251205"_s;
+        break;
     case Mode::Demo:
         for (const QString& arg : line.positional)
             line.errors << u"demo: unexpected argument \"%1\": the demo takes only options"_s.arg(arg);
@@ -122,6 +131,17 @@ CommandLine parseCommandLine(const QStringList& arguments)
         } else if (arg == u"--style" || arg.startsWith(u"--style=")) {
             ownOptions << u"--style"_s;
             line.style = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
+        } else if (arg == u"--race") {
+            ownOptions << arg;
+            line.exportVenue = arguments.value(++i);
+            line.exportRace = readRaceNumber(arguments.value(++i));
+            if (line.exportVenue.isEmpty() || line.exportRace <= 0)
+                line.errors << u"export: --race needs a venue and a race number, e.g. --race 大井 11"_s;
+        } else if (arg == u"--format" || arg.startsWith(u"--format=")) {
+            ownOptions << u"--format"_s;
+            line.format = arg.contains(u'=') ? arg.section(u'=', 1) : arguments.value(++i);
+            if (line.format != u"csv" && line.format != u"jsonl")
+                line.errors << u"export: --format \"%1\" is neither csv nor jsonl"_s.arg(line.format);
         } else if (arg == u"--replace") {
             ownOptions << arg;
             line.replace = true;
@@ -152,8 +172,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         const auto* known = std::find_if(std::begin(kCommands), std::end(kCommands),
                                          [&](const CommandName& c) { return command == QStringView(c.name); });
         if (known == std::end(kCommands)) {
-            line.errors << u"unknown command \"%1\": the commands are race, card, demo and render (none opens the "
-                           "window)"_s.arg(command);
+            line.errors << u"unknown command \"%1\": the commands are race, card, demo, render, export and import "
+                           "(none opens the window)"_s.arg(command);
             line.mode = Mode::Help;
             line.helpTopic = Mode::Help; // no help to show, only the error
             return line;
@@ -168,10 +188,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const struct {
         const char16_t* option;
         Mode mode;
-    } owners[] = {{u"--speed", Mode::Demo},
-                  {u"--replace", Mode::Card},
-                  {u"--style", Mode::Render},
-                  {u"--utf8", Mode::Render},
+    } owners[] = {{u"--speed", Mode::Demo},    {u"--replace", Mode::Card}, {u"--race", Mode::Export},
+                  {u"--format", Mode::Export}, {u"--style", Mode::Render}, {u"--utf8", Mode::Render},
                   {u"--cp932", Mode::Render}};
     for (const auto& owner : owners)
         if (ownOptions.contains(QString::fromUtf16(owner.option)) && line.mode != owner.mode)

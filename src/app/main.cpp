@@ -127,6 +127,10 @@ int main(int argc, char** argv)
         return runDemo(line, false);
     case CommandLine::Mode::Render:
         return runRender(line);
+    case CommandLine::Mode::Export:
+        return runExport(line);
+    case CommandLine::Mode::Import:
+        return runImport(line);
     default:
         return runHeadless(line);
     }

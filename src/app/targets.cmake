@@ -10,6 +10,7 @@ add_library(kazeyomi_cli STATIC
     app/command_help.cpp
     app/command_line.cpp
     app/command_parser.cpp
+    app/history_commands.cpp
 )
 if(WIN32)
     target_sources(kazeyomi_cli PRIVATE app/interrupt_win32.cpp app/terminal_win32.cpp)

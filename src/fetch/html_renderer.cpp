@@ -12,6 +12,8 @@
 
 #include <gumbo.h>
 
+#include "fetch/page_tables.h"
+
 namespace kazeyomi {
 namespace {
 
@@ -351,7 +353,7 @@ const GumboNode* bodyOf(const GumboOutput* output)
 
 } // namespace
 
-QString renderBody(QString html, MarkupStyle style)
+QString renderBody(QString html, MarkupStyle style, PageTables* tables)
 {
     thread_local ParseArena arena;
     // Also after an exception thrown half-way through the previous page.
@@ -368,8 +370,11 @@ QString renderBody(QString html, MarkupStyle style)
 
     std::string out;
     out.reserve(size_t(source.size()) + size_t(source.size()) / 8);
-    if (const GumboNode* body = bodyOf(output))
+    if (const GumboNode* body = bodyOf(output)) {
         Serializer(out, style).writeChildren(body);
+        if (tables != nullptr)
+            collectTables(body, *tables);
+    }
     // Every node lives in the arena, so gumbo_destroy_output's walk would free nothing.
     arena.reset();
     source = QByteArray();

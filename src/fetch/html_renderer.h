@@ -6,6 +6,8 @@
 
 namespace kazeyomi {
 
+struct PageTables;
+
 // How the browser writes markup: today's for the racing site, an old one's for the portal.
 enum class MarkupStyle { Modern, Legacy };
 
@@ -13,7 +15,8 @@ enum class MarkupStyle { Modern, Legacy };
 // (or frameset). Modern follows today's fragment serialisation; Legacy imitates an old
 // browser: upper-case tags, bare or unquoted attribute values, noWrap-style names.
 // Text keeps the page's own line breaks, each written as LF. The text given is let go before
-// the parse, so that a large page is not held twice.
-QString renderBody(QString html, MarkupStyle style);
+// the parse, so that a large page is not held twice. With `tables`, the page's tables are read
+// from the same parse.
+QString renderBody(QString html, MarkupStyle style, PageTables* tables = nullptr);
 
 } // namespace kazeyomi

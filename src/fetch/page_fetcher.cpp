@@ -104,7 +104,8 @@ void PageFetcher::stop()
     m_source.stop();
 }
 
-RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
+RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style,
+                                     bool withTables)
 {
     // The browser is given the page as the fetch writes it for it: the body, then CR LF.
     // The text comes from the response bytes all the same, so that the character set is
@@ -112,8 +113,10 @@ RenderedPage PageFetcher::renderPage(const QByteArray& body, const QByteArray& c
     QString html = disableScripts(decodePage(body, contentType));
     html += u"\r\n"_s;
     if (const int depth = estimatedNestingDepth(html); depth > kMaxNestingDepth)
-        return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth)};
-    return {renderBody(std::move(html), style), {}};
+        return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth), {}};
+    RenderedPage page;
+    page.markup = renderBody(std::move(html), style, withTables ? &page.tables : nullptr);
+    return page;
 }
 
 QString PageFetcher::cacheText(const QString& bodyMarkup)
@@ -161,11 +164,12 @@ struct PageFetcher::Prefetched {
 SharedPage PageFetcher::preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
 {
     auto prepared = std::make_shared<PreparedPage>();
-    RenderedPage rendered = renderPage(body, contentType, style);
+    RenderedPage rendered = renderPage(body, contentType, style, true);
     if (!rendered.ok()) {
         prepared->error = std::move(rendered.error);
         return prepared;
     }
+    prepared->tables = std::move(rendered.tables);
     const QString text = cacheText(std::exchange(rendered.markup, {}));
     prepared->bytes = toCp932(text);
     // The text itself is what the file reads back as, unless the code page lacks a character.

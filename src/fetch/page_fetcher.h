@@ -13,6 +13,7 @@
 #include <QThreadPool>
 
 #include "fetch/html_renderer.h"
+#include "fetch/page_tables.h"
 
 namespace kazeyomi {
 
@@ -26,6 +27,7 @@ inline const QString kIfModifiedSince = QStringLiteral("Sat, 29 Oct 1994 19:43:3
 struct [[nodiscard]] RenderedPage {
     QString markup;
     QString error;
+    PageTables tables; // only when asked for
     bool ok() const { return error.isEmpty(); }
 };
 
@@ -35,6 +37,7 @@ struct PreparedPage {
     QString error; // why the page could not be rendered; nothing else is set then
     QByteArray bytes;
     QStringList lines;
+    PageTables tables; // what the page shows, read from the same parse
 };
 using SharedPage = std::shared_ptr<const PreparedPage>;
 
@@ -90,6 +93,8 @@ public:
     bool stopped() const { return m_stopped; }
 
     QString path(const QString& name) const;
+    // The page the last successful Navigate2 wrote to tmp.txt, with its tables.
+    const SharedPage& lastPage() const { return m_lastPage; }
     // Empty after a successful fetch.
     const QString& lastError() const { return m_lastError; }
     // The last fetch was cut short or refused because the program is ending.
@@ -98,7 +103,8 @@ public:
     // The page's body markup as the browser gives it from the file the fetch leaves for it:
     // character set found, scripts disabled, the CR LF the file ends with, serialised in
     // `style`. A page nested too deep for the parser is refused.
-    static RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
+    static RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style,
+                                   bool withTables = false);
     // The quoted page cache form of a body markup: line ends made CR LF, quotes doubled.
     static QString cacheText(const QString& bodyMarkup);
     // The page rendered and made ready for tmp.txt.

@@ -6,4 +6,5 @@ target_sources(kazeyomi_core PRIVATE
     fetch/nesting_guard.cpp
     fetch/page_charset.cpp
     fetch/page_fetcher.cpp
+    fetch/page_tables.cpp
 )

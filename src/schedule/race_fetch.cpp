@@ -239,6 +239,7 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
     const auto abandonPages = qScopeGuard([this] { m_ctx.fetcher.abandonPrefetch(); });
 
     QStringList arrived; // the steps whose page came whole and held something to read
+    std::vector<std::pair<QString, SharedPage>> pagesRead;
     for (const ScraperStep& step : m_scrapers) {
         form.setTab(step.tab);
         StepResult done;
@@ -260,8 +261,12 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         }
         if (done.fetch.ok() && !done.noData && done.problem.isEmpty())
             arrived << step.name;
+        if (done.fetched && done.fetch.ok() && m_ctx.fetcher.lastPage())
+            pagesRead.emplace_back(step.name, m_ctx.fetcher.lastPage());
         if (done.noData && step.noDataEndsRace) {
             outcome.stopped = whyNoData(form, row, step.name, done.fetch, &step == &m_scrapers.front());
+            if (m_observer)
+                guarded(outcome, form, u"the race's history"_s, [&] { m_observer->raceFetched(outcome, pagesRead); });
             return outcome;
         }
     }
@@ -281,6 +286,8 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
             form.log(LogLevel::Error, written.error);
         }
     }
+    if (m_observer)
+        guarded(outcome, form, u"the race's history"_s, [&] { m_observer->raceFetched(outcome, pagesRead); });
     return outcome;
 }
 

@@ -59,6 +59,14 @@ struct WriterStep {
 std::span<const ScraperStep> raceScrapers();
 std::span<const WriterStep> raceWriters();
 
+// Told of a race's cycle with the pages its scrapers read (by step name): after the writers,
+// or when a page with nothing to read ended it (`stopped` says so; that page comes last).
+class RaceObserver {
+public:
+    virtual ~RaceObserver() = default;
+    virtual void raceFetched(const RaceOutcome& outcome, const std::vector<std::pair<QString, SharedPage>>& pages) = 0;
+};
+
 class RaceFetcher {
 public:
     virtual ~RaceFetcher() = default;
@@ -77,12 +85,14 @@ public:
     }
     RaceOutcome Race_get(const QString& venue, int n, int row) override;
     bool busy() const override { return m_busy; }
+    void setObserver(RaceObserver* observer) { m_observer = observer; }
 
 private:
     Context& m_ctx;
     std::span<const ScraperStep> m_scrapers;
     std::span<const WriterStep> m_writers;
     bool m_busy = false;
+    RaceObserver* m_observer = nullptr;
 };
 
 } // namespace kazeyomi

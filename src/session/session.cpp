@@ -46,6 +46,7 @@ Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> c
       m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
 {
     m_form.setLogClock(m_clock.get());
+    m_races.setObserver(&m_history);
     m_poll.setFetchInProgress([this] { return m_fetcher.waiting(); });
     // The popup closer runs from creation on, in every state of the program.
     m_timer2.setInterval(100);

@@ -13,6 +13,7 @@
 #include "foundation/context.h"
 #include "foundation/day_folders.h"
 #include "foundation/form_state.h"
+#include "history/race_history.h"
 #include "racecards/race_card_capture.h"
 #include "racecards/race_card_file.h"
 #include "racecards/venue_codes.h"
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<PageSource> m_pages;
     PageFetcher m_fetcher;
     Context m_context;
+    RaceHistory m_history{m_context, {m_settings.oddsFallPercent, m_settings.oddsFallSeconds}};
     RaceCycle m_races;
     PollCycle m_poll;
     RaceWatch m_watch;

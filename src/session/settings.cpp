@@ -34,6 +34,7 @@ const Key kKeys[] = {
     {"site-style", "KAZEYOMI_SITE_STYLE", "site_style"},
     {"portal-style", "KAZEYOMI_PORTAL_STYLE", "portal_style"},
     {"venue-codes", "KAZEYOMI_VENUE_CODES", "venue_codes"},
+    {"odds-fall", "KAZEYOMI_ODDS_FALL", "odds_fall"},
 };
 
 bool isWritableDir(const QString& dir)
@@ -195,6 +196,18 @@ SettingsResult resolveSettings(const SettingsSources& sources)
             result.errors << u"%1: timeout \"%2\" is not a number of seconds between 0 and 3600"_s.arg(v->second,
                                                                                                        v->first);
     }
+    if (auto v = value("odds-fall")) {
+        // "30/180": a fall of 30 % or more within 180 seconds.
+        bool percentOk = false, secondsOk = false;
+        const double percent = v->first.section(u'/', 0, 0).toDouble(&percentOk);
+        const int seconds = v->first.section(u'/', 1, 1).toInt(&secondsOk);
+        if (percentOk && secondsOk && percent > 0 && percent < 100 && seconds > 0 && seconds <= 86400) {
+            s.oddsFallPercent = percent;
+            s.oddsFallSeconds = seconds;
+        } else {
+            result.errors << u"%1: odds_fall \"%2\" is not PERCENT/SECONDS such as 30/180"_s.arg(v->second, v->first);
+        }
+    }
     if (auto v = value("now")) {
         s.now = parseNow(v->first);
         if (!s.now)
@@ -259,6 +272,8 @@ QString settingsHelp()
   --portal-style S  KAZEYOMI_PORTAL_STYLE portal_style = S  markup style of the portal's pages: legacy
   --venue-codes L   KAZEYOMI_VENUE_CODES venue_codes = L the portal's venue codes added to or replacing
                                                          浦和:18, 船橋:19, 大井:20, 川崎:21, e.g. 門別:30
+  --odds-fall P/S   KAZEYOMI_ODDS_FALL   odds_fall = P/S a fall of a horse's win odds by P % or more within S
+                                                         seconds is told and stored (default 30/180)
 kazeyomi.ini is read from the program's folder, else from the per-user configuration folder.
 The fetch intervals are set in the window and are never stored.)"_s;
 }

@@ -27,6 +27,9 @@ struct Settings {
     QString iniPath;              // the settings file that was read, if any
     // Portal venue codes laid over the built-in ones: "門別:30, 大井:20".
     std::map<QString, QString> venueCodes;
+    // A sharp move of win odds: this fall within this many seconds.
+    double oddsFallPercent = 30.0;
+    int oddsFallSeconds = 180;
 };
 
 struct SettingsSources {

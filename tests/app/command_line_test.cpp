@@ -291,7 +291,7 @@ TEST(CommandWords, EachMistakeNamesTheArgumentAndWhatIsAccepted)
          kExitUsage,
          u"--site: \"htp:/x\" is not a base URL"_s},
         {"card without a portal", {u"card"_s, u"大井"_s, u"1"_s}, kExitUsage, u"--portal is not set: kazeyomi card"_s},
-        {"unknown command", {u"rase"_s}, kExitUsage, u"the commands are race, card, demo and render"_s},
+        {"unknown command", {u"rase"_s}, kExitUsage, u"the commands are race, card, demo, render, export and import"_s},
         {"another command's option",
          {u"race"_s, u"大井"_s, u"1"_s, site, u"--speed=3"_s},
          kExitUsage,

@@ -35,8 +35,8 @@ protected:
 
 TEST_F(SettingsSourcesTest, OptionsBeatVariablesBeatTheIniFileBeatDefaults)
 {
-    ini(program.path(),
-        "base = /ini/base\nsite_url = http://ini.test/\ntimeout = 12\nportal_url = http://portal.ini\n");
+    ini(program.path(), "base = /ini/base\nsite_url = http://ini.test/\ntimeout = 12\nportal_url = http://portal.ini\n"
+                        "odds_fall = 25/120\n");
     sources.environment = {{u"KAZEYOMI_BASE"_s, u"/env/base"_s}, {u"KAZEYOMI_SITE_URL"_s, u"http://env.test"_s}};
     sources.args = {u"--site"_s, u"http://option.test//"_s, u"race"_s, u"--now=2025-12-05T14:30:00"_s};
     const SettingsResult r = resolveSettings(sources);
@@ -46,6 +46,8 @@ TEST_F(SettingsSourcesTest, OptionsBeatVariablesBeatTheIniFileBeatDefaults)
     EXPECT_TRUE(r.settings.baseGiven);
     EXPECT_EQ(r.settings.portalUrl, u"http://portal.ini"_s);
     EXPECT_EQ(r.settings.timeoutMs, 12000);
+    EXPECT_EQ(r.settings.oddsFallPercent, 25.0);
+    EXPECT_EQ(r.settings.oddsFallSeconds, 120);
     EXPECT_EQ(r.settings.appDir, program.path()); // the program's folder is writable
     ASSERT_TRUE(r.settings.now);
     EXPECT_EQ(*r.settings.now, QDateTime(QDate(2025, 12, 5), QTime(14, 30)));
@@ -87,6 +89,7 @@ TEST_F(SettingsSourcesTest, BadValuesAreErrorsThatNameTheirSource)
         {"site without a scheme", {u"--site"_s, u"www.example.jp"_s}, "--site"},
         {"portal with a query", {u"--portal=https://portal.example.jp/?a=1"_s}, "--portal"},
         {"site without a host", {u"--site=http:///odds"_s}, "--site"},
+        {"odds fall without its seconds", {u"--odds-fall=30"_s}, "--odds-fall"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

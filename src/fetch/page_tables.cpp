@@ -1,0 +1,167 @@
+#include "fetch/page_tables.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gumbo.h>
+
+namespace kazeyomi {
+namespace {
+
+bool isElement(const GumboNode* node)
+{
+    return (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) &&
+           node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
+}
+
+int spanOf(const GumboElement& element, const char* name)
+{
+    const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, name);
+    if (attribute == nullptr)
+        return 1;
+    const int n = std::atoi(attribute->value);
+    return n >= 1 && n <= 1000 ? n : 1;
+}
+
+void appendClass(std::string& classes, const GumboElement& element)
+{
+    const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, "class");
+    if (attribute == nullptr || attribute->value[0] == '\0')
+        return;
+    if (!classes.empty())
+        classes.push_back(' ');
+    classes.append(attribute->value);
+}
+
+// The text and the classes of everything below `node`, its own class included; a walk with
+// its own stack, as a hostile page may nest deeper than the call stack allows.
+void readSubtree(const GumboNode* node, std::string& text, std::string& classes)
+{
+    appendClass(classes, node->v.element);
+    std::vector<const GumboNode*> stack{node};
+    std::vector<unsigned> next{0};
+    while (!stack.empty()) {
+        const GumboVector& children = stack.back()->v.element.children;
+        if (next.back() == children.length) {
+            stack.pop_back();
+            next.pop_back();
+            continue;
+        }
+        const auto* child = static_cast<const GumboNode*>(children.data[next.back()++]);
+        switch (child->type) {
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_WHITESPACE:
+        case GUMBO_NODE_CDATA:
+            text.append(child->v.text.text);
+            break;
+        case GUMBO_NODE_ELEMENT:
+        case GUMBO_NODE_TEMPLATE:
+            appendClass(classes, child->v.element);
+            stack.push_back(child);
+            next.push_back(0);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+QString trimmedText(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size())).trimmed();
+}
+
+} // namespace
+
+void collectTables(const GumboNode* body, PageTables& out)
+{
+    if (body == nullptr)
+        return;
+    enum class Leave { Nothing, Table, Head };
+    struct Frame {
+        const GumboNode* node;
+        unsigned next;
+        Leave leave;
+    };
+    std::vector<Frame> stack{{body, 0, Leave::Nothing}};
+    std::vector<qsizetype> open; // the tables being read, innermost last
+    int inHead = 0;
+    QString lastText;
+    std::string text;
+    std::string classes;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        const GumboVector& children = frame.node->v.element.children;
+        if (frame.next == children.length) {
+            if (frame.leave == Leave::Table)
+                open.pop_back();
+            else if (frame.leave == Leave::Head)
+                --inHead;
+            stack.pop_back();
+            continue;
+        }
+        const auto* child = static_cast<const GumboNode*>(children.data[frame.next++]);
+        if (!isElement(child))
+            continue;
+        const GumboElement& element = child->v.element;
+        switch (element.tag) {
+        case GUMBO_TAG_TABLE: {
+            PageTable table;
+            table.heading = lastText;
+            text.clear();
+            appendClass(text, element);
+            table.classes = QString::fromUtf8(text.data(), qsizetype(text.size()));
+            out.tables << std::move(table);
+            open.push_back(out.tables.size() - 1);
+            stack.push_back({child, 0, Leave::Table});
+            break;
+        }
+        case GUMBO_TAG_THEAD:
+            ++inHead;
+            stack.push_back({child, 0, Leave::Head});
+            break;
+        case GUMBO_TAG_TR:
+            if (!open.empty()) {
+                TableRow row;
+                row.head = inHead > 0;
+                out.tables[open.back()].rows << std::move(row);
+            }
+            stack.push_back({child, 0, Leave::Nothing});
+            break;
+        case GUMBO_TAG_TD:
+        case GUMBO_TAG_TH: {
+            if (open.empty() || out.tables[open.back()].rows.isEmpty())
+                break;
+            text.clear();
+            classes.clear();
+            readSubtree(child, text, classes);
+            TableCell cell;
+            cell.text = trimmedText(text);
+            cell.classes = QString::fromUtf8(classes.data(), qsizetype(classes.size()));
+            cell.header = element.tag == GUMBO_TAG_TH;
+            cell.colspan = spanOf(element, "colspan");
+            cell.rowspan = spanOf(element, "rowspan");
+            out.tables[open.back()].rows.back().cells << std::move(cell);
+            break;
+        }
+        case GUMBO_TAG_P:
+        case GUMBO_TAG_H1:
+        case GUMBO_TAG_H2:
+        case GUMBO_TAG_H3:
+        case GUMBO_TAG_H4:
+        case GUMBO_TAG_H5:
+        case GUMBO_TAG_H6:
+            text.clear();
+            classes.clear();
+            readSubtree(child, text, classes);
+            lastText = trimmedText(text);
+            out.texts << lastText;
+            break;
+        default:
+            stack.push_back({child, 0, Leave::Nothing});
+        }
+    }
+}
+
+} // namespace kazeyomi

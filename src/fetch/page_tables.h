@@ -1,0 +1,40 @@
+// The tables of a rendered page read from the parser's tree, cell by cell, with the short
+// texts (paragraphs, headings) that stand between them: what a page shows, whatever its lines.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct GumboInternalNode;
+
+namespace kazeyomi {
+
+struct TableCell {
+    QString text;    // every text inside, trimmed
+    QString classes; // the class attributes of the cell and of everything inside it, blank-separated
+    bool header = false;
+    int colspan = 1;
+    int rowspan = 1;
+};
+
+struct TableRow {
+    QList<TableCell> cells;
+    bool head = false; // in the table's <thead>
+};
+
+struct PageTable {
+    QString heading; // the last paragraph or heading text before the table
+    QString classes;
+    QList<TableRow> rows;
+};
+
+struct PageTables {
+    QList<PageTable> tables;
+    QStringList texts; // paragraphs and headings outside the tables, in page order
+};
+
+// Reads every table below `body` (the body element of a parsed page).
+void collectTables(const GumboInternalNode* body, PageTables& out);
+
+} // namespace kazeyomi
