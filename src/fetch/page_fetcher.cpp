@@ -376,6 +376,7 @@ PageFetch PageFetcher::Navigate2(const QString& a)
     QCoreApplication::processEvents();
     if (a.isEmpty())
         return {u"nothing fetched: no address"_s};
+    m_lastPage.reset();
     FetchResult page;
     std::shared_ptr<Prefetched> prefetched;
     PageFetch fetch = fetchPage(a, page, prefetched);
@@ -389,6 +390,7 @@ PageFetch PageFetcher::Navigate2(const QString& a)
             fetch = fail(a + u": "_s + written.error);
         } else {
             fetch.page = prepared;
+            m_lastPage = prepared;
         }
     }
     m_form.setText(Control::Text10, QString());

@@ -133,6 +133,7 @@ private:
     QString deleteCacheFiles();
 
     FormState& m_form;
+    SharedPage m_lastPage; // what the last Navigate2 wrote to tmp.txt; empty after a failure
     PageSource& m_source;
     QString m_appDir;
     MarkupStyle m_style;
