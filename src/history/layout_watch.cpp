@@ -158,8 +158,22 @@ QString layoutAlarm(BetType type, const QString& venue, int race, const LayoutMi
         .arg(what, mismatch.combination, mismatch.page, mismatch.file);
 }
 
+namespace {
+
+// The first odds a page shows, against a file that got nothing of them.
+std::optional<LayoutMismatch> firstShown(const BetReading& page)
+{
+    for (const ShownOdds& odds : page.odds)
+        if (odds.mark == ShownOdds::Mark::None)
+            return LayoutMismatch{odds.combination, odds.shown, kNothing};
+    return std::nullopt;
+}
+
+} // namespace
+
 QStringList LayoutWatch::check(const QString& day, const QString& venue, int race,
-                               const std::map<QString, OddsLine>& lines, const std::map<BetType, BetReading>& pages)
+                               const std::map<QString, OddsLine>& lines, const std::map<BetType, BetReading>& pages,
+                               const QStringList& unwritten)
 {
     QStringList alarms;
     const auto winPage = pages.find(BetType::Win);
@@ -167,11 +181,17 @@ QStringList LayoutWatch::check(const QString& day, const QString& venue, int rac
     for (const OddsFileKind& kind : oddsFileKinds()) {
         const auto line = lines.find(kind.extension);
         const auto page = pages.find(kind.type);
-        if (line == lines.end() || page == pages.end())
+        if (page == pages.end())
+            continue;
+        std::optional<LayoutMismatch> mismatch;
+        if (line != lines.end())
+            mismatch = firstMismatch(kind.extension, line->second, page->second, win);
+        else if (unwritten.contains(kind.extension))
+            mismatch = firstShown(page->second);
+        else
             continue;
         const bool winPlace = kind.type == BetType::Win || kind.type == BetType::Place;
         const std::pair<QString, BetType> told{day, winPlace ? BetType::Win : kind.type};
-        const auto mismatch = firstMismatch(kind.extension, line->second, page->second, win);
         if (!mismatch)
             continue;
         if (!m_told.contains(told)) {
@@ -194,12 +214,9 @@ QStringList LayoutWatch::checkUnread(const QString& day, const QString& venue, i
         const std::pair<QString, BetType> told{day, type == BetType::Place ? BetType::Win : type};
         if (m_told.contains(told))
             continue;
-        for (const ShownOdds& odds : bet.odds) {
-            if (odds.mark != ShownOdds::Mark::None)
-                continue;
+        if (const auto shown = firstShown(bet)) {
             m_told.insert(told);
-            alarms << layoutAlarm(type, venue, race, {odds.combination, odds.shown, kNothing});
-            break;
+            alarms << layoutAlarm(type, venue, race, *shown);
         }
     }
     return alarms;

@@ -35,9 +35,10 @@ QString layoutAlarm(BetType type, const QString& venue, int race, const LayoutMi
 class LayoutWatch {
 public:
     // The alarms of one race's cycle: the new lines of its files (by extension) against the
-    // readings of its pages; a bet type already told of today is not told again.
+    // readings of its pages; a bet type already told of today is not told again. An extension
+    // in `unwritten` got no line although its page came (its scraper did not read the page).
     QStringList check(const QString& day, const QString& venue, int race, const std::map<QString, OddsLine>& lines,
-                      const std::map<BetType, BetReading>& pages);
+                      const std::map<BetType, BetReading>& pages, const QStringList& unwritten = {});
 
     // The alarms of a page on which the scraper found nothing, ending the race's cycle, while
     // the page shows odds.

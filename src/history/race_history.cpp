@@ -101,10 +101,21 @@ void RaceHistory::watchLayout(const RaceOutcome& outcome, const FetchRecord& fet
     const QDir odds(m_ctx.folders.oddsFolder());
     const QString key = outcome.venue + twoDigitRace(outcome.race);
     std::map<QString, OddsLine> lines;
-    for (const OddsFileKind& kind : oddsFileKinds())
-        if (outcome.written.contains(kind.extension) && pages.contains(kind.type))
-            lines[kind.extension] = parseOddsLine(kind.extension, lastLineOf(odds.filePath(key + kind.extension)));
-    for (const QString& alarm : m_watch.check(m_ctx.folders.dayKey(), outcome.venue, outcome.race, lines, pages))
+    // A page that shows odds while its bet type got no line this cycle (its scraper found no
+    // heading, or another field, on it) no longer reads as the scraper expects. A file that
+    // could not be written is a failure of its own, not the page's.
+    QStringList unwritten;
+    for (const OddsFileKind& kind : oddsFileKinds()) {
+        if (!pages.contains(kind.type))
+            continue;
+        const QString file = key + kind.extension;
+        if (outcome.written.contains(kind.extension))
+            lines[kind.extension] = parseOddsLine(kind.extension, lastLineOf(odds.filePath(file)));
+        else if (!outcome.failures.join(u'\n').contains(file))
+            unwritten << kind.extension;
+    }
+    for (const QString& alarm :
+         m_watch.check(m_ctx.folders.dayKey(), outcome.venue, outcome.race, lines, pages, unwritten))
         tellHistory(m_ctx.form, alarm);
 }
 

@@ -57,12 +57,9 @@ TEST(Headless, ALateRaceEndsTheRunAndTheScheduleIsSaved)
     EXPECT_EQ(copy.textMatrix(1, ScheduleColumn::Countdown), ScheduleValue::kStopped);
 
     // A run some of whose race fetches failed still keeps the schedule, and fails.
-    testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     EXPECT_EQ(endHeadless(session, u"every race is stopped"_s, 2), kExitFailed);
-    EXPECT_TRUE(QString::fromLocal8Bit(testing::internal::GetCapturedStdout()).contains(u"saved the schedule"_s));
-    EXPECT_TRUE(
-        QString::fromLocal8Bit(testing::internal::GetCapturedStderr()).contains(u"2 race fetches had failures"_s));
+    EXPECT_TRUE(QString::fromLocal8Bit(testing::internal::GetCapturedStderr()).contains(u"saved the schedule"_s));
 }
 
 TEST(Headless, TheEndReportsAScheduleThatCannotBeSaved)

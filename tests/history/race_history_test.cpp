@@ -14,6 +14,7 @@
 #include "demo/pair_pages.h"
 #include "demo/result_pages.h"
 #include "demo/triple_pages.h"
+#include "foundation/event_log.h"
 #include "foundation/schedule_columns.h"
 #include "history/day_import.h"
 #include "history/history_database.h"
@@ -99,9 +100,11 @@ protected:
     QStringList logSince(qsizetype from, const QString& containing) const
     {
         QStringList lines;
-        for (const QString& line : form.fetchLog().mid(from))
-            if (line.contains(containing))
-                lines << line;
+        // The texts themselves: the log adds the race being fetched in front of each line.
+        const auto& entries = form.events().entries();
+        for (auto it = entries.begin() + from; it != entries.end(); ++it)
+            if (it->level != LogLevel::Info && it->text.contains(containing))
+                lines << it->text;
         return lines;
     }
 
@@ -311,7 +314,7 @@ TEST_F(RaceHistoryTest, AChangedLayoutRaisesOneAlarmNamingTheFirstDifferingCell)
         SCOPED_TRACE(r.name);
         serveRace(race(12), r.change);
         RaceHistory history(context);
-        const qsizetype from = form.fetchLog().size();
+        const qsizetype from = qsizetype(form.events().entries().size());
         (void)cycle(history);
         const QStringList alarms = logSince(from, kAlarm);
         if (r.alarm == nullptr) {
@@ -361,7 +364,7 @@ TEST_F(RaceHistoryTest, ADatabaseThatCannotBeUsedIsToldOnceAndTheFilesAreWritten
         r.spoil(databasePath());
         serveRace(race(8));
         RaceHistory history(context);
-        const qsizetype from = form.fetchLog().size();
+        const qsizetype from = qsizetype(form.events().entries().size());
         for (int i = 0; i < 2; ++i) {
             EXPECT_EQ(cycle(history).written.size(), 11);
             clock.advance(60);
@@ -431,7 +434,7 @@ TEST_F(RaceHistoryTest, ASharpFallOfWinOddsIsToldOnceAndStored)
 {
     RaceHistory history(context);
     WinPlacePage odds = race(8);
-    const qsizetype from = form.fetchLog().size();
+    const qsizetype from = qsizetype(form.events().entries().size());
     // 10.0, then 6.5 a minute later (35 % down), then 6.4: one fall, told once; 8.0 (20 %) is none.
     for (const char16_t* win : {u"10.0", u"6.5", u"6.4"}) {
         odds.runners[0].win = QString::fromUtf16(win);

@@ -205,7 +205,8 @@ TEST_F(SessionTest, ARaceWhoseFetchEndsAfterMidnightIsWrittenUnderTheDayPolled)
     session->poll().Timer1_Timer();
     ASSERT_EQ(session->saveSchedule().error, QString());
 
-    const QStringList written = QDir(base.filePath(u"uma/dat2/251205"_s)).entryList(QDir::Files);
+    const QStringList written = QDir(base.filePath(u"uma/dat2/251205"_s)).entryList({u"川崎01.*"_s}, QDir::Files);
+    EXPECT_TRUE(QFile::exists(base.filePath(u"uma/dat2/251205/kazeyomi.sqlite"_s)));
     EXPECT_EQ(written.size(), 11) << written.join(u' ').toStdString() << form().fetchLog().join(u'\n').toStdString();
     EXPECT_TRUE(written.contains(u"川崎01.3tan"_s));
     EXPECT_TRUE(QFile::exists(base.filePath(u"uma/nsdat2/251205/Grid8.dat"_s)));
