@@ -1,5 +1,6 @@
 // Kazeyomi: the window by default, the headless mode and the commands on request.
 #include <cstdio>
+#include <memory>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -66,15 +67,29 @@ int runDemo(CommandLine line, bool window)
     return pollHeadless(session, notifier);
 }
 
+bool wantsWindow(const CommandLine& line)
+{
+    return line.errors.isEmpty() &&
+           (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(u"kazeyomi"_s);
-    QStringList arguments;
+    // The raw bytes only choose the kind of application; the arguments are then read from it,
+    // which has them as the system gave them (on Windows the wide command line), so that a
+    // venue name in Japanese arrives whole in any locale.
+    QStringList raw;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(arguments);
+        raw << QString::fromLocal8Bit(argv[i]);
+    std::unique_ptr<QCoreApplication> app;
+    if (wantsWindow(parseCommandLine(raw)))
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    const CommandLine line = parseCommandLine(QCoreApplication::arguments());
     if (line.mode == CommandLine::Mode::Help) {
         std::fputs(qPrintable(usageText() + u'\n'), stdout);
         return kExitOk;
@@ -83,15 +98,13 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(line.errors.join(u'\n') + u"\n(kazeyomi --help lists the options)\n"_s), stderr);
         return kExitUsage;
     }
-    if (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless)) {
-        QApplication app(argc, argv);
+    if (wantsWindow(line)) {
         if (line.mode == CommandLine::Mode::Demo)
             return runDemo(line, true);
         MessageBoxNotifier notifier;
         Session session(line.settings, notifier);
         return runWindow(session, false);
     }
-    QCoreApplication app(argc, argv);
     switch (line.mode) {
     case CommandLine::Mode::Race:
         return runRace(line);
