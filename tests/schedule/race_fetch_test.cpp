@@ -189,19 +189,23 @@ TEST_F(RaceGet, AStepThatThrowsIsLoggedAndTheNextStepStillRuns)
     QStringList ran;
     std::vector<bool> busyInside;
     const std::vector<ScraperStep> scrapers = {
-        {0, u"first"_s,
+        {0,
+         u"first"_s,
          [&](Context&, const QString& id) -> StepResult {
              ran << u"first "_s + id;
              busyInside.push_back(races.busy());
              throw std::runtime_error("VSFlexGrid3: cell out of range");
          },
-         true},
-        {8, u"second"_s,
+         true,
+         {}},
+        {8,
+         u"second"_s,
          [&](Context&, const QString&) {
              ran << u"second"_s;
              return StepResult{};
          },
-         false},
+         false,
+         {}},
     };
     const std::vector<WriterStep> writers = {
         {0, u".a"_s, [&](const Context&) -> Outcome { throw std::runtime_error("disk gone"); }, {}},
@@ -235,18 +239,22 @@ TEST_F(RaceGet, TheRaceIsMarkedBusyForTheWholeCycleAndNotAfterAThrow)
     std::vector<bool> seen;
     RaceCycle* self = nullptr;
     const std::vector<ScraperStep> scrapers = {
-        {0, u"win/place odds"_s,
+        {0,
+         u"win/place odds"_s,
          [&](Context&, const QString&) -> StepResult {
              seen.push_back(self->busy());
              throw std::logic_error("broken");
          },
-         true},
-        {0, u"cancelled"_s,
+         true,
+         {}},
+        {0,
+         u"cancelled"_s,
          [&](Context& ctx, const QString&) {
              seen.push_back(self->busy() && ctx.form.grid(Grid::VSFlexGrid8).rowShownSelected());
              return StepResult{true, {}, true};
          },
-         true},
+         true,
+         {}},
     };
     const std::vector<WriterStep> writers = {{0,
                                               u".x"_s,
