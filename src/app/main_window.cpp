@@ -109,8 +109,10 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, QWidget* parent)
     auto* schedule = gridView(Grid::VSFlexGrid8);
     // The design widths are in twips for a 9-point Japanese system font; ours runs wider.
     const double scale = std::max(1.0, (schedule->fontMetrics().horizontalAdvance(u"15:10"_s) + 14) / 37.0);
-    for (int c = 0; c < kScheduleColumns; ++c)
-        schedule->setColumnWidth(c, int(kScheduleColumnTwips[size_t(c)] / 15 * scale));
+    for (int c = 0; c < kScheduleColumns; ++c) {
+        const int designPixels = kScheduleColumnTwips[size_t(c)] / 15; // whole pixels, as the design had them
+        schedule->setColumnWidth(c, int(designPixels * scale));
+    }
     schedule->setSelectionBehavior(QAbstractItemView::SelectRows);
     split->addWidget(schedule);
     split->addWidget(buildTabs());
