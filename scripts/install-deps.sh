@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the window need; only what is missing.
+# Installs the Debian 12 packages the build, the tests, the attacks (clang, its fuzzer and
+# sanitizer runtimes), the checks and the window need; only what is missing.
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libqt6sql6-sqlite libgl-dev libgumbo-dev
     libgtest-dev libgmock-dev
     xvfb xauth fonts-noto-cjk clang-format ccache
+    clang libclang-rt-14-dev clang-tidy python3
 )
 missing=()
 for p in "${packages[@]}"; do

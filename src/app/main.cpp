@@ -1,5 +1,6 @@
 // Kazeyomi: the window by default, the headless mode and the commands on request.
 #include <cstdio>
+#include <memory>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -80,12 +81,21 @@ int runDemo(CommandLine line, bool window)
     return pollHeadless(session, notifier);
 }
 
+bool wantsWindow(const CommandLine& line)
+{
+    return line.errors.isEmpty() &&
+           (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(u"kazeyomi"_s);
-    QStringList arguments;
+    // The raw bytes only choose the kind of application; the arguments are then read from it,
+    // which has them as the system gave them (on Windows the wide command line), so that a
+    // venue name in Japanese arrives whole in any locale.
+    QStringList raw;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine line = parseCommandLine(arguments);
@@ -117,7 +127,6 @@ int main(int argc, char** argv)
         Session session(settings, notifier);
         return runWindow(session, false);
     }
-    QCoreApplication app(argc, argv);
     switch (line.mode) {
     case CommandLine::Mode::Race:
         return runRace(line);

@@ -2,7 +2,6 @@ add_library(kazeyomi_window STATIC
     app/grid_display.cpp
     app/main_window.cpp
 )
-target_compile_options(kazeyomi_window PRIVATE ${KAZEYOMI_WARNINGS})
 target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
 
 # The command line's runners: a library of their own so that tests can run the headless mode.
@@ -17,12 +16,10 @@ if(WIN32)
 else()
     target_sources(kazeyomi_cli PRIVATE app/interrupt_posix.cpp app/terminal_posix.cpp)
 endif()
-target_compile_options(kazeyomi_cli PRIVATE ${KAZEYOMI_WARNINGS})
 target_link_libraries(kazeyomi_cli PUBLIC kazeyomi_core)
 
 # Chooses the window or the command line at run time.
 add_executable(kazeyomi
     app/main.cpp
 )
-target_compile_options(kazeyomi PRIVATE ${KAZEYOMI_WARNINGS})
 target_link_libraries(kazeyomi PRIVATE kazeyomi_window kazeyomi_cli kazeyomi_demo)

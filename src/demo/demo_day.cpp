@@ -150,8 +150,9 @@ WinPlacePage DemoDay::winPlace(const DemoRace& race, const QDateTime& now) const
                 : now >= race.post ? WinPlacePage::Kind::Final
                                    : WinPlacePage::Kind::Current;
     page.time = now.toString(u"HH:mm"_s);
-    // The odds drift with the minute; after the post they stand still.
-    const double minute = double(std::min(now, race.post).toSecsSinceEpoch() / 60);
+    // The odds drift with the whole minute; after the post they stand still.
+    const qint64 wholeMinutes = std::min(now, race.post).toSecsSinceEpoch() / 60;
+    const double minute = double(wholeMinutes);
     for (int h = 1; h <= race.runners; ++h) {
         WinPlaceRunner runner;
         runner.number = h;

@@ -414,7 +414,7 @@ QString SiteServer::baseUrl() const
 
 void SiteServer::setPage(const QString& pathAndQuery, SiteResponse response)
 {
-    m_pages.insert(normalizedTarget(pathAndQuery), std::move(response));
+    m_pages.insert(normalizedTarget(pathAndQuery), response); // the table takes a copy
 }
 
 void SiteServer::setHandler(Handler handler)

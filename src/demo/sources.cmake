@@ -16,5 +16,4 @@ add_library(kazeyomi_demo STATIC
     demo/triple_odds.cpp
     demo/triple_pages.cpp
 )
-target_compile_options(kazeyomi_demo PRIVATE ${KAZEYOMI_WARNINGS})
 target_link_libraries(kazeyomi_demo PUBLIC kazeyomi_core)

@@ -77,30 +77,40 @@ TEST_F(Window, HasEveryControlWithItsDesignCaption)
         {u"Command11", u"Command11"},
         {u"Command12", u"Command12"},
     };
-    for (const auto& [name, caption] : buttons)
-        if (auto* b = control<QAbstractButton>(QString::fromUtf16(name)))
+    for (const auto& [name, caption] : buttons) {
+        if (auto* b = control<QAbstractButton>(QString::fromUtf16(name))) {
             EXPECT_EQ(b->text(), QString::fromUtf16(caption));
+        }
+    }
     const std::pair<const char16_t*, const char16_t*> frames[] = {{u"Frame1", u"Frame1"},
                                                                   {u"Frame2", u"取得場名"},
                                                                   {u"Frame3", u"取得間隔"},
                                                                   {u"Frame4", u"取得ログ"},
                                                                   {u"Frame5", u"開催場選択"}};
-    for (const auto& [name, caption] : frames)
-        if (auto* f = control<QGroupBox>(QString::fromUtf16(name)))
+    for (const auto& [name, caption] : frames) {
+        if (auto* f = control<QGroupBox>(QString::fromUtf16(name))) {
             EXPECT_EQ(f->title(), QString::fromUtf16(caption));
+        }
+    }
     const std::pair<QString, const char16_t*> texts[] = {
         {Control::Text1, u"Text1"}, {Control::Text3, u"Text2"}, {Control::Text9, u"Text9"}, {Control::Text5[0], u"2"},
         {Control::Text5[1], u"60"}, {Control::Text5[2], u"20"}, {Control::Text5[3], u"1"},  {Control::Text5[4], u"4"},
         {Control::Text5[5], u"10"}, {Control::Text10, u""}};
-    for (const auto& [name, text] : texts)
-        if (auto* t = control<QLineEdit>(name))
+    for (const auto& [name, text] : texts) {
+        if (auto* t = control<QLineEdit>(name)) {
             EXPECT_EQ(t->text(), QString::fromUtf16(text));
-    for (int i = 0; i <= 11; ++i)
-        if (auto* o = control<QAbstractButton>(u"Option2_%1"_s.arg(i)))
+        }
+    }
+    for (int i = 0; i <= 11; ++i) {
+        if (auto* o = control<QAbstractButton>(u"Option2_%1"_s.arg(i))) {
             EXPECT_EQ(o->text(), QString::number(i + 1));
-    for (const GridLayout& layout : gridLayouts())
-        if (auto* view = control<QTableView>(gridName(layout.grid)))
+        }
+    }
+    for (const GridLayout& layout : gridLayouts()) {
+        if (auto* view = control<QTableView>(gridName(layout.grid))) {
             EXPECT_EQ(view->model(), &form.grid(layout.grid));
+        }
+    }
     for (const auto* name : {"Label1", "Label2", "Label3", "Label9", "List1", "List4", "Timer1", "Timer2",
                              "WebBrowser1", "WebBrowser2", "Check1_11", "Option1_9", "List2", "List3"})
         control<QObject>(QString::fromLatin1(name));

@@ -169,9 +169,9 @@ TEST_F(SiteServerTest, ServesAPageByteExactWithItsHeaders)
 
 TEST_F(SiteServerTest, FindsPagesByTargetThenByPathOtherwiseAnswers404)
 {
-    server.setPage(u"/a"_s, {.body = "path a"});
-    server.setPage(u"/a?x=1"_s, {.body = "a with x=1"});
-    server.setPage(u"/b?name=大井|1"_s, {.body = "encoded query"});
+    server.setPage(u"/a"_s, {.body = "path a", .headers = {}});
+    server.setPage(u"/a?x=1"_s, {.body = "a with x=1", .headers = {}});
+    server.setPage(u"/b?name=大井|1"_s, {.body = "encoded query", .headers = {}});
     const struct {
         const char* name;
         QString target;
@@ -190,8 +190,9 @@ TEST_F(SiteServerTest, FindsPagesByTargetThenByPathOtherwiseAnswers404)
         SCOPED_TRACE(r.name);
         const Fetched f = get(r.target);
         EXPECT_EQ(f.status, r.status);
-        if (r.status == 200)
+        if (r.status == 200) {
             EXPECT_EQ(f.body, r.body);
+        }
     }
 }
 
@@ -201,11 +202,11 @@ TEST_F(SiteServerTest, AsksTheHandlerFirstAndFallsBackToPages)
     server.setHandler([&](const QString& target) -> std::optional<SiteResponse> {
         asked << target;
         if (target.startsWith(u"/gen"))
-            return SiteResponse{.body = "generated " + target.toLatin1()};
+            return SiteResponse{.body = "generated " + target.toLatin1(), .headers = {}};
         return std::nullopt;
     });
-    server.setPage(u"/gen/1"_s, {.body = "fixed"});
-    server.setPage(u"/fixed"_s, {.body = "fixed"});
+    server.setPage(u"/gen/1"_s, {.body = "fixed", .headers = {}});
+    server.setPage(u"/fixed"_s, {.body = "fixed", .headers = {}});
 
     EXPECT_EQ(get(u"/gen/1?k=v"_s).body, "generated /gen/1?k=v");
     EXPECT_EQ(get(u"/fixed"_s).body, "fixed");
@@ -221,15 +222,21 @@ TEST_F(SiteServerTest, WritesStatusLinesAndLeavesTheConnectionUsable)
         bool withBody;
         QByteArray statusLine;
     } rows[] = {
-        {"moved", {.status = 301, .headers = {{"Location", "/new"}}}, true, "HTTP/1.1 301 Moved Permanently"},
-        {"found", {.status = 302, .headers = {{"Location", "/new"}}}, true, "HTTP/1.1 302 Found"},
-        {"not modified has no body", {.status = 304, .body = "ignored"}, false, "HTTP/1.1 304 Not Modified"},
-        {"server error", {.status = 500, .body = "oops"}, true, "HTTP/1.1 500 Internal Server Error"},
-        {"unavailable", {.status = 503}, true, "HTTP/1.1 503 Service Unavailable"},
-        {"unknown code", {.status = 599}, true, "HTTP/1.1 599 Internal Server Error"},
-        {"head gives the length only", {.body = "12345"}, false, "HTTP/1.1 200 OK"},
+        {"moved",
+         {.status = 301, .body = {}, .headers = {{"Location", "/new"}}},
+         true,
+         "HTTP/1.1 301 Moved Permanently"},
+        {"found", {.status = 302, .body = {}, .headers = {{"Location", "/new"}}}, true, "HTTP/1.1 302 Found"},
+        {"not modified has no body",
+         {.status = 304, .body = "ignored", .headers = {}},
+         false,
+         "HTTP/1.1 304 Not Modified"},
+        {"server error", {.status = 500, .body = "oops", .headers = {}}, true, "HTTP/1.1 500 Internal Server Error"},
+        {"unavailable", {.status = 503, .body = {}, .headers = {}}, true, "HTTP/1.1 503 Service Unavailable"},
+        {"unknown code", {.status = 599, .body = {}, .headers = {}}, true, "HTTP/1.1 599 Internal Server Error"},
+        {"head gives the length only", {.body = "12345", .headers = {}}, false, "HTTP/1.1 200 OK"},
     };
-    server.setPage(u"/next"_s, {.body = "next page"});
+    server.setPage(u"/next"_s, {.body = "next page", .headers = {}});
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         server.setPage(u"/p"_s, r.page);
@@ -251,13 +258,13 @@ TEST_F(SiteServerTest, WritesStatusLinesAndLeavesTheConnectionUsable)
 
 TEST_F(SiteServerTest, WaitsBeforeAnsweringAndPausesInsideTheBody)
 {
-    server.setPage(u"/late"_s, {.body = "late", .delayBeforeMs = 150});
+    server.setPage(u"/late"_s, {.body = "late", .headers = {}, .delayBeforeMs = 150});
     const Fetched late = get(u"/late"_s);
     EXPECT_EQ(late.body, "late");
     EXPECT_GE(late.ms, 150);
 
     const QByteArray body = pattern(1000);
-    server.setPage(u"/slow"_s, {.body = body, .pauseAfterBytes = 100, .pauseMs = 150});
+    server.setPage(u"/slow"_s, {.body = body, .headers = {}, .pauseAfterBytes = 100, .pauseMs = 150});
     RawClient client(port());
     QElapsedTimer clock;
     clock.start();
@@ -277,7 +284,7 @@ TEST_F(SiteServerTest, WaitsBeforeAnsweringAndPausesInsideTheBody)
 
 TEST_F(SiteServerTest, CutsTheBodyShortOfItsAnnouncedLength)
 {
-    server.setPage(u"/cut"_s, {.body = pattern(1000), .cutAfterBytes = 300});
+    server.setPage(u"/cut"_s, {.body = pattern(1000), .headers = {}, .cutAfterBytes = 300});
     RawClient client(port());
     client.socket.write("GET /cut HTTP/1.1\r\n\r\n");
     ASSERT_TRUE(runUntil([&] { return client.closed; }));
@@ -301,7 +308,7 @@ TEST_F(SiteServerTest, DroppedRequestsReachTheClientAsErrors)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        server.setPage(u"/drop"_s, {.body = "never sent", .drop = r.drop});
+        server.setPage(u"/drop"_s, {.body = "never sent", .headers = {}, .drop = r.drop});
         const Fetched f = get(u"/drop"_s);
         EXPECT_NE(f.error, QNetworkReply::NoError);
         EXPECT_TRUE(f.body.isEmpty());
@@ -334,13 +341,13 @@ TEST_F(SiteServerTest, DroppedRequestsReachTheClientAsErrors)
 TEST_F(SiteServerTest, DeliversLargeAndChunkedBodiesWhole)
 {
     const QByteArray big = pattern(20 * 1024 * 1024);
-    server.setPage(u"/big"_s, {.body = big});
+    server.setPage(u"/big"_s, {.body = big, .headers = {}});
     const Fetched whole = get(u"/big"_s);
     EXPECT_EQ(whole.error, QNetworkReply::NoError);
     EXPECT_TRUE(whole.body == big) << "got " << whole.body.size() << " bytes";
 
     const QByteArray body = pattern(200 * 1024);
-    server.setPage(u"/chunked"_s, {.body = body, .chunked = true});
+    server.setPage(u"/chunked"_s, {.body = body, .headers = {}, .chunked = true});
     const Fetched chunked = get(u"/chunked"_s);
     EXPECT_EQ(chunked.reply->rawHeader("Transfer-Encoding"), "chunked");
     EXPECT_FALSE(chunked.reply->hasRawHeader("Content-Length"));
@@ -349,9 +356,9 @@ TEST_F(SiteServerTest, DeliversLargeAndChunkedBodiesWhole)
 
 TEST_F(SiteServerTest, AnswersPipelinedRequestsOnOneConnectionInOrder)
 {
-    server.setPage(u"/a"_s, {.body = "first"});
-    server.setPage(u"/b"_s, {.body = "second"});
-    server.setPage(u"/c"_s, {.body = "third"});
+    server.setPage(u"/a"_s, {.body = "first", .headers = {}});
+    server.setPage(u"/b"_s, {.body = "second", .headers = {}});
+    server.setPage(u"/c"_s, {.body = "third", .headers = {}});
     RawClient client(port());
     client.socket.write("GET /a HTTP/1.1\r\nHost: x\r\n\r\nGET /b HTTP/1.1\r\n\r\nGET /c HT");
     // The rest of the third request comes later, in two pieces.
@@ -370,15 +377,15 @@ TEST_F(SiteServerTest, AnswersPipelinedRequestsOnOneConnectionInOrder)
 
 TEST_F(SiteServerTest, SendsContentTypeOnlyWhenThePageHasOne)
 {
-    server.setPage(u"/typed"_s, {.body = "x"});
-    server.setPage(u"/untyped"_s, {.body = "x", .contentType = {}});
+    server.setPage(u"/typed"_s, {.body = "x", .headers = {}});
+    server.setPage(u"/untyped"_s, {.body = "x", .contentType = {}, .headers = {}});
     EXPECT_EQ(get(u"/typed"_s).reply->rawHeader("Content-Type"), "text/html; charset=Shift_JIS");
     EXPECT_FALSE(get(u"/untyped"_s).reply->hasRawHeader("Content-Type"));
 }
 
 TEST_F(SiteServerTest, LogsEachRequestWithItsHeadersAndKeepsOnlyTheLatest)
 {
-    server.setPage(u"/r"_s, {.body = "r"});
+    server.setPage(u"/r"_s, {.body = "r", .headers = {}});
     get(u"/r?n=first"_s, "If-Modified-Since", "Sat, 29 Oct 1994 19:43:31 GMT");
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_EQ(server.requests().first().method, u"GET"_s);
@@ -410,11 +417,11 @@ TEST_F(SiteServerTest, SurvivesClientsThatLeaveMidway)
         SiteResponse page;
         qsizetype leaveAfterBytes; // 0: as soon as the request is in
     } rows[] = {
-        {"during the delay", {.body = "x", .delayBeforeMs = 300}, 0},
-        {"during the pause", {.body = pattern(1000), .pauseAfterBytes = 10, .pauseMs = 300}, 10},
-        {"inside a large body", {.body = pattern(20 * 1024 * 1024)}, 1024 * 1024},
+        {"during the delay", {.body = "x", .headers = {}, .delayBeforeMs = 300}, 0},
+        {"during the pause", {.body = pattern(1000), .headers = {}, .pauseAfterBytes = 10, .pauseMs = 300}, 10},
+        {"inside a large body", {.body = pattern(20 * 1024 * 1024), .headers = {}}, 1024 * 1024},
     };
-    server.setPage(u"/ok"_s, {.body = "ok"});
+    server.setPage(u"/ok"_s, {.body = "ok", .headers = {}});
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         manager.clearConnectionCache(); // only the leaving client may hold a connection
@@ -436,7 +443,7 @@ TEST_F(SiteServerTest, CanBeDestroyedWhileAnswering)
 {
     auto doomed = std::make_unique<SiteServer>();
     ASSERT_TRUE(doomed->listen());
-    doomed->setPage(u"/p"_s, {.body = "x", .delayBeforeMs = 200});
+    doomed->setPage(u"/p"_s, {.body = "x", .headers = {}, .delayBeforeMs = 200});
     RawClient client(quint16(QUrl(doomed->baseUrl()).port()));
     client.socket.write("GET /p HTTP/1.1\r\n\r\n");
     ASSERT_TRUE(runUntil([&] { return doomed->connectionCount() == 1 && !doomed->requests().isEmpty(); }));

@@ -4,9 +4,6 @@
 
 #include <optional>
 
-#include <sys/fsuid.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -23,97 +20,15 @@
 #include "fetch/http_page_source.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
+#include "schedule/race_get_fixture.h"
 #include "schedule/schedule_grid.h"
 #include "support/files.h"
-#include "support/race_fixture.h"
 
 using namespace kazeyomi;
 using namespace kazeyomi::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int kRow = 1;
-const QString kCode = u"20251205200101"_s;
-// File access as the user "nobody" while it lives, when the tests run as root.
-class FileAccessAsNobody {
-public:
-    FileAccessAsNobody()
-    {
-        if (::geteuid() == 0) {
-            ::setfsgid(65534);
-            ::setfsuid(65534);
-        }
-    }
-    ~FileAccessAsNobody()
-    {
-        if (::geteuid() == 0) {
-            ::setfsuid(0);
-            ::setfsgid(0);
-        }
-    }
-    FileAccessAsNobody(const FileAccessAsNobody&) = delete;
-    FileAccessAsNobody& operator=(const FileAccessAsNobody&) = delete;
-};
-
-const QStringList kFiles = {u"大井01.sei"_s,   u"大井01.jyun"_s,  u"大井01.tanA"_s, u"大井01.Fuk1"_s,
-                            u"大井01.Fuk2"_s,  u"大井01.uren"_s,  u"大井01.utan"_s, u"大井01.wideL"_s,
-                            u"大井01.wideH"_s, u"大井01.3fuku"_s, u"大井01.3tan"_s};
-
-WinPlacePage oddsField(const QString& time)
-{
-    WinPlacePage page;
-    page.raceCode = kCode;
-    page.time = time;
-    page.runners = sampleRunners(8);
-    return page;
-}
-
-QByteArray oddsPage(const QString& time)
-{
-    return winPlacePage(oddsField(time));
-}
-
-class RaceGet : public RaceFixture {
-protected:
-    RaceCycle races{context};
-
-    void SetUp() override
-    {
-        RaceFixture::SetUp();
-        form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::PageId, kCode);
-    }
-    QString oddsUrl() const { return kSite + u"/odds/"_s + kCode + u"01.do"_s; }
-    QString resultUrl() const { return kSite + resultPagePath(kCode); }
-    void serveFake(const QString& time, const QByteArray& result)
-    {
-        site.setPage(oddsUrl(), oddsPage(time), kOddsPageContentType);
-        // The pair pages of the same odds: without them the cycle would end before the result.
-        site.setPage(kSite + u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(time)).html, kOddsPageContentType);
-        site.setPage(kSite + u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(time)).html,
-                     kOddsPageContentType);
-        site.setPage(kSite + u"/odds/"_s + kCode + u"09.do"_s, trioPage(oddsField(time)).html, kOddsPageContentType);
-        site.setPage(kSite + u"/odds/"_s + kCode + u"08.do"_s, trifectaPage(oddsField(time)).html,
-                     kOddsPageContentType);
-        site.setPage(resultUrl(), result, "text/html; charset=UTF-8");
-    }
-    std::map<QString, QByteArray> files() const
-    {
-        std::map<QString, QByteArray> bytes;
-        for (const QString& name : kFiles)
-            bytes[name] = readBytes(oddsFile(name));
-        return bytes;
-    }
-    // A first cycle after the race: every file holds the complete result and one odds line.
-    void completeCycle()
-    {
-        serveFake(u"14:25"_s, resultPage(resultAfterRace(u"大井"_s, 1, 8)));
-        const RaceOutcome first = races.Race_get(u"大井"_s, 1, kRow);
-        ASSERT_TRUE(first.ok()) << first.failures.join(u"; "_s).toStdString();
-        ASSERT_EQ(first.written.size(), 11);
-        ASSERT_TRUE(readBytes(oddsFile(u"大井01.sei"_s)).contains(toCp932(u"円"_s)));
-    }
-};
 
 TEST_F(RaceGet, AFailedResultFetchKeepsTheResultFilesAndStillWritesTheOdds)
 {
@@ -251,48 +166,6 @@ TEST_F(RaceGet, AResultPageWithoutAResultYetStillBlanksTheResultFiles)
     EXPECT_EQ(readBytes(oddsFile(u"大井01.sei"_s)), QByteArray(144, ' ') + "\r\n");
 }
 
-TEST_F(RaceGet, AnOldPageThatCannotBeRemovedIsNeverReadAsThisRaces)
-{
-    // Race 1's win/place page is left in tmp.txt; then the folder can no longer be written.
-    serveFake(u"14:25"_s, resultPage(resultBeforeRace(u"大井"_s, 1)));
-    ASSERT_TRUE(races.Race_get(u"大井"_s, 1, kRow).ok());
-    ASSERT_TRUE(fetcher.Navigate2(oddsUrl()).ok());
-    const QByteArray stale = readBytes(context.appFile(u"tmp.txt"_s));
-    ASSERT_GT(stale.size(), 1800);
-    // Root may write anywhere: file access then goes as "nobody", for whom the odds folders
-    // are open and the application folder is read-only.
-    const QFile::Permissions open =
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-    for (QString dir = folders.oddsFolder(); dir.startsWith(base.path()); dir = QFileInfo(dir).path())
-        QFile::setPermissions(dir, open);
-    ASSERT_TRUE(
-        QFile::setPermissions(app.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    QFile::setPermissions(context.appFile(u"tmp.txt"_s), QFile::ReadOwner | QFile::ReadOther);
-    const auto before = files();
-    std::optional<FileAccessAsNobody> nobody(std::in_place);
-    ASSERT_FALSE(QFile(context.appFile(u"tmp.txt"_s)).remove());
-    ASSERT_EQ(readBytes(context.appFile(u"tmp.txt"_s)), stale);
-
-    const struct {
-        const char* name;
-        bool pagesFail;
-    } rows[] = {{"pages answer 500", true}, {"pages answer", false}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        site.pages.clear();
-        if (!r.pagesFail)
-            serveFake(u"14:40"_s, resultPage(resultAfterRace(u"大井"_s, 2, 8)));
-        const RaceOutcome outcome = races.Race_get(u"大井"_s, 2, kRow);
-        EXPECT_TRUE(outcome.written.isEmpty()) << outcome.written.join(u' ').toStdString();
-        EXPECT_FALSE(outcome.ok());
-        for (const QString& name : kFiles)
-            EXPECT_FALSE(QFile::exists(oddsFile(name).replace(u"01."_s, u"02."_s))) << name.toStdString();
-    }
-    nobody.reset();
-    EXPECT_EQ(files(), before);
-    EXPECT_EQ(readBytes(context.appFile(u"tmp.txt"_s)), stale);
-}
-
 // The same race over HTTP, for pages that stall in the middle of their body.
 class RaceGetOverHttp : public RaceGet {
 protected:
@@ -386,19 +259,23 @@ TEST_F(RaceGet, AStepThatThrowsIsLoggedAndTheNextStepStillRuns)
     QStringList ran;
     std::vector<bool> busyInside;
     const std::vector<ScraperStep> scrapers = {
-        {0, u"first"_s,
+        {0,
+         u"first"_s,
          [&](Context&, const QString& id) -> StepResult {
              ran << u"first "_s + id;
              busyInside.push_back(races.busy());
              throw std::runtime_error("VSFlexGrid3: cell out of range");
          },
-         true},
-        {8, u"second"_s,
+         true,
+         {}},
+        {8,
+         u"second"_s,
          [&](Context&, const QString&) {
              ran << u"second"_s;
              return StepResult{};
          },
-         false},
+         false,
+         {}},
     };
     const std::vector<WriterStep> writers = {
         {0, u".a"_s, [&](const Context&) -> Outcome { throw std::runtime_error("disk gone"); }, {}},
@@ -432,18 +309,22 @@ TEST_F(RaceGet, TheRaceIsMarkedBusyForTheWholeCycleAndNotAfterAThrow)
     std::vector<bool> seen;
     RaceCycle* self = nullptr;
     const std::vector<ScraperStep> scrapers = {
-        {0, u"win/place odds"_s,
+        {0,
+         u"win/place odds"_s,
          [&](Context&, const QString&) -> StepResult {
              seen.push_back(self->busy());
              throw std::logic_error("broken");
          },
-         true},
-        {0, u"cancelled"_s,
+         true,
+         {}},
+        {0,
+         u"cancelled"_s,
          [&](Context& ctx, const QString&) {
              seen.push_back(self->busy() && ctx.form.grid(Grid::VSFlexGrid8).rowShownSelected());
              return StepResult{true, {}, true};
          },
-         true},
+         true,
+         {}},
     };
     const std::vector<WriterStep> writers = {{0,
                                               u".x"_s,

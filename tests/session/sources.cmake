@@ -6,3 +6,7 @@ target_sources(core_tests PRIVATE
     session/settings_test.cpp
     session/startup_test.cpp
 )
+# FIFOs and device links as input files: POSIX calls.
+if(UNIX)
+    target_sources(core_tests PRIVATE session/startup_posix_test.cpp)
+endif()

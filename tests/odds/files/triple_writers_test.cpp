@@ -168,8 +168,9 @@ TEST_F(TripleWriters, EveryTrioIsWrittenOnceWithItsOwnOdds)
             EXPECT_EQ(f.odds, comboOdds(sorted[0], sorted[1], sorted[2]).toLatin1() + ".0");
             EXPECT_TRUE(withOdds.insert(sorted).second);
             // Without blanks a trio is first met in the block of its lowest horse.
-            if (c.blankInFirstBlock[0] == 0)
+            if (c.blankInFirstBlock[0] == 0) {
                 EXPECT_EQ(f.horses, sorted);
+            }
         }
         EXPECT_EQ(int(withOdds.size()), n * (n - 1) * (n - 2) / 6);
         // A blank cell ends its column's walk and its row's copy in that block.
