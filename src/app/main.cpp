@@ -1,84 +1,17 @@
-// Kazeyomi: the window by default, the headless mode and the commands on request.
+// Kazeyomi's command line: the headless mode and the commands, in a program of the core and Qt
+// Core and Network alone, so that a command starts at once. The window, and a demo with the
+// window, are the window program's, which is run in this one's place.
 #include <cstdio>
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
 
 #include "app/command_line.h"
-#include "app/main_window.h"
-#include "demo/demo_site.h"
-#include "session/folder_claims.h"
+#include "app/demo_command.h"
+#include "app/window_launch.h"
 #include "session/session.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-class MessageBoxNotifier final : public Notifier {
-public:
-    void tell(const QString& title, const QString& text) override { QMessageBox::warning(nullptr, title, text); }
-    bool ask(const QString& title, const QString& text) override
-    {
-        return QMessageBox::question(nullptr, title, text, QMessageBox::Ok | QMessageBox::Cancel,
-                                     QMessageBox::Cancel) == QMessageBox::Ok;
-    }
-};
-
-int runWindow(Session& session, bool pressStart)
-{
-    MainWindow window(session.form(), session);
-    const StartupResult started = session.start();
-    if (started.outcome == StartupResult::Outcome::MeetingListMissing) {
-        QMessageBox box(QMessageBox::Question, started.title, started.message, QMessageBox::Ok);
-        box.exec();
-        return kExitUsage;
-    }
-    if (!started.ok()) {
-        QMessageBox::critical(nullptr, u"Kazeyomi"_s, started.message);
-        return kExitUsage;
-    }
-    QObject::connect(&session, &Session::quitRequested, qApp, &QCoreApplication::exit);
-    window.show();
-    if (pressStart)
-        session.click(u"Command2"_s);
-    return QApplication::exec();
-}
-
-int runDemo(CommandLine line, bool window)
-{
-    DemoSite demo(line.settings, line.speed);
-    // Before the day's cards are written: a demo already polling this base folder keeps it.
-    FolderClaims claims;
-    if (window) {
-        MessageBoxNotifier notifier;
-        if (const int code = claimFolders(line.settings, true, claims, notifier); code >= 0)
-            return code;
-    } else {
-        StderrNotifier notifier;
-        if (const int code = claimFolders(line.settings, true, claims, notifier); code >= 0)
-            return code;
-    }
-    if (const Outcome prepared = demo.prepare(line.settings); !prepared.ok()) {
-        std::fputs(qPrintable(prepared.error + u'\n'), stderr);
-        return kExitUsage;
-    }
-    std::fputs(
-        qPrintable(u"Demo day: base folder %1, site %2, clock %3 running x%4\n"_s
-                       .arg(line.settings.baseDir, line.settings.siteUrl, demo.clock()->now().toString(u"HH:mm:ss"_s))
-                       .arg(line.speed)),
-        stdout);
-    if (window) {
-        MessageBoxNotifier notifier;
-        Session session(line.settings, notifier, demo.clock());
-        return runWindow(session, true);
-    }
-    StderrNotifier notifier;
-    Session session(line.settings, notifier, demo.clock());
-    return pollHeadless(session, notifier);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -95,29 +28,26 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(line.errors.join(u'\n') + u"\n(kazeyomi --help lists the options)\n"_s), stderr);
         return kExitUsage;
     }
-    if (line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless)) {
-        QApplication app(argc, argv);
-        if (line.mode == CommandLine::Mode::Demo)
-            return runDemo(line, true);
-        MessageBoxNotifier notifier;
-        Settings settings = line.settings;
-        FolderClaims claims;
-        if (const int code = claimFolders(settings, true, claims, notifier); code >= 0)
-            return code;
-        Session session(settings, notifier);
-        return runWindow(session, false);
+    const bool window =
+        line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless);
+    if (!window) {
+        QCoreApplication app(argc, argv);
+        switch (line.mode) {
+        case CommandLine::Mode::Headless:
+            return runHeadless(line);
+        case CommandLine::Mode::Race:
+            return runRace(line);
+        case CommandLine::Mode::Card:
+            return runCard(line);
+        case CommandLine::Mode::Render:
+            return runRender(line);
+        case CommandLine::Mode::Demo: {
+            StderrNotifier notifier;
+            return runDemo(line, notifier, [&](Session& session) { return pollHeadless(session, notifier); });
+        }
+        default:
+            break; // the window program runs every command
+        }
     }
-    QCoreApplication app(argc, argv);
-    switch (line.mode) {
-    case CommandLine::Mode::Race:
-        return runRace(line);
-    case CommandLine::Mode::Card:
-        return runCard(line);
-    case CommandLine::Mode::Demo:
-        return runDemo(line, false);
-    case CommandLine::Mode::Render:
-        return runRender(line);
-    default:
-        return runHeadless(line);
-    }
+    return runWindowProgram(argc, argv);
 }
