@@ -42,11 +42,14 @@ Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> c
       m_fetcher(m_form, *m_pages, m_settings.appDir, m_settings.siteStyle),
       m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl}, m_races(m_context),
       m_poll(m_form, *m_clock, m_races), m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
-      m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
+      m_popupCloser(m_windows ? std::make_unique<PopupCloser>(*m_windows) : nullptr)
 {
     m_form.setLogClock(m_clock.get());
     m_poll.setFetchInProgress([this] { return m_fetcher.waiting(); });
-    // The popup closer runs from creation on, in every state of the program.
+    // The popup closer runs from creation on, in every state of the program, where there are
+    // windows to look at; elsewhere nothing wakes the program ten times a second.
+    if (!m_popupCloser)
+        return;
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, [this] { m_popupCloser->Timer2_Timer(); });
     m_timer2.start();
