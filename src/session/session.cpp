@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include "fetch/joining_page_source.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
@@ -38,7 +39,8 @@ Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> c
     : m_settings(std::move(settings)), m_venueCodes(m_settings.venueCodes), m_notifier(notifier),
       m_clock(clock ? std::move(clock) : std::make_shared<RunningClock>(m_settings.now)),
       m_folders(m_settings.baseDir, *m_clock),
-      m_pages(pages ? std::move(pages) : std::make_unique<HttpPageSource>(m_settings.timeoutMs)),
+      m_pages(std::make_unique<JoiningPageSource>(pages ? std::move(pages)
+                                                        : std::make_unique<HttpPageSource>(m_settings.timeoutMs))),
       m_fetcher(m_form, *m_pages, m_settings.appDir, m_settings.siteStyle),
       m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl}, m_races(m_context),
       m_poll(m_form, *m_clock, m_races), m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),

@@ -1,10 +1,12 @@
 // The headless mode run to its end on a fixed clock: a race still unfinished at midnight is
 // stopped, the run ends, and the schedule is kept in Grid8.dat as closing the window keeps it.
-// Copies of the program side by side: one polls a base folder, none shares pages.
+// Copies of the program side by side: one polls a base folder, none shares pages. The command
+// line program without the window's libraries.
 #include "app/command_line.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
