@@ -1,6 +1,8 @@
 // The figures behind "fast": how quickly a page becomes the text the scrapers read, what a
 // whole sixteen-runner race cycle costs, what asking for a race's pages at once saves against a
-// slow site, and how soon the schedule is there. Each figure is printed on a line of its own.
+// slow site, and how soon the schedule is there. Each figure is printed on a line of its own,
+// with the instructions one run of it takes when they were counted beforehand (bench/run counts
+// them under callgrind with "instructions <figure> <runs>"), which a busy machine cannot change.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,9 +12,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gumbo.h>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define KAZEYOMI_COUNTS_INSTRUCTIONS 1
+#endif
 
 #include "demo/day_cards.h"
 #include "demo/demo_day.h"
@@ -22,6 +30,7 @@
 #include "demo/site_server.h"
 #include "demo/triple_pages.h"
 #include "fetch/http_page_source.h"
+#include "fetch/joining_page_source.h"
 #include "fetch/page_fetcher.h"
 #include "foundation/clock.h"
 #include "foundation/context.h"
@@ -63,9 +72,41 @@ double megabytesPerSecond(qsizetype bytes, double ms)
     return double(bytes) / 1e6 / (ms / 1000);
 }
 
-void line(const char* what, double value, const char* unit, const QString& target = {})
+// Instructions of one run of each figure, as bench/run counted them: "<figure> <count>" a line.
+std::map<QString, double> countedInstructions()
 {
-    std::printf("%-58s %10.2f %s%s\n", what, value, unit,
+    std::map<QString, double> counts;
+    QFile file(qEnvironmentVariable("KAZEYOMI_BENCH_INSTRUCTIONS"));
+    if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
+        return counts;
+    for (const QByteArray& row : file.readAll().split('\n'))
+        if (const QList<QByteArray> fields = row.simplified().split(' '); fields.size() == 2)
+            counts[QString::fromLatin1(fields[0])] = fields[1].toDouble();
+    return counts;
+}
+
+double instructions(const char* figure)
+{
+    static const std::map<QString, double> counts = countedInstructions();
+    const auto it = counts.find(QString::fromLatin1(figure));
+    return it == counts.end() ? 0 : it->second;
+}
+
+// How many times `figure` costs `base`: in instructions where both were counted, as they hold on
+// a busy machine, else in time.
+QString costRatio(const char* figure, double figureMs, const char* base, double baseMs, double& ratio)
+{
+    const bool counted = instructions(figure) > 0 && instructions(base) > 0;
+    ratio = counted ? instructions(figure) / instructions(base) : figureMs / baseMs;
+    return u"%1 x in %2"_s.arg(ratio, 0, 'f', 2).arg(counted ? u"instructions"_s : u"time"_s);
+}
+
+// One figure: its value, then the instructions of one run of its work where they were counted.
+void line(const char* figure, const char* what, double value, const char* unit, const QString& target = {})
+{
+    const double counted = instructions(figure);
+    const QString count = counted > 0 ? u"%1 M instr"_s.arg(counted / 1e6, 0, 'f', 1) : QString();
+    std::printf("%-58s %10.2f %-4s %16s%s\n", what, value, unit, qPrintable(count),
                 target.isEmpty() ? "" : qPrintable(u"  ("_s + target + u")"_s));
 }
 
@@ -77,7 +118,7 @@ QString verdict(bool met, const QString& target)
 using RacePages = std::vector<std::pair<QString, QByteArray>>;
 
 // The pages of one sixteen-runner race as the site shows them at `minute` past two, by address
-// after the site, in the order the cycle fetches them (the quinella and wide page twice).
+// after the site, in the order the cycle's scrapers read them (the quinella and wide page twice).
 RacePages racePages(int minute = 25)
 {
     WinPlacePage race;
@@ -175,6 +216,19 @@ std::vector<RacePages> minutesOfPages()
     return minutes;
 }
 
+// A page of about 1.4 MB: the trifecta page's body repeated, tables and all.
+QByteArray largePage(const QByteArray& trifecta)
+{
+    const qsizetype bodyStart = trifecta.indexOf("<body");
+    const qsizetype bodyEnd = trifecta.lastIndexOf("</body>");
+    const qsizetype inner = trifecta.indexOf('>', bodyStart) + 1;
+    const QByteArray body = trifecta.mid(inner, bodyEnd - inner);
+    QByteArray page = trifecta.left(inner);
+    while (page.size() + body.size() < 1'400'000)
+        page += body;
+    return page + trifecta.mid(bodyEnd);
+}
+
 class Quiet final : public Notifier {
 public:
     void tell(const QString&, const QString&) override {}
@@ -186,6 +240,7 @@ public:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
     const auto pages = racePages();
     const std::vector<RacePages> minutes = minutesOfPages();
     const QString site = u"http://site.test"_s;
@@ -201,43 +256,29 @@ int main(int argc, char** argv)
     // "cycle N [history]": only the in-memory race cycle, N times, for a profiler; with the
     // pages read by their structure, the files checked against them and the database written.
     RaceHistory history(inMemory.ctx);
-    if (argc == 4 && QByteArray(argv[3]) == "history")
+    if (args.size() == 3 && args[2] == u"history")
         inMemory.history = &history;
-    if (argc >= 3 && QByteArray(argv[1]) == "cycle") {
-        for (int i = QByteArray(argv[2]).toInt(); i > 0; --i)
+    if (args.size() >= 2 && args[0] == u"cycle") {
+        for (int i = args[1].toInt(); i > 0; --i)
             if (!cycleInMemory())
                 return 1;
         return 0;
     }
+    // "day <base folder>": the demo day's race cards, for a headless run with nothing due yet.
+    if (args.size() == 2 && args[0] == u"day") {
+        RunningClock clock(QDateTime(QDate(2025, 12, 5), QTime(11, 50)));
+        const Outcome written = writeDayCards(QDir(args[1]).filePath(u"nsdat2/251205"_s),
+                                              DemoDay(clock, clock.now()).cardMeetings(), u"http://127.0.0.1:9"_s);
+        if (!written.ok())
+            std::fprintf(stderr, "%s\n", qPrintable(written.error));
+        return written.ok() ? 0 : 1;
+    }
     const QByteArray& trifecta = pages[5].second;
+    const QByteArray large = largePage(trifecta);
+    // The cycle asks the site for each address once.
+    std::map<QString, QByteArray> distinctPages(pages.begin(), pages.end());
 
-    // The parser alone, and the whole way from the bytes to the body markup.
-    const auto [gumboMs, renderMs] = pairedMediansMs(
-        50, [&] { gumboParse(trifecta); },
-        [&] { (void)PageFetcher::renderPage(trifecta, kOddsPageContentType, MarkupStyle::Modern); });
-    const double gumboRate = megabytesPerSecond(trifecta.size(), gumboMs);
-    const double renderRate = megabytesPerSecond(trifecta.size(), renderMs);
-    std::printf("16-runner trifecta page: %lld bytes\n", static_cast<long long>(trifecta.size()));
-    line("gumbo's own parse, 16-runner trifecta page", gumboRate, "MB/s", u"the floor"_s);
-    line("renderer, same page", renderRate, "MB/s",
-         verdict(renderRate >= 0.9 * gumboRate,
-                 u"90 % of gumbo or more: %1 %"_s.arg(100 * renderRate / gumboRate, 0, 'f', 0)));
-
-    // A whole cycle from pages in memory to the eleven files.
-    bool allWritten = true;
-    const auto [sevenPagesMs, cycleMs] = pairedMediansMs(
-        50,
-        [&] {
-            for (const auto& [address, html] : pages)
-                gumboParse(html);
-        },
-        [&] { allWritten = cycleInMemory() && allWritten; });
-    line("gumbo's parse of the cycle's seven pages", sevenPagesMs, "ms");
-    line("16-runner race cycle, pages in memory to 11 files (median of 50)", cycleMs, "ms",
-         verdict(allWritten && cycleMs <= 1.3 * sevenPagesMs,
-                 u"at most 1.3 x the seven pages' parse: %1 x"_s.arg(cycleMs / sevenPagesMs, 0, 'f', 2)));
-
-    // The same cycle against the local site, 50 ms before every answer.
+    // The local site, 50 ms before every answer.
     SiteServer server;
     if (!server.listen()) {
         std::fprintf(stderr, "the local site cannot listen: %s\n", qPrintable(server.errorString()));
@@ -257,24 +298,10 @@ int main(int argc, char** argv)
     std::vector<ScraperStep> oneAfterAnother(raceScrapers().begin(), raceScrapers().end());
     for (ScraperStep& step : oneAfterAnother)
         step.pages = nullptr;
-    HttpPageSource http(30000);
+    // As the program asks: the page two scrapers share is one request.
+    JoiningPageSource http(std::make_unique<HttpPageSource>(30000));
     CycleBench overHttp(http, server.baseUrl());
-    // The pages change between cycles, outside the time taken.
-    const auto timedCycles = [&](std::span<const ScraperStep> steps) {
-        std::vector<double> times;
-        for (int i = 0; i < 15; ++i) {
-            nextMinute();
-            times.push_back(medianMs(1, [&] { allWritten = overHttp.run(steps) && allWritten; }));
-        }
-        std::nth_element(times.begin(), times.begin() + 7, times.end());
-        return times[7];
-    };
-    const double pipelinedMs = timedCycles(raceScrapers());
-    const double serialMs = timedCycles(oneAfterAnother);
-    line("race cycle, local site, 50 ms per answer, pipelined", pipelinedMs, "ms",
-         verdict(allWritten && pipelinedMs <= 2 * kDelayMs + cycleMs,
-                 u"at most 2 x 50 ms + the cycle's processing: %1 ms"_s.arg(2 * kDelayMs + cycleMs, 0, 'f', 1)));
-    line("race cycle, local site, 50 ms per answer, one after another", serialMs, "ms");
+    bool allWritten = true;
 
     // Start-up: the day's meeting list and race cards read and the schedule filled.
     QTemporaryDir day;
@@ -292,7 +319,7 @@ int main(int argc, char** argv)
     settings.siteUrl = server.baseUrl();
     Quiet quiet;
     int scheduled = 0;
-    const double startMs = medianMs(20, [&] {
+    const auto startUp = [&] {
         Session session(settings, quiet, clock);
         if (session.start().ok()) {
             const GridModel& schedule = session.form().grid(Grid::VSFlexGrid8);
@@ -300,8 +327,106 @@ int main(int argc, char** argv)
             for (int r = 1; r < schedule.rows(); ++r)
                 scheduled += schedule.textMatrix(r, ScheduleColumn::Venue).isEmpty() ? 0 : 1;
         }
-    });
-    std::printf("%-58s %10.2f ms  (%s, %d schedule rows)\n", "start-up to a filled schedule", startMs,
-                qPrintable(verdict(startMs <= 30, u"30 ms or less"_s)), scheduled);
+    };
+
+    // Every figure's work, by the name bench/run counts its instructions under.
+    const std::vector<std::pair<const char*, std::function<void()>>> works = {
+        {"gumbo-trifecta", [&] { gumboParse(trifecta); }},
+        {"render-trifecta",
+         [&] { (void)PageFetcher::renderPage(trifecta, kOddsPageContentType, MarkupStyle::Modern); }},
+        {"gumbo-large", [&] { gumboParse(large); }},
+        {"render-large", [&] { (void)PageFetcher::renderPage(large, kOddsPageContentType, MarkupStyle::Modern); }},
+        {"gumbo-cycle-pages",
+         [&] {
+             for (const auto& [address, html] : distinctPages)
+                 gumboParse(html);
+         }},
+        {"cycle-in-memory", [&] { allWritten = cycleInMemory() && allWritten; }},
+        {"cycle-http-pipelined",
+         [&] {
+             nextMinute();
+             allWritten = overHttp.run(raceScrapers()) && allWritten;
+         }},
+        {"cycle-http-serial",
+         [&] {
+             nextMinute();
+             allWritten = overHttp.run(oneAfterAnother) && allWritten;
+         }},
+        {"startup", startUp},
+    };
+    const auto work = [&](const char* name) -> const std::function<void()>& {
+        for (const auto& [figure, run] : works)
+            if (QByteArray(figure) == name)
+                return run;
+        std::abort();
+    };
+    if (args.size() == 1 && args[0] == u"--figures") {
+        for (const auto& [figure, run] : works)
+            std::printf("%s\n", figure);
+        return 0;
+    }
+    // "instructions <figure> <runs>": one run to warm up, then `runs` runs with the counting on.
+    if (args.size() == 3 && args[0] == u"instructions") {
+#ifdef KAZEYOMI_COUNTS_INSTRUCTIONS
+        const QByteArray figure = args[1].toLatin1();
+        const std::function<void()>& run = work(figure.constData());
+        run();
+        CALLGRIND_START_INSTRUMENTATION;
+        for (int i = args[2].toInt(); i > 0; --i)
+            run();
+        CALLGRIND_STOP_INSTRUMENTATION;
+        return allWritten ? 0 : 1;
+#else
+        std::fprintf(stderr, "built without valgrind/callgrind.h: instructions are not counted\n");
+        return 2;
+#endif
+    }
+
+    // The parser alone, and the whole way from the bytes to the body markup.
+    const auto [gumboMs, renderMs] = pairedMediansMs(50, work("gumbo-trifecta"), work("render-trifecta"));
+    const double gumboRate = megabytesPerSecond(trifecta.size(), gumboMs);
+    const double renderRate = megabytesPerSecond(trifecta.size(), renderMs);
+    std::printf("16-runner trifecta page: %lld bytes; large page: %lld bytes\n",
+                static_cast<long long>(trifecta.size()), static_cast<long long>(large.size()));
+    line("gumbo-trifecta", "gumbo's own parse, 16-runner trifecta page", gumboRate, "MB/s", u"the floor"_s);
+    double ratio = 0;
+    const QString renderCost = costRatio("render-trifecta", renderMs, "gumbo-trifecta", gumboMs, ratio);
+    line("render-trifecta", "renderer, same page", renderRate, "MB/s",
+         verdict(ratio <= 1 / 0.9, u"gumbo's cost / 0.9 or less: "_s + renderCost));
+    const auto [gumboLargeMs, renderLargeMs] = pairedMediansMs(9, work("gumbo-large"), work("render-large"));
+    const RenderedPage largeRendered = PageFetcher::renderPage(large, kOddsPageContentType, MarkupStyle::Modern);
+    line("gumbo-large", "gumbo's own parse, the large page", gumboLargeMs, "ms");
+    line("render-large", "kazeyomi render's work, the large page", renderLargeMs, "ms",
+         largeRendered.ok() ? costRatio("render-large", renderLargeMs, "gumbo-large", gumboLargeMs, ratio)
+                            : u"refused: "_s + largeRendered.error);
+
+    // A whole cycle from pages in memory to the eleven files.
+    const auto [pagesMs, cycleMs] = pairedMediansMs(50, work("gumbo-cycle-pages"), work("cycle-in-memory"));
+    line("gumbo-cycle-pages", "gumbo's parse of the cycle's six pages", pagesMs, "ms");
+    const QString cycleCost = costRatio("cycle-in-memory", cycleMs, "gumbo-cycle-pages", pagesMs, ratio);
+    line("cycle-in-memory", "16-runner race cycle, pages in memory to 11 files (median of 50)", cycleMs, "ms",
+         verdict(allWritten && ratio <= 1.3, u"at most 1.3 x the six pages' parse: "_s + cycleCost));
+
+    // The same cycle against the local site; the pages change between cycles, outside the time.
+    const auto timedCycles = [&](std::span<const ScraperStep> steps) {
+        std::vector<double> times;
+        for (int i = 0; i < 15; ++i) {
+            nextMinute();
+            times.push_back(medianMs(1, [&] { allWritten = overHttp.run(steps) && allWritten; }));
+        }
+        std::nth_element(times.begin(), times.begin() + 7, times.end());
+        return times[7];
+    };
+    const double pipelinedMs = timedCycles(raceScrapers());
+    const double serialMs = timedCycles(oneAfterAnother);
+    line("cycle-http-pipelined", "race cycle, local site, 50 ms per answer, pipelined", pipelinedMs, "ms",
+         verdict(allWritten && pipelinedMs <= kDelayMs + cycleMs,
+                 u"one round trip + the cycle's processing: %1 ms; instructions include the site's"_s.arg(
+                     kDelayMs + cycleMs, 0, 'f', 1)));
+    line("cycle-http-serial", "race cycle, local site, 50 ms per answer, one after another", serialMs, "ms");
+
+    const double startMs = medianMs(20, startUp);
+    line("startup", "start-up to a filled schedule", startMs, "ms",
+         u"%1, %2 schedule rows"_s.arg(verdict(startMs <= 30, u"30 ms or less"_s)).arg(scheduled));
     return allWritten ? 0 : 1;
 }

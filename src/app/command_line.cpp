@@ -63,6 +63,22 @@ void printInfo(const Session& session, const QString& text)
 
 } // namespace
 
+bool wantsWindow(const CommandLine& line)
+{
+    return line.mode == CommandLine::Mode::Window || (line.mode == CommandLine::Mode::Demo && !line.headless);
+}
+
+int explainHelpOrErrors(const CommandLine& line)
+{
+    if (line.mode == CommandLine::Mode::Help && line.helpTopic != CommandLine::Mode::Help)
+        std::fputs(qPrintable(commandHelp(line.helpTopic) + u'\n'), stdout);
+    if (!line.errors.isEmpty()) {
+        std::fputs(qPrintable(line.errors.join(u'\n') + u'\n' + helpPointer(line) + u'\n'), stderr);
+        return kExitUsage;
+    }
+    return line.mode == CommandLine::Mode::Help ? kExitOk : -1;
+}
+
 void StderrNotifier::tell(const QString& title, const QString& text)
 {
     printLine(stderr, title + u": "_s + text);

@@ -46,6 +46,10 @@ int readRaceNumber(const QString& text);
 QString commandHelp(CommandLine::Mode mode);
 // The line after the errors that points to the right --help.
 QString helpPointer(const CommandLine& line);
+// The window, or a demo with the window, is asked for.
+bool wantsWindow(const CommandLine& line);
+// Prints the help asked for, or what is wrong with the arguments; the exit code then, else -1.
+int explainHelpOrErrors(const CommandLine& line);
 
 // Messages go to standard error when there is no window.
 class StderrNotifier final : public Notifier {

@@ -9,6 +9,7 @@ add_library(kazeyomi_cli STATIC
     app/command_help.cpp
     app/command_line.cpp
     app/command_parser.cpp
+    app/demo_command.cpp
     app/history_commands.cpp
 )
 if(WIN32)
@@ -16,10 +17,25 @@ if(WIN32)
 else()
     target_sources(kazeyomi_cli PRIVATE app/interrupt_posix.cpp app/terminal_posix.cpp)
 endif()
-target_link_libraries(kazeyomi_cli PUBLIC kazeyomi_core)
+target_link_libraries(kazeyomi_cli PUBLIC kazeyomi_core kazeyomi_demo)
 
-# Chooses the window or the command line at run time.
+# The window program: the window, and every command as well.
+add_executable(kazeyomi-window
+    app/window_main.cpp
+)
+target_link_libraries(kazeyomi-window PRIVATE kazeyomi_window kazeyomi_cli)
+
+# The command line program, of the core and Qt Core and Network only, so that a command starts
+# at once; it runs the window program, installed beside it, for the window.
 add_executable(kazeyomi
     app/main.cpp
 )
-target_link_libraries(kazeyomi PRIVATE kazeyomi_window kazeyomi_cli kazeyomi_demo)
+if(WIN32)
+    target_sources(kazeyomi PRIVATE app/window_launch_win32.cpp)
+else()
+    target_sources(kazeyomi PRIVATE app/window_launch_posix.cpp)
+endif()
+target_compile_definitions(kazeyomi PRIVATE KAZEYOMI_WINDOW_PROGRAM="$<TARGET_FILE_NAME:kazeyomi-window>")
+target_link_libraries(kazeyomi PRIVATE kazeyomi_cli)
+# Building the command line builds the window it starts.
+add_dependencies(kazeyomi kazeyomi-window)

@@ -3,6 +3,7 @@ target_sources(kazeyomi_core PRIVATE
     fetch/file_replace.cpp
     fetch/html_renderer.cpp
     fetch/http_page_source.cpp
+    fetch/joining_page_source.cpp
     fetch/nesting_guard.cpp
     fetch/page_charset.cpp
     fetch/page_fetcher.cpp

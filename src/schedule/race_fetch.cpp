@@ -144,7 +144,8 @@ std::span<const ScraperStep> raceScrapers()
 {
     static const std::vector<ScraperStep> steps = {
         {WinPlace, kWinPlace, oddsStep<TanFuku_get>, true, oddsPage(u"01.do")},
-        // The quinella and the wide each read the page they share from a fetch of their own.
+        // The quinella and the wide each take the page they share; asked for twice at once, it
+        // is one request to the site (JoiningPageSource), the same bytes for both.
         {Quinella, kQuinella, oddsStep<Umafuku_get>, true, oddsPage(u"04.do")},
         {Exacta, kExacta, oddsStep<Umatan_get>, true, oddsPage(u"03.do")},
         {Wide, kWide, oddsStep<Wide_get>, true, oddsPage(u"04.do")},

@@ -22,6 +22,7 @@ public:
     virtual void activateAndClick(Handle window) = 0;
 };
 
+// Null where the companion program cannot run: no window to look at, no closer to run.
 std::unique_ptr<WindowSystem> createPlatformWindowSystem();
 
 inline const std::u16string kCompanionWindowTitle = u"Kazeyomi for 南関東";

@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include "fetch/joining_page_source.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
@@ -38,17 +39,21 @@ Session::Session(Settings settings, Notifier& notifier, std::shared_ptr<Clock> c
     : m_settings(std::move(settings)), m_venueCodes(m_settings.venueCodes), m_notifier(notifier),
       m_clock(clock ? std::move(clock) : std::make_shared<RunningClock>(m_settings.now)),
       m_folders(m_settings.baseDir, *m_clock),
-      m_pages(pages ? std::move(pages) : std::make_unique<HttpPageSource>(m_settings.timeoutMs)),
+      m_pages(std::make_unique<JoiningPageSource>(pages ? std::move(pages)
+                                                        : std::make_unique<HttpPageSource>(m_settings.timeoutMs))),
       m_fetcher(m_form, *m_pages, m_settings.appDir, m_settings.siteStyle),
       m_context{m_form, *m_clock, m_folders, m_fetcher, m_settings.appDir, m_settings.siteUrl}, m_races(m_context),
       m_poll(m_form, *m_clock, m_races), m_watch(m_form, *m_clock, m_poll, m_folders),
       m_windows(windows ? std::move(windows) : createPlatformWindowSystem()),
-      m_popupCloser(std::make_unique<PopupCloser>(*m_windows))
+      m_popupCloser(m_windows ? std::make_unique<PopupCloser>(*m_windows) : nullptr)
 {
     m_form.setLogClock(m_clock.get());
     m_races.setObserver(&m_history);
     m_poll.setFetchInProgress([this] { return m_fetcher.waiting(); });
-    // The popup closer runs from creation on, in every state of the program.
+    // The popup closer runs from creation on, in every state of the program, where there are
+    // windows to look at; elsewhere nothing wakes the program ten times a second.
+    if (!m_popupCloser)
+        return;
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, [this] { m_popupCloser->Timer2_Timer(); });
     m_timer2.start();

@@ -71,6 +71,8 @@ public:
 
     // True while a race or a page is being fetched: the fetch lets window events run.
     bool fetchInProgress() const;
+    // The popup closer's timer runs: only with a window system to look at.
+    bool popupCloserRunning() const { return m_timer2.isActive(); }
 
 Q_SIGNALS:
     void quitRequested(int exitCode);

@@ -213,3 +213,14 @@ TEST_F(SessionTest, ARaceWhoseFetchEndsAfterMidnightIsWrittenUnderTheDayPolled)
     EXPECT_FALSE(QFileInfo::exists(base.filePath(u"uma/dat2/251206"_s)));
     EXPECT_FALSE(QFileInfo::exists(base.filePath(u"uma/nsdat2/251206"_s)));
 }
+
+// An idle run wakes for nothing but its one-second tick where no companion window can be.
+TEST_F(SessionTest, ThePopupCloserRunsOnlyWhereThereAreWindowsToLookAt)
+{
+    startDay(1);
+#ifdef Q_OS_WIN
+    EXPECT_TRUE(session->popupCloserRunning());
+#else
+    EXPECT_FALSE(session->popupCloserRunning());
+#endif
+}
