@@ -6,4 +6,5 @@ target_sources(core_tests PRIVATE
     schedule/race_fetch_test.cpp
     schedule/race_pipeline_test.cpp
     schedule/schedule_grid_test.cpp
+    schedule/tick_batch_test.cpp
 )
