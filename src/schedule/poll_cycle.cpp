@@ -193,21 +193,24 @@ PollCycle::RowTurn PollCycle::turnOf(int r, const QDateTime& t0) const
     const double state = turn.text.trimmed().toDouble(&isNumber);
     if (isNumber && state >= FetchState::kStopsPolling)
         return turn;
-    if (m_setAside.count(r))
-        return {RowTurn::LeftAside};
-    if (!isNumber)
-        return {RowTurn::BadState, 0, turn.text};
+    turn.kind = m_setAside.count(r) ? RowTurn::LeftAside : RowTurn::BadState;
+    if (m_setAside.count(r) || !isNumber)
+        return turn;
     turn.venue = schedule.textMatrix(r, ScheduleColumn::Venue);
     // After midnight the day's remaining races are over; their files must not go into the
     // next day's folders.
-    if (m_day.isValid() && t0.date() > m_day && !turn.venue.isEmpty())
-        return {RowTurn::DayOver};
+    if (m_day.isValid() && t0.date() > m_day && !turn.venue.isEmpty()) {
+        turn.kind = RowTurn::DayOver;
+        return turn;
+    }
     turn.text = schedule.textMatrix(r, ScheduleColumn::NextTime);
     // A start exactly an hour before the post leaves no next time; that moment is on
     // every grid, so the row is due at once rather than never.
     const auto d = turn.text.isEmpty() ? std::optional<qint64>(-1) : secondsUntil(t0, turn.text);
-    if (!d)
-        return {RowTurn::BadNextTime, 0, turn.text};
+    if (!d) {
+        turn.kind = RowTurn::BadNextTime;
+        return turn;
+    }
     turn.d = *d;
     turn.kind = turn.d >= 0 ? RowTurn::NotDue : turn.venue.isEmpty() ? RowTurn::NoVenue : RowTurn::Fetch;
     if (turn.kind != RowTurn::Fetch)

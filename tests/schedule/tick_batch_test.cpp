@@ -60,8 +60,9 @@ struct Desk {
     PollCycle poll;
 
     Desk(const Clock& clock, const QString& site, std::span<const ScraperStep> steps)
-        : folders(base.path(), clock), pages(form, http, app.path(), MarkupStyle::Modern),
-          ctx{form, clock, folders, pages, app.path(), site}, races(ctx, steps), poll(form, clock, races)
+        : folders(base.path(), clock),
+          pages(form, http, app.path(), MarkupStyle::Modern), ctx{form, clock, folders, pages, app.path(), site},
+          races(ctx, steps), poll(form, clock, races)
     {
         EXPECT_EQ(folders.createAll(), QStringList());
         std::vector<RaceCard> cards;
@@ -157,7 +158,8 @@ TEST_F(TickBatch, FourDueRacesWriteTheBytesOfFetchingThemOneAfterAnother)
         step.pages = nullptr;
     Desk oneByOne(clock, server.baseUrl(), serial);
     for (int r = 1; r <= int(kDue.size()); ++r) {
-        const RaceOutcome alone = oneByOne.races.Race_get(kDue[size_t(r - 1)].card.venue, kDue[size_t(r - 1)].card.race, r);
+        const RaceOutcome alone =
+            oneByOne.races.Race_get(kDue[size_t(r - 1)].card.venue, kDue[size_t(r - 1)].card.race, r);
         EXPECT_EQ(outcomes[size_t(r - 1)].row, r);
         EXPECT_EQ(outcomes[size_t(r - 1)].written, alone.written) << r;
         EXPECT_EQ(outcomes[size_t(r - 1)].stopped.isEmpty(), !kDue[size_t(r - 1)].cancelled) << r;
