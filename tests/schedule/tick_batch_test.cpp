@@ -45,7 +45,7 @@ const std::vector<DueRace> kDue = {
     {{u"川崎"_s, 1, u"15:10"_s, {}, u"20251205210101"_s}, 16, false},
     {{u"川崎"_s, 2, u"15:40"_s, {}, u"20251205210102"_s}, 12, false},
 };
-constexpr int kSlowMs = 600;
+constexpr int kSlowMs = 1000;
 
 // One program's worth of state, with its own folders and its own connections to the site.
 struct Desk {
