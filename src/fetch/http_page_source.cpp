@@ -1,5 +1,6 @@
 #include "fetch/http_page_source.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct HttpPageSource::Transfer {
     QUrl current;        // where the request is now: the last redirect followed, or the address asked for
     QList<QUrl> visited; // every address of the way so far, to see a redirect loop
     QPointer<QNetworkReply> reply;
+    QNetworkAccessManager* network = nullptr;
     QByteArray body;
     QString failure;
     FetchDone done;
@@ -27,8 +29,21 @@ struct HttpPageSource::Transfer {
 
 HttpPageSource::HttpPageSource(int timeoutMs, qint64 maxBytes) : m_timeoutMs(timeoutMs), m_maxBytes(maxBytes)
 {
-    // Each redirect is examined by followsRedirect().
-    m_network.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    for (int i = 0; i < kConnectionPools; ++i) {
+        auto network = std::make_unique<QNetworkAccessManager>();
+        // Each redirect is examined by followsRedirect().
+        network->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+        m_networks.push_back(std::move(network));
+    }
+}
+
+QNetworkAccessManager& HttpPageSource::leastBusy()
+{
+    std::vector<int> load(m_networks.size());
+    for (const auto& [request, transfer] : m_inFlight)
+        for (size_t i = 0; i < m_networks.size(); ++i)
+            load[i] += transfer->network == m_networks[i].get() ? 1 : 0;
+    return *m_networks[size_t(std::min_element(load.begin(), load.end()) - load.begin())];
 }
 
 HttpPageSource::~HttpPageSource()
@@ -117,7 +132,8 @@ quint64 HttpPageSource::start(const QString& url, const RequestHeaders& headers,
     transfer->current = target;
     transfer->visited = {target};
     transfer->done = std::move(done);
-    QNetworkReply* reply = m_network.get(request);
+    transfer->network = &leastBusy();
+    QNetworkReply* reply = transfer->network->get(request);
     transfer->reply = reply;
     m_inFlight.emplace(id, std::move(transfer));
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <utility>
 
 #include <QCoreApplication>
@@ -154,6 +155,7 @@ PageFetch PageFetcher::fail(const QString& message, bool interrupted)
 // One request of a prefetch: its answer once it came, and the rendering it started.
 struct PageFetcher::Prefetched {
     QString url;
+    quint64 batch = 0;
     quint64 request = 0;
     bool answered = false;
     FetchResult page;
@@ -258,13 +260,15 @@ std::shared_ptr<PageFetcher::Rendering> PageFetcher::render(const QString& url, 
     return rendering;
 }
 
-void PageFetcher::prefetch(const QStringList& urls)
+quint64 PageFetcher::prefetch(const QStringList& urls)
 {
+    const quint64 batch = ++m_lastBatch;
     for (const QString& url : urls) {
         if (m_stopped)
-            return;
+            break;
         auto entry = std::make_shared<Prefetched>();
         entry->url = url;
+        entry->batch = batch;
         m_prefetched.push_back(entry);
         const std::weak_ptr<Prefetched> weak = entry;
         entry->request =
@@ -280,17 +284,29 @@ void PageFetcher::prefetch(const QStringList& urls)
                     answered->waiter->quit();
             });
     }
+    return batch;
 }
 
-void PageFetcher::abandonPrefetch()
+void PageFetcher::abandonPrefetch(quint64 batch)
 {
-    for (const std::shared_ptr<Prefetched>& entry : std::exchange(m_prefetched, {})) {
+    std::deque<std::shared_ptr<Prefetched>> given;
+    const auto kept = std::stable_partition(m_prefetched.begin(), m_prefetched.end(),
+                                            [batch](const auto& entry) { return entry->batch != batch; });
+    std::move(kept, m_prefetched.end(), std::back_inserter(given));
+    m_prefetched.erase(kept, m_prefetched.end());
+    for (const std::shared_ptr<Prefetched>& entry : given) {
         if (!entry->answered)
             m_source.abandon(entry->request);
         // A page nobody will read is not rendered.
         else if (entry->prepared)
             entry->prepared->drop();
     }
+}
+
+void PageFetcher::abandonPrefetch()
+{
+    while (!m_prefetched.empty())
+        abandonPrefetch(m_prefetched.front()->batch);
 }
 
 void PageFetcher::log(const QString& message)

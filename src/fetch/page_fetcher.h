@@ -64,10 +64,13 @@ public:
     PageFetch Navigate2(const QString& a);
     // Asks for all these pages at once over the connection pool; each page is rendered as soon
     // as it arrives, while the scrapers work. A later Navigate2 of one of these addresses takes
-    // its answer instead of asking again, each answer once, in the order asked.
-    void prefetch(const QStringList& urls);
-    // Gives up the answers not taken yet, the requests still in flight included; their pages
-    // are not rendered unless a rendering has already started.
+    // its answer instead of asking again, each answer once, in the order asked. The number
+    // names the batch for abandonPrefetch(): the pages of one race, say, among several asked for.
+    quint64 prefetch(const QStringList& urls);
+    // Gives up the answers of the batch not taken yet, the requests still in flight included;
+    // their pages are not rendered unless a rendering has already started. Other batches stay.
+    void abandonPrefetch(quint64 batch);
+    // The same for every batch.
     void abandonPrefetch();
     // How many threads render prefetched pages in the background (one fewer than the cores
     // unless set).
@@ -143,6 +146,7 @@ private:
     int m_waiting = 0;
     std::atomic<int> m_renderings = 0;
     std::deque<std::shared_ptr<Prefetched>> m_prefetched;
+    quint64 m_lastBatch = 0;
     QList<Rendered> m_rendered; // the latest first
     QThreadPool m_renderers;
 };

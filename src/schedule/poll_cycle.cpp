@@ -165,71 +165,140 @@ void PollCycle::Command2_Click()
     arm();
 }
 
-void PollCycle::tickRow(int r, const QDateTime& t0)
+struct PollCycle::RowTurn {
+    enum Kind {
+        Stopped,         // polling ended: shown stopped
+        LeftAside,       // set aside until the next start
+        BadState,        // the fetch state is not a number
+        DayOver,         // the racing day polled has passed
+        BadNextTime,     // the next fetch time is not a time
+        NotDue,          // the countdown is written; nothing else
+        NoVenue,         // an empty row: its marks are cleared
+        Busy,            // another fetch is in progress: due again at the next tick
+        IntervalProblem, // an interval box cannot be used: due again once it can
+        Unticked,        // due, but the venue is not ticked: only the times move on
+        Fetch,           // due and ticked: the race is fetched
+    };
+    Kind kind = Stopped;
+    qint64 d = 0;  // seconds until the next fetch time, from NotDue on
+    QString text;  // the bad text or the interval problem
+    QString venue; // from NoVenue on
+};
+
+PollCycle::RowTurn PollCycle::turnOf(int r, const QDateTime& t0) const
 {
-    GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
-    m_form.race.row = r;
+    const GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
+    RowTurn turn;
     bool isNumber = false;
-    const QString stateText = schedule.textMatrix(r, ScheduleColumn::State);
-    const double state = stateText.trimmed().toDouble(&isNumber);
-    if (isNumber && state >= FetchState::kStopsPolling) {
-        schedule.setTextMatrix(r, ScheduleColumn::Countdown, ScheduleValue::kStopped);
-        schedule.setTextMatrix(r, ScheduleColumn::Payout, ScheduleValue::kPayoutDone);
-        return;
-    }
-    if (m_setAside.count(r))
-        return;
-    if (!isNumber) {
-        setAside(r, u"the fetch state \"%1\" is not a number"_s.arg(stateText));
-        return;
-    }
-    const QString venue = schedule.textMatrix(r, ScheduleColumn::Venue);
+    turn.text = schedule.textMatrix(r, ScheduleColumn::State);
+    const double state = turn.text.trimmed().toDouble(&isNumber);
+    if (isNumber && state >= FetchState::kStopsPolling)
+        return turn;
+    turn.kind = m_setAside.count(r) ? RowTurn::LeftAside : RowTurn::BadState;
+    if (m_setAside.count(r) || !isNumber)
+        return turn;
+    turn.venue = schedule.textMatrix(r, ScheduleColumn::Venue);
     // After midnight the day's remaining races are over; their files must not go into the
     // next day's folders.
-    if (m_day.isValid() && t0.date() > m_day && !venue.isEmpty()) {
-        stopRow(r, u"the racing day %1 is over"_s.arg(m_day.toString(u"yyyy-MM-dd"_s)));
-        return;
+    if (m_day.isValid() && t0.date() > m_day && !turn.venue.isEmpty()) {
+        turn.kind = RowTurn::DayOver;
+        return turn;
     }
-    const QString next = schedule.textMatrix(r, ScheduleColumn::NextTime);
+    turn.text = schedule.textMatrix(r, ScheduleColumn::NextTime);
     // A start exactly an hour before the post leaves no next time; that moment is on
     // every grid, so the row is due at once rather than never.
-    const auto d = next.isEmpty() ? std::optional<qint64>(-1) : secondsUntil(t0, next);
+    const auto d = turn.text.isEmpty() ? std::optional<qint64>(-1) : secondsUntil(t0, turn.text);
     if (!d) {
-        setAside(r, u"the next fetch time \"%1\" is not a time hh:mm"_s.arg(next));
-        return;
+        turn.kind = RowTurn::BadNextTime;
+        return turn;
     }
-    schedule.setTextMatrix(r, ScheduleColumn::Countdown, QString::number(*d));
-    if (*d >= 0)
-        return;
-    if (venue.isEmpty()) {
-        clearMarks(schedule, r);
-        return;
-    }
+    turn.d = *d;
+    turn.kind = turn.d >= 0 ? RowTurn::NotDue : turn.venue.isEmpty() ? RowTurn::NoVenue : RowTurn::Fetch;
+    if (turn.kind != RowTurn::Fetch)
+        return turn;
     // A tick inside another fetch (a test button's, say) would lose this row's fetch: the
     // row stays due and is fetched at the next tick.
-    if (fetchInProgress())
-        return;
+    if (fetchInProgress()) {
+        turn.kind = RowTurn::Busy;
+        return turn;
+    }
     // The interval is checked before the fetch, so that a box being edited holds the row
     // due instead of fetching it on every tick.
     if (const auto s = secondsUntil(t0, schedule.textMatrix(r, ScheduleColumn::PostTime))) {
         if (const IntervalChoice choice = chooseInterval(m_form, *s, false); !choice.error.isEmpty()) {
-            m_intervalProblems.insert(choice.error);
-            return;
+            turn.kind = RowTurn::IntervalProblem;
+            turn.text = choice.error;
+            return turn;
         }
     }
-    if (DounChk(venue) == 1) {
+    if (DounChk(turn.venue) != 1)
+        turn.kind = RowTurn::Unticked;
+    return turn;
+}
+
+void PollCycle::askAhead(const QDateTime& t0)
+{
+    for (int r = 1; r < m_form.grid(Grid::VSFlexGrid8).rows(); ++r) {
+        try {
+            if (const RowTurn turn = turnOf(r, t0); turn.kind == RowTurn::Fetch)
+                m_races.prefetchRace(turn.venue, r);
+        } catch (const std::exception&) {
+            // The tick reports it when it comes to the row.
+        }
+    }
+}
+
+void PollCycle::tickRow(int r, const QDateTime& t0)
+{
+    GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
+    m_form.race.row = r;
+    const RowTurn turn = turnOf(r, t0);
+    switch (turn.kind) {
+    case RowTurn::Stopped:
+        schedule.setTextMatrix(r, ScheduleColumn::Countdown, ScheduleValue::kStopped);
+        schedule.setTextMatrix(r, ScheduleColumn::Payout, ScheduleValue::kPayoutDone);
+        return;
+    case RowTurn::LeftAside:
+        return;
+    case RowTurn::BadState:
+        setAside(r, u"the fetch state \"%1\" is not a number"_s.arg(turn.text));
+        return;
+    case RowTurn::DayOver:
+        stopRow(r, u"the racing day %1 is over"_s.arg(m_day.toString(u"yyyy-MM-dd"_s)));
+        return;
+    case RowTurn::BadNextTime:
+        setAside(r, u"the next fetch time \"%1\" is not a time hh:mm"_s.arg(turn.text));
+        return;
+    default:
+        break;
+    }
+    schedule.setTextMatrix(r, ScheduleColumn::Countdown, QString::number(turn.d));
+    switch (turn.kind) {
+    case RowTurn::NoVenue:
+        clearMarks(schedule, r);
+        return;
+    case RowTurn::IntervalProblem:
+        m_intervalProblems.insert(turn.text);
+        return;
+    case RowTurn::Fetch: {
         const int race = schedule.textMatrix(r, ScheduleColumn::Race).toInt();
         RaceOutcome outcome;
         try {
-            outcome = m_races.Race_get(venue, race, r);
+            outcome = m_races.Race_get(turn.venue, race, r);
         } catch (const std::exception& e) {
-            outcome.venue = venue;
+            outcome.venue = turn.venue;
             outcome.race = race;
             outcome.row = r;
             outcome.failures << u"the fetch failed: %1"_s.arg(QString::fromLocal8Bit(e.what()));
             m_form.log(u"%1: %2"_s.arg(rowName(r), outcome.failures.back()));
         }
         Q_EMIT raceFetched(outcome);
+        break;
+    }
+    case RowTurn::Unticked:
+        break;
+    default: // not due, or due at the next tick
+        return;
     }
     schedule.setTextMatrix(r, ScheduleColumn::Payout, QString());
     computeNextTime(r, t0, false);
@@ -246,6 +315,9 @@ void PollCycle::Timer1_Timer()
     m_timer.stop();
     m_form.setTimer1Interval(0);
     const QDateTime t0 = m_clock.now();
+    // The races are then fetched in the rows' order, each as its pages arrive; a row the tick
+    // no longer fetches when it comes to it (a start run during a wait) leaves its pages.
+    askAhead(t0);
     for (int r = 1; r < m_form.grid(Grid::VSFlexGrid8).rows(); ++r) {
         try {
             tickRow(r, t0);
@@ -253,6 +325,7 @@ void PollCycle::Timer1_Timer()
             reportFailure(r, QString::fromLocal8Bit(e.what()));
         }
     }
+    m_races.dropPrefetched();
     reportIntervalProblems();
     m_inTick = false;
     arm();

@@ -47,6 +47,11 @@ private:
     void setAside(int row, const QString& why);
     bool computeNextTime(int row, const QDateTime& t0, bool startRun);
     void startRow(int row, const QDateTime& t0);
+    // What the tick does with a row, judged from the row and the settings as they are now.
+    struct RowTurn;
+    RowTurn turnOf(int row, const QDateTime& t0) const;
+    // Asks ahead for the pages of every race the tick is about to fetch, all at once.
+    void askAhead(const QDateTime& t0);
     void tickRow(int row, const QDateTime& t0);
     // State complete as for a finished race, so the row shows "停止" and is not fetched again.
     void stopRow(int row, const QString& why);

@@ -175,6 +175,49 @@ std::span<const WriterStep> raceWriters()
     return writers;
 }
 
+QString RaceCycle::pageId(int row) const
+{
+    QString id;
+    attempt([&] { id = m_ctx.form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::PageId); });
+    return id;
+}
+
+quint64 RaceCycle::askForPages(const QString& id)
+{
+    QStringList pages;
+    for (const ScraperStep& step : m_scrapers)
+        if (step.pages)
+            pages << step.pages(m_ctx, id);
+    return m_ctx.fetcher.prefetch(pages);
+}
+
+void RaceCycle::prefetchRace(const QString& venue, int row)
+{
+    if (venue.isEmpty() || m_ctx.fetcher.stopped() || m_ahead.count(row))
+        return;
+    const QString id = pageId(row);
+    m_ahead[row] = {venue, id, askForPages(id)};
+}
+
+void RaceCycle::dropPrefetched()
+{
+    for (const auto& [row, ahead] : std::exchange(m_ahead, {}))
+        m_ctx.fetcher.abandonPrefetch(ahead.batch);
+}
+
+quint64 RaceCycle::takePages(const QString& venue, int row, const QString& id)
+{
+    if (const auto ahead = m_ahead.find(row); ahead != m_ahead.end()) {
+        const Ahead asked = ahead->second;
+        m_ahead.erase(ahead);
+        // The row changed since (a start run, a new card): those pages are not this race's.
+        if (asked.venue == venue && asked.id == id)
+            return asked.batch;
+        m_ctx.fetcher.abandonPrefetch(asked.batch);
+    }
+    return venue.isEmpty() ? 0 : askForPages(id);
+}
+
 RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
 {
     RaceOutcome outcome;
@@ -210,22 +253,16 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
     }
 
     const RowHighlight highlight(schedule);
-    QString id;
-    attempt([&] {
-        schedule.setRow(row);
-        id = schedule.textMatrix(row, ScheduleColumn::PageId);
-    });
+    attempt([&] { schedule.setRow(row); });
+    const QString id = pageId(row);
 
-    // Every page of the race is asked for at once; the scrapers take them in their order, and
-    // those not taken when the race ends early are given up.
+    // The log names the race's pages by what they are, not by their addresses.
     if (!venue.isEmpty()) {
-        QStringList pages;
         std::vector<std::pair<QString, QString>> pageNames;
         for (const ScraperStep& step : m_scrapers) {
             if (!step.pages)
                 continue;
             for (const QString& page : step.pages(m_ctx, id)) {
-                pages << page;
                 const auto named = std::find_if(pageNames.begin(), pageNames.end(),
                                                 [&](const auto& known) { return known.first == page; });
                 if (named == pageNames.end())
@@ -235,9 +272,15 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
             }
         }
         form.events().beginRace(form.events().raceInProgress(), std::move(pageNames));
-        m_ctx.fetcher.prefetch(pages);
     }
-    const auto abandonPages = qScopeGuard([this] { m_ctx.fetcher.abandonPrefetch(); });
+    // Every page of the race is asked for at once, unless the tick asked for them already; the
+    // scrapers take them in their order, and those not taken when the race ends early are
+    // given up, this race's only.
+    const quint64 batch = takePages(venue, row, id);
+    const auto abandonPages = qScopeGuard([this, batch] {
+        if (batch)
+            m_ctx.fetcher.abandonPrefetch(batch);
+    });
 
     QStringList arrived; // the steps whose page came whole and held something to read
     std::vector<std::pair<QString, SharedPage>> pagesRead;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <span>
 #include <vector>
 
@@ -74,6 +75,15 @@ public:
     virtual RaceOutcome Race_get(const QString& venue, int n, int row) = 0;
     // True while a race is being fetched (a nested fetch would overwrite the page cache).
     virtual bool busy() const { return false; }
+    // Asks ahead for every page of the race in `row`, so that the races due in one tick share
+    // one round trip; the Race_get of that row takes them.
+    virtual void prefetchRace(const QString& venue, int row)
+    {
+        (void)venue;
+        (void)row;
+    }
+    // Gives up what was asked for ahead and no Race_get took.
+    virtual void dropPrefetched() {}
 };
 
 class RaceCycle final : public RaceFetcher {
@@ -86,13 +96,28 @@ public:
     RaceOutcome Race_get(const QString& venue, int n, int row) override;
     bool busy() const override { return m_busy; }
     void setObserver(RaceObserver* observer) { m_observer = observer; }
+    void prefetchRace(const QString& venue, int row) override;
+    void dropPrefetched() override;
 
 private:
+    // The pages of a race asked for ahead: the batch of the fetcher that holds their answers.
+    struct Ahead {
+        QString venue;
+        QString id;
+        quint64 batch = 0;
+    };
+    QString pageId(int row) const;
+    quint64 askForPages(const QString& id);
+    // The batch of the race's pages: the one asked for ahead if it is still this race's, else
+    // asked for now; 0 when nothing is to be fetched.
+    quint64 takePages(const QString& venue, int row, const QString& id);
+
     Context& m_ctx;
     std::span<const ScraperStep> m_scrapers;
     std::span<const WriterStep> m_writers;
     bool m_busy = false;
     RaceObserver* m_observer = nullptr;
+    std::map<int, Ahead> m_ahead; // by schedule row
 };
 
 } // namespace kazeyomi

@@ -30,10 +30,22 @@ public:
     int throwOn = 0;       // throw as a grid out of range does on this call (0: never)
     bool busyNow = false;  // another fetch is waiting for its page
     int calls = 0;
+    std::vector<Fetch> askedAhead, taken; // within the tick
 
     bool busy() const override { return busyNow; }
+    // Every tick asks ahead for exactly the races it then fetches, in its order.
+    void prefetchRace(const QString& venue, int row) override { askedAhead.push_back({{}, venue, 0, row}); }
+    void dropPrefetched() override
+    {
+        ASSERT_EQ(askedAhead.size(), taken.size());
+        for (size_t i = 0; i < taken.size(); ++i)
+            EXPECT_TRUE(askedAhead[i].venue == taken[i].venue && askedAhead[i].row == taken[i].row) << i;
+        askedAhead.clear();
+        taken.clear();
+    }
     RaceOutcome Race_get(const QString& venue, int n, int row) override
     {
+        taken.push_back({{}, venue, n, row});
         if (++calls == throwOn)
             throw GridRangeError("VSFlexGrid16: cell (3, 2) outside 2 x 2");
         fetches.push_back({m_clock.now().toString(u"HH:mm:ss"_s), venue, n, row});

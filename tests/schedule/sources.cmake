@@ -6,6 +6,7 @@ target_sources(core_tests PRIVATE
     schedule/race_fetch_test.cpp
     schedule/race_pipeline_test.cpp
     schedule/schedule_grid_test.cpp
+    schedule/tick_batch_test.cpp
 )
 # File access as another user (setfsuid) exists on Linux only.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
