@@ -149,7 +149,7 @@ PageFetch PageFetcher::fail(const QString& message, bool interrupted)
     m_lastError = message;
     m_lastInterrupted = interrupted;
     m_form.log(message);
-    return {message, interrupted};
+    return {message, interrupted, {}};
 }
 
 // One request of a prefetch: its answer once it came, and the rendering it started.
@@ -340,7 +340,7 @@ PageFetch PageFetcher::fetchPage(const QString& url, FetchResult& page, std::sha
     m_lastInterrupted = false;
     if (url.isEmpty()) {
         m_lastError = u"nothing fetched: no address"_s;
-        return {m_lastError};
+        return {m_lastError, false, {}};
     }
     if (m_stopped)
         return fail(u"%1: not fetched, the program is ending"_s.arg(url), true);
@@ -391,7 +391,7 @@ PageFetch PageFetcher::Navigate2(const QString& a)
     m_form.setFetchLampRed(true);
     QCoreApplication::processEvents();
     if (a.isEmpty())
-        return {u"nothing fetched: no address"_s};
+        return {u"nothing fetched: no address"_s, false, {}};
     m_lastPage.reset();
     FetchResult page;
     std::shared_ptr<Prefetched> prefetched;

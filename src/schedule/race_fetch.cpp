@@ -68,7 +68,7 @@ QStringList resultPage(const Context& ctx, const QString& raceCode)
 
 StepResult resultStep(Context& ctx, const QString& raceCode)
 {
-    return {true, Seiseki_get(ctx, raceCode.trimmed()), false};
+    return {true, Seiseki_get(ctx, raceCode.trimmed()), false, {}};
 }
 
 // Marks "a race is being fetched" for as long as it lives, whichever way the cycle ends.

@@ -332,44 +332,45 @@ TEST(CommandWords, EachMistakeNamesTheArgumentAndWhatIsAccepted)
         EXPECT_TRUE(out.contains(r.bytes)) << out.toStdString();
         EXPECT_FALSE(said.contains(u"Option2"_s)) << said.toStdString();
     }
+}
 
-    // The command line program loads none of the window's libraries, so that a command starts at
-    // once; for the window it runs the window program that lies beside it.
-    TEST(Programs, TheCommandLineLinksNoWindowLibraryAndHandsTheWindowToTheWindowProgram)
-    {
+// The command line program loads none of the window's libraries, so that a command starts at
+// once; for the window it runs the window program that lies beside it.
+TEST(Programs, TheCommandLineLinksNoWindowLibraryAndHandsTheWindowToTheWindowProgram)
+{
 #ifndef Q_OS_LINUX
-        GTEST_SKIP() << "the libraries are listed by ldd";
+    GTEST_SKIP() << "the libraries are listed by ldd";
 #endif
-        const QString program = QString::fromUtf8(KAZEYOMI_PROGRAM);
-        const QString window = QFileInfo(program).dir().filePath(u"kazeyomi-window"_s);
-        const auto run = [](const QString& path, const QStringList& args, const QString& platform = {}) {
-            QProcess process;
-            process.setProcessChannelMode(QProcess::MergedChannels);
-            if (!platform.isEmpty()) {
-                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-                environment.insert(u"QT_QPA_PLATFORM"_s, platform);
-                process.setProcessEnvironment(environment);
-            }
-            process.start(path, args);
-            process.waitForFinished(20'000);
-            return std::pair{process.exitCode(), QString::fromLocal8Bit(process.readAll())};
-        };
-        const QString lean = run(u"ldd"_s, {program}).second;
-        ASSERT_TRUE(lean.contains(u"libQt6Network"_s)) << lean.toStdString();
-        ASSERT_TRUE(run(u"ldd"_s, {window}).second.contains(u"libQt6Widgets"_s));
-        for (const QString& library : {u"libQt6Widgets"_s, u"libQt6Gui"_s, u"libQt6OpenGL"_s, u"libGL"_s, u"libEGL"_s,
-                                       u"libX11"_s, u"libxcb"_s, u"libxkbcommon"_s})
-            EXPECT_FALSE(lean.contains(library)) << library.toStdString();
+    const QString program = QString::fromUtf8(KAZEYOMI_PROGRAM);
+    const QString window = QFileInfo(program).dir().filePath(u"kazeyomi-window"_s);
+    const auto run = [](const QString& path, const QStringList& args, const QString& platform = {}) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        if (!platform.isEmpty()) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"QT_QPA_PLATFORM"_s, platform);
+            process.setProcessEnvironment(environment);
+        }
+        process.start(path, args);
+        process.waitForFinished(20'000);
+        return std::pair{process.exitCode(), QString::fromLocal8Bit(process.readAll())};
+    };
+    const QString lean = run(u"ldd"_s, {program}).second;
+    ASSERT_TRUE(lean.contains(u"libQt6Network"_s)) << lean.toStdString();
+    ASSERT_TRUE(run(u"ldd"_s, {window}).second.contains(u"libQt6Widgets"_s));
+    for (const QString& library : {u"libQt6Widgets"_s, u"libQt6Gui"_s, u"libQt6OpenGL"_s, u"libGL"_s, u"libEGL"_s,
+                                   u"libX11"_s, u"libxcb"_s, u"libxkbcommon"_s})
+        EXPECT_FALSE(lean.contains(library)) << library.toStdString();
 
-        QTemporaryDir dir;
-        const QString page = dir.filePath(u"page.html"_s);
-        test::writeBytes(page, "<html><body><table><tr><td>1.5</td></tr></table></body></html>");
-        const auto [rendered, text] = run(program, {u"render"_s, page});
-        EXPECT_EQ(rendered, kExitOk);
-        EXPECT_TRUE(text.startsWith(u"\"<table>"_s, Qt::CaseInsensitive)) << text.toStdString();
+    QTemporaryDir dir;
+    const QString page = dir.filePath(u"page.html"_s);
+    test::writeBytes(page, "<html><body><table><tr><td>1.5</td></tr></table></body></html>");
+    const auto [rendered, text] = run(program, {u"render"_s, page});
+    EXPECT_EQ(rendered, kExitOk);
+    EXPECT_TRUE(text.startsWith(u"\"<table>"_s, Qt::CaseInsensitive)) << text.toStdString();
 
-        // With no command the window program runs: the one that looks for a display platform.
-        const QStringList folders = {u"--base"_s, dir.filePath(u"uma"_s), u"--app-dir"_s, dir.filePath(u"app"_s)};
-        const QString windowRun = run(program, folders, u"kazeyomi-no-such-platform"_s).second;
-        EXPECT_TRUE(windowRun.contains(u"kazeyomi-no-such-platform"_s)) << windowRun.toStdString();
-    }
+    // With no command the window program runs: the one that looks for a display platform.
+    const QStringList folders = {u"--base"_s, dir.filePath(u"uma"_s), u"--app-dir"_s, dir.filePath(u"app"_s)};
+    const QString windowRun = run(program, folders, u"kazeyomi-no-such-platform"_s).second;
+    EXPECT_TRUE(windowRun.contains(u"kazeyomi-no-such-platform"_s)) << windowRun.toStdString();
+}

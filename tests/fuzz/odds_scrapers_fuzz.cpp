@@ -24,7 +24,7 @@ void scrape(const QByteArray& data)
     // A real count comes from the win/place page, which has room for at most 18 horses.
     e.form.race.runnerCount = qint16(quint8(data[1]) % 20);
     const QString code = QStringLiteral("2025120520100110");
-    using Scraper = ScrapeResult (*)(Context&, const QString&);
+    using Scraper = OddsScrape (*)(Context&, const QString&);
     static constexpr Scraper scrapers[] = {TanFuku_get, Umafuku_get, Umatan_get, Wide_get, Sanfuku_get, Santan_get};
     (void)scrapers[quint8(data[0]) % std::size(scrapers)](e.context, code);
 }

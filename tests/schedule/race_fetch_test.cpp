@@ -321,7 +321,7 @@ TEST_F(RaceGet, TheRaceIsMarkedBusyForTheWholeCycleAndNotAfterAThrow)
          u"cancelled"_s,
          [&](Context& ctx, const QString&) {
              seen.push_back(self->busy() && ctx.form.grid(Grid::VSFlexGrid8).rowShownSelected());
-             return StepResult{true, {}, true};
+             return StepResult{true, {}, true, {}};
          },
          true,
          {}},

@@ -143,8 +143,9 @@ TEST(StartupReasons, AMissingMeetingListKeepsItsMessageAndSaysWhereAndWhyBeneath
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         QTemporaryDir dir;
-        if (!r.made.isEmpty())
+        if (!r.made.isEmpty()) {
             ASSERT_TRUE(QDir().mkpath(dir.filePath(r.made)));
+        }
         test::FakeClock clock{QDateTime(QDate(2025, 12, 5), QTime(9, 0))};
         const DayFolders folders(dir.filePath(u"uma"_s), clock);
         FormState form;

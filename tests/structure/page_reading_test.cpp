@@ -26,8 +26,9 @@ void expectShown(const BetReading* bet, const QString& key, const PairCell& cell
     switch (cell.state) {
     case PairCell::State::Odds:
         EXPECT_EQ(odds->low, QString(cell.odds).remove(u',')) << key.toStdString();
-        if (range)
+        if (range) {
             EXPECT_EQ(odds->high, QString(cell.high).remove(u',')) << key.toStdString();
+        }
         EXPECT_EQ(odds->mark, ShownOdds::Mark::None);
         break;
     case PairCell::State::Blank:
