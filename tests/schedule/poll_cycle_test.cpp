@@ -99,86 +99,61 @@ protected:
 
 } // namespace
 
-TEST(FetchTimes, NextTimeIsTheFirstGridPointAtOrAfterNow)
+// The fetch times of one race, post 15:00, from the start button on.
+TEST_F(Polling, FetchTimesFollowThePostTimeBands)
 {
     const struct {
         const char* name;
-        QTime now;
-        int minutes;
-        const char* next;
+        QTime start;
+        QList<QPair<int, QString>> intervals; // Text5 boxes changed before the start
+        int seconds;                          // ticked after the start
+        const char* nextAfterStart;           // nullptr: not checked
+        QString stateAfterStart;              // empty: not checked
+        std::vector<QString> times;
     } rows[] = {
-        {"4-minute grid before the post", QTime(14, 37, 30), 4, "14:40"},
-        {"2-minute grid after the post", QTime(15, 1, 30), 2, "15:02"},
-        {"10-minute grid, 13:30 exactly", QTime(13, 30, 0), 10, "13:30"},
-        {"on a grid point", QTime(14, 40, 0), 4, "14:40"},
-        {"one second after a grid point", QTime(14, 40, 1), 4, "14:44"},
-        {"after the post on the point", QTime(15, 4, 0), 2, "15:04"},
+        {"at 13:30: at once, then every 10 minutes", QTime(13, 30), {}, 20 * 60 + 1, "13:30", FetchState::kScheduled,
+         {u"13:30"_s, u"13:40"_s, u"13:50"_s}},
+        {"exactly an hour before: at once, then every 4 minutes", QTime(14, 0), {}, 8 * 60 + 1, "", {},
+         {u"14:00"_s, u"14:04"_s, u"14:08"_s}},
+        {"4 minutes, every minute to the post, then every 2 minutes", QTime(14, 15), {}, 52 * 60, nullptr, {},
+         {u"14:16"_s, u"14:20"_s, u"14:24"_s, u"14:28"_s, u"14:32"_s, u"14:36"_s, u"14:40"_s, u"14:41"_s,
+          u"14:42"_s, u"14:43"_s, u"14:44"_s, u"14:45"_s, u"14:46"_s, u"14:47"_s, u"14:48"_s, u"14:49"_s,
+          u"14:50"_s, u"14:51"_s, u"14:52"_s, u"14:53"_s, u"14:54"_s, u"14:55"_s, u"14:56"_s, u"14:57"_s,
+          u"14:58"_s, u"14:59"_s, u"15:00"_s, u"15:02"_s, u"15:04"_s, u"15:06"_s}},
+        {"started after the post: the 2-minute grid", QTime(15, 1, 30), {}, 5 * 60, "15:02",
+         FetchState::kStartedBeforeRun, {u"15:02"_s, u"15:04"_s, u"15:06"_s}},
+        {"no middle and no final band: every 10 minutes up to the post", QTime(14, 25), {{1, u"0"_s}, {2, u"0"_s}},
+         35 * 60 + 1, nullptr, {}, {u"14:30"_s, u"14:40"_s, u"14:50"_s, u"15:00"_s}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        const QDateTime t0(QDate(2025, 12, 5), r.now);
-        const auto s = secondsUntil(t0, u"15:00"_s);
-        ASSERT_TRUE(s);
-        EXPECT_EQ(nextFetchAt(*todayAt(t0, u"15:00"_s), *s, r.minutes).toString(u"HH:mm"_s),
-                  QString::fromLatin1(r.next));
+        FormState form;
+        test::FakeClock clock{QDateTime(QDate(2025, 12, 5), r.start)};
+        RecordingRaces races{clock, form};
+        PollCycle poll{form, clock, races};
+        fillScheduleGrid(form.grid(Grid::VSFlexGrid8), {{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
+        form.setVenueBox(0, {true, u"大井"_s, true});
+        for (const auto& [box, text] : r.intervals)
+            form.setText(Control::intervalBox(box), text);
+        poll.Command2_Click();
+        if (r.nextAfterStart)
+            EXPECT_EQ(form.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::NextTime),
+                      QString::fromLatin1(r.nextAfterStart));
+        if (!r.stateAfterStart.isEmpty())
+            EXPECT_EQ(form.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::State), r.stateAfterStart);
+        for (int i = 0; i < r.seconds; ++i) {
+            clock.advance(1);
+            poll.Timer1_Timer();
+        }
+        std::vector<QString> times;
+        for (const auto& f : races.fetches)
+            times.push_back(f.at.left(5));
+        EXPECT_EQ(times, r.times);
+        ASSERT_FALSE(races.fetches.empty());
+        EXPECT_EQ(races.fetches[0].race, 10);
+        EXPECT_EQ(races.fetches[0].row, 1);
+        EXPECT_TRUE(form.fetchLog().isEmpty());
     }
-    EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"1510"_s));
-    EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"25:00"_s));
-}
-
-TEST_F(Polling, StartAtHalfPastOneFetchesAtOnceThenEveryTenMinutes)
-{
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:30"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kScheduled);
-    EXPECT_TRUE(poll.armed());
-    tickUntil(QTime(13, 30, 1));
-    ASSERT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(races.fetches[0].race, 10);
-    EXPECT_EQ(races.fetches[0].row, 1);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::Payout), QString());
-}
-
-TEST_F(Polling, ARaceAlreadyStartedGetsTheOneMinuteGridThenEveryTwoMinutes)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(15, 1, 30)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"15:02"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kStartedBeforeRun);
-    tickUntil(QTime(15, 2, 1));
-    EXPECT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"15:04"_s);
-}
-
-TEST_F(Polling, FollowsThePostTimeBands)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 15, 0)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    tickUntil(QTime(15, 7, 0));
-    const std::vector<QString> expected = {
-        u"14:16"_s, u"14:20"_s, u"14:24"_s, u"14:28"_s, u"14:32"_s, u"14:36"_s, u"14:40"_s, // 4-minute band
-        u"14:41"_s, u"14:42"_s, u"14:43"_s, u"14:44"_s, u"14:45"_s, u"14:46"_s, u"14:47"_s,
-        u"14:48"_s, u"14:49"_s, u"14:50"_s, u"14:51"_s, u"14:52"_s, u"14:53"_s, u"14:54"_s,
-        u"14:55"_s, u"14:56"_s, u"14:57"_s, u"14:58"_s, u"14:59"_s, u"15:00"_s, // every minute to the post
-        u"15:02"_s, u"15:04"_s, u"15:06"_s,                                     // every 2 minutes after it
-    };
-    EXPECT_EQ(fetchTimes(), expected);
-}
-
-TEST_F(Polling, AStartExactlyAnHourBeforeThePostFetchesAtOnce)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 0, 0)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), QString()); // no new time exactly on the band's edge
-    tickUntil(QTime(14, 0, 1));
-    ASSERT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"14:04"_s);
-    EXPECT_TRUE(form.fetchLog().isEmpty());
 }
 
 TEST_F(Polling, AStoppedRowShowsStopAndIsNotFetchedAgain)
@@ -298,19 +273,6 @@ TEST_F(Polling, AnIntervalBoxBeingTypedKeepsTheRowsDueUntilItIsCorrected)
         EXPECT_EQ(races.fetches.back().row, row); // fetched at the next tick
         EXPECT_NE(form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::NextTime), due);
     }
-}
-
-TEST_F(Polling, TheBandEdgesMayBeZero)
-{
-    // No middle and no final band: every 10 minutes up to the post.
-    form.setText(Control::Text5[1], u"0"_s);
-    form.setText(Control::Text5[2], u"0"_s);
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 25)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    tickUntil(QTime(15, 0, 1));
-    EXPECT_EQ(fetchTimes(), (std::vector<QString>{u"14:30"_s, u"14:40"_s, u"14:50"_s, u"15:00"_s}));
-    EXPECT_TRUE(form.fetchLog().isEmpty());
 }
 
 TEST_F(Polling, ARaceStillRunningAtMidnightIsStoppedNotFetchedEverySecond)
