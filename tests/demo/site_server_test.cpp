@@ -50,6 +50,13 @@ bool runUntil(const std::function<bool()>& done)
     return !timedOut;
 }
 
+SiteResponse page(const QByteArray& body)
+{
+    SiteResponse response;
+    response.body = body;
+    return response;
+}
+
 class SiteServerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -82,12 +89,16 @@ protected:
 TEST_F(SiteServerTest, ServesPagesByteExactByTargetThenByPathOtherwise404)
 {
     const QByteArray bytes("<td>\x92\x50\x8F\x9F</td>\r\n\0end", 20);
-    server.setPage(u"/a"_s, {.body = bytes, .headers = {{"Last-Modified", "Sat, 29 Oct 1994 19:43:31 GMT"}}});
-    server.setPage(u"/a?x=1"_s, {.body = "a with x=1", .contentType = {}});
-    server.setPage(u"/b?name=大井|1"_s, {.body = "encoded query"});
+    SiteResponse dated = page(bytes);
+    dated.headers = {{"Last-Modified", "Sat, 29 Oct 1994 19:43:31 GMT"}};
+    server.setPage(u"/a"_s, dated);
+    SiteResponse untyped = page("a with x=1");
+    untyped.contentType.clear();
+    server.setPage(u"/a?x=1"_s, untyped);
+    server.setPage(u"/b?name=大井|1"_s, page("encoded query"));
     server.setHandler([](const QString& target) -> std::optional<SiteResponse> {
         if (target.startsWith(u"/gen"))
-            return SiteResponse{.body = "generated " + target.toLatin1()};
+            return page("generated " + target.toLatin1());
         return std::nullopt;
     });
     const struct {
@@ -128,7 +139,9 @@ TEST_F(SiteServerTest, DroppedRequestsCloseOrResetAsAsked)
     } rows[] = {{SiteResponse::Drop::CloseWithoutAnswer, "closed"}, {SiteResponse::Drop::Reset, "reset"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.hangUp.constData());
-        server.setPage(u"/drop"_s, {.body = "never sent", .drop = r.drop});
+        SiteResponse dropped = page("never sent");
+        dropped.drop = r.drop;
+        server.setPage(u"/drop"_s, dropped);
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -156,7 +169,10 @@ TEST_F(SiteServerTest, DroppedRequestsCloseOrResetAsAsked)
 // A test that ends while a page is still on its way, or a client that gives up midway.
 TEST_F(SiteServerTest, OutlivesClientsThatLeaveAndCanBeDestroyedWhileAnswering)
 {
-    server.setPage(u"/p"_s, {.body = QByteArray(1000, 'x'), .pauseAfterBytes = 10, .pauseMs = 300});
+    SiteResponse paused = page(QByteArray(1000, 'x'));
+    paused.pauseAfterBytes = 10;
+    paused.pauseMs = 300;
+    server.setPage(u"/p"_s, paused);
     {
         QTcpSocket client;
         client.connectToHost(u"127.0.0.1"_s, port());
@@ -169,7 +185,9 @@ TEST_F(SiteServerTest, OutlivesClientsThatLeaveAndCanBeDestroyedWhileAnswering)
 
     auto doomed = std::make_unique<SiteServer>();
     ASSERT_TRUE(doomed->listen());
-    doomed->setPage(u"/p"_s, {.body = "x", .delayBeforeMs = 200});
+    SiteResponse late = page("x");
+    late.delayBeforeMs = 200;
+    doomed->setPage(u"/p"_s, late);
     QTcpSocket client;
     bool closed = false;
     QObject::connect(&client, &QTcpSocket::disconnected, &client, [&] { closed = true; });

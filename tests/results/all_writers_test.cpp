@@ -40,10 +40,10 @@ struct WriterRow {
 };
 
 const WriterRow kWriters[] = {
-    {"tanA", TanA_write, true},     {"Fuk1", Fuk1_write, true},   {"Fuk2", Fuk2_write, true},
-    {"uren", Uren_write, true},     {"utan", Utan_write, true},   {"wideL", WideL_write, true},
-    {"wideH", WideH_write, true},   {"3fuku", Sanfuku_write, true}, {"3tan", Santan_arrange, true},
-    {"sei", Sei_write, false},      {"jyun", Jyun_write, false},
+    {"tanA", TanA_write, true},   {"Fuk1", Fuk1_write, true},     {"Fuk2", Fuk2_write, true},
+    {"uren", Uren_write, true},   {"utan", Utan_write, true},     {"wideL", WideL_write, true},
+    {"wideH", WideH_write, true}, {"3fuku", Sanfuku_write, true}, {"3tan", Santan_arrange, true},
+    {"sei", Sei_write, false},    {"jyun", Jyun_write, false},
 };
 
 class AllWriters : public test::RaceFixture {
@@ -112,10 +112,8 @@ TEST_F(AllWriters, AFailedWriteLeavesTheFileAsItWasAndNamesIt)
         qint64 budget;
         FailAt at;
     } failures[] = {
-        {"first file takes no byte", 0, 0, FailAt::Write},
-        {"first file cut after 20 bytes", 0, 20, FailAt::Write},
-        {"first file fails at close", 0, 0, FailAt::Close},
-        {"history takes half the line", 1, 60, FailAt::Write},
+        {"first file takes no byte", 0, 0, FailAt::Write},  {"first file cut after 20 bytes", 0, 20, FailAt::Write},
+        {"first file fails at close", 0, 0, FailAt::Close}, {"history takes half the line", 1, 60, FailAt::Write},
         {"history fails at close", 1, 60, FailAt::Close},
     };
     for (const WriterRow& w : kWriters) {

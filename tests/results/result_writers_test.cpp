@@ -40,11 +40,6 @@ QByteArray jyunLines(const QStringList& fields)
     return bytes;
 }
 
-// Real files whose renames are refused, as a reader holding the file does on Windows.
-struct RefusingReplacer final : FailingFiles {
-    RefusingReplacer() { refuseRenames = u"rename refused"_s; }
-};
-
 class ResultWriters : public RaceFixture {
 protected:
     void SetUp() override
@@ -143,29 +138,6 @@ TEST_F(ResultWriters, CreatesTheDayFolderButNotItsRoot)
     EXPECT_FALSE(QFileInfo::exists(folders.oddsRoot()));
 }
 
-TEST_F(ResultWriters, ReplacesTheFileWholeAndRewritesInPlaceWhereThatIsRefused)
-{
-    const struct {
-        const char* name;
-        bool refuse;
-        bool readerSeesNewText;
-    } rows[] = {
-        {"renamed over: a reader keeps the old file whole", false, false},
-        {"refused: rewritten in place", true, true},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        payouts().clear();
-        writeBoth();
-        QFile reader(oddsFile(u"大井10.sei"_s)); // holds the old file open, as other programs do
-        ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
-        payouts().setTextMatrix(3, 2, u"350円"_s);
-        EXPECT_EQ(r.refuse ? Sei_write(context, RefusingReplacer()).error : Sei_write(context).error, QString());
-        EXPECT_TRUE(sei().startsWith(toCp932(fieldText(u"350円"_s))));
-        EXPECT_EQ(reader.readAll().startsWith(toCp932(fieldText(u"350円"_s))), r.readerSeesNewText);
-    }
-}
-
 TEST_F(ResultWriters, FallsBackWhenNoTemporaryFileCanBeMade)
 {
     // So long a name that the temporary name beside it passes the file system's limit.
@@ -175,14 +147,6 @@ TEST_F(ResultWriters, FallsBackWhenNoTemporaryFileCanBeMade)
     payouts().setTextMatrix(3, 2, u"350円"_s);
     EXPECT_EQ(Sei_write(context).error, QString());
     EXPECT_EQ(readBytes(path), toCp932(fieldText(u"350円"_s)) + QByteArray(132, ' ') + "\r\n");
-}
-
-TEST_F(ResultWriters, ReportsAFileThatCanBeNeitherReplacedNorRewritten)
-{
-    const QString path = oddsFile(u"大井10.jyun"_s);
-    ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
-    EXPECT_TRUE(Jyun_write(context).error.contains(QDir::toNativeSeparators(path)));
-    EXPECT_TRUE(FileWriter(RefusingReplacer()).replace(path, "x").error.contains(u"rename refused"_s));
 }
 
 TEST_F(ResultWriters, Command9WritesOi03AndLeavesTheRaceKeyChanged)

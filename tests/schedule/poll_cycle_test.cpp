@@ -102,28 +102,27 @@ protected:
 // The fetch times of one race, post 15:00, from the start button on.
 TEST_F(Polling, FetchTimesFollowThePostTimeBands)
 {
+    const QString first = u"14:16 14:20 14:24 14:28 14:32 14:36 14:40 "_s; // every 4 minutes
+    const QString last = u"14:54 14:55 14:56 14:57 14:58 14:59 15:00 15:02 15:04 15:06"_s;
     const struct {
         const char* name;
         QTime start;
-        QList<QPair<int, QString>> intervals; // Text5 boxes changed before the start
-        int seconds;                          // ticked after the start
-        const char* nextAfterStart;           // nullptr: not checked
-        QString stateAfterStart;              // empty: not checked
-        std::vector<QString> times;
+        bool noMiddleOrFinalBand; // Text5(1) and Text5(2) set to 0
+        int seconds;              // ticked after the start
+        QString next;             // the next time after the start, null: not checked
+        QString state;            // the row's state after the start, null: not checked
+        QString times;
     } rows[] = {
-        {"at 13:30: at once, then every 10 minutes", QTime(13, 30), {}, 20 * 60 + 1, "13:30", FetchState::kScheduled,
-         {u"13:30"_s, u"13:40"_s, u"13:50"_s}},
-        {"exactly an hour before: at once, then every 4 minutes", QTime(14, 0), {}, 8 * 60 + 1, "", {},
-         {u"14:00"_s, u"14:04"_s, u"14:08"_s}},
-        {"4 minutes, every minute to the post, then every 2 minutes", QTime(14, 15), {}, 52 * 60, nullptr, {},
-         {u"14:16"_s, u"14:20"_s, u"14:24"_s, u"14:28"_s, u"14:32"_s, u"14:36"_s, u"14:40"_s, u"14:41"_s,
-          u"14:42"_s, u"14:43"_s, u"14:44"_s, u"14:45"_s, u"14:46"_s, u"14:47"_s, u"14:48"_s, u"14:49"_s,
-          u"14:50"_s, u"14:51"_s, u"14:52"_s, u"14:53"_s, u"14:54"_s, u"14:55"_s, u"14:56"_s, u"14:57"_s,
-          u"14:58"_s, u"14:59"_s, u"15:00"_s, u"15:02"_s, u"15:04"_s, u"15:06"_s}},
-        {"started after the post: the 2-minute grid", QTime(15, 1, 30), {}, 5 * 60, "15:02",
-         FetchState::kStartedBeforeRun, {u"15:02"_s, u"15:04"_s, u"15:06"_s}},
-        {"no middle and no final band: every 10 minutes up to the post", QTime(14, 25), {{1, u"0"_s}, {2, u"0"_s}},
-         35 * 60 + 1, nullptr, {}, {u"14:30"_s, u"14:40"_s, u"14:50"_s, u"15:00"_s}},
+        {"at 13:30: at once, then every 10 minutes", QTime(13, 30), false, 20 * 60 + 1, u"13:30"_s,
+         FetchState::kScheduled, u"13:30 13:40 13:50"_s},
+        {"exactly an hour before: at once, then every 4 minutes", QTime(14, 0), false, 8 * 60 + 1, u""_s, QString(),
+         u"14:00 14:04 14:08"_s},
+        {"every minute from 20 minutes before, every 2 after the post", QTime(14, 15), false, 52 * 60, QString(),
+         QString(), first + u"14:41 14:42 14:43 14:44 14:45 14:46 14:47 14:48 14:49 14:50 14:51 14:52 14:53 "_s + last},
+        {"started after the post: the 1-minute grid, then every 2", QTime(15, 1, 30), false, 5 * 60, u"15:02"_s,
+         FetchState::kStartedBeforeRun, u"15:02 15:04 15:06"_s},
+        {"no middle or final band: every 10 minutes to the post", QTime(14, 25), true, 35 * 60 + 1, QString(),
+         QString(), u"14:30 14:40 14:50 15:00"_s},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -131,24 +130,28 @@ TEST_F(Polling, FetchTimesFollowThePostTimeBands)
         test::FakeClock clock{QDateTime(QDate(2025, 12, 5), r.start)};
         RecordingRaces races{clock, form};
         PollCycle poll{form, clock, races};
-        fillScheduleGrid(form.grid(Grid::VSFlexGrid8), {{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
+        GridModel& schedule = form.grid(Grid::VSFlexGrid8);
+        fillScheduleGrid(schedule, {{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
         form.setVenueBox(0, {true, u"大井"_s, true});
-        for (const auto& [box, text] : r.intervals)
-            form.setText(Control::intervalBox(box), text);
+        if (r.noMiddleOrFinalBand) {
+            form.setText(Control::Text5[1], u"0"_s);
+            form.setText(Control::Text5[2], u"0"_s);
+        }
         poll.Command2_Click();
-        if (r.nextAfterStart)
-            EXPECT_EQ(form.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::NextTime),
-                      QString::fromLatin1(r.nextAfterStart));
-        if (!r.stateAfterStart.isEmpty())
-            EXPECT_EQ(form.grid(Grid::VSFlexGrid8).textMatrix(1, ScheduleColumn::State), r.stateAfterStart);
+        if (!r.next.isNull()) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::NextTime), r.next);
+        }
+        if (!r.state.isNull()) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::State), r.state);
+        }
         for (int i = 0; i < r.seconds; ++i) {
             clock.advance(1);
             poll.Timer1_Timer();
         }
-        std::vector<QString> times;
+        QStringList times;
         for (const auto& f : races.fetches)
-            times.push_back(f.at.left(5));
-        EXPECT_EQ(times, r.times);
+            times << f.at.left(5);
+        EXPECT_EQ(times.join(u' '), r.times);
         ASSERT_FALSE(races.fetches.empty());
         EXPECT_EQ(races.fetches[0].race, 10);
         EXPECT_EQ(races.fetches[0].row, 1);

@@ -148,8 +148,9 @@ TEST_F(TripleScrapers, BrokenLayoutsEndTheReadingWithoutHanging)
         form.grid(Grid::VSFlexGrid11).clear();
         EXPECT_EQ(cutTrioPage(context), p.result);
         EXPECT_EQ(cutTrifectaPage(context), p.result);
-        if (p.result == ScrapeResult::Parsed)
+        if (p.result == ScrapeResult::Parsed) {
             EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 1), u"5.5"_s);
+        }
     }
 }
 
@@ -259,13 +260,15 @@ TEST_F(TripleScrapers, EveryOddsOfTheSitesPagesReachesItsOwnField)
             }
         }
         // A blank trio ends its column's walk in each of its tables, so only the others are met.
-        if (n < 6)
+        if (n < 6) {
             EXPECT_EQ(withOdds, n * (n - 1) * (n - 2) / 6);
+        }
 
         ASSERT_EQ(Santan_get(context, race.raceCode), ScrapeResult::Parsed);
         EXPECT_EQ(test::readBytes(context.appFile(u"三連単.txt"_s)),
                   PageFetcher::preparePage(trifecta.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
         ASSERT_TRUE(Santan_arrange(context).ok());
+        EXPECT_EQ(form.race.runnerCount, n - 1); // the block size, as the writer leaves it
         line = test::readBytes(oddsFile(u"大井10.3tan"_s));
         ASSERT_EQ(line.size(), 5 + 16 * n * (n - 1) * (n - 1) + 2);
         qsizetype at = 5;
