@@ -29,6 +29,7 @@
 #include "demo/result_pages.h"
 #include "demo/site_server.h"
 #include "demo/triple_pages.h"
+#include "fetch/file_replace.h"
 #include "fetch/http_page_source.h"
 #include "fetch/joining_page_source.h"
 #include "fetch/page_fetcher.h"
@@ -41,6 +42,7 @@
 #include "foundation/grid_model.h"
 #include "foundation/notifier.h"
 #include "foundation/schedule_columns.h"
+#include "foundation/text_codec.h"
 #include "history/race_history.h"
 #include "schedule/poll_cycle.h"
 #include "schedule/race_fetch.h"
@@ -454,6 +456,24 @@ int main(int argc, char** argv)
     line("render-large", "kazeyomi render's work, the large page", renderLargeMs, "ms",
          largeRendered.ok() ? costRatio("render-large", renderLargeMs, "gumbo-large", gumboLargeMs, ratio)
                             : u"refused: "_s + largeRendered.error);
+
+    // Two worst cases that must stay linear: a page with one character the code page lacks
+    // (no character-by-character retry of the whole page), and a line full of script tags.
+    QString missing;
+    for (int i = 0; i < 5000; ++i)
+        missing += u"<td>大井 1R 単勝 abc</td>\n"_s;
+    missing += u"\U0001F600"_s;
+    const double encodeMs = medianMs(20, [&] { (void)toCp932(missing); });
+    line("cp932-missing", "CP932 encoding, 120 KB page with one missing character", encodeMs, "ms",
+         verdict(encodeMs <= 20, u"20 ms or less"_s));
+    QTemporaryDir scratch;
+    const QString scripts = scratch.filePath(u"in"_s);
+    if (QFile out(scripts); out.open(QIODevice::WriteOnly))
+        out.write(QByteArray("<script").repeated(160000));
+    const double replaceMs =
+        medianMs(5, [&] { (void)File_Replace(scripts, scratch.filePath(u"out"_s), u"<script"_s, u"<Sscript"_s); });
+    line("script-tags", "160,000 script tags disabled on one 1.1 MB line", replaceMs, "ms",
+         verdict(replaceMs <= 1000, u"1 s or less"_s));
 
     // A whole cycle from pages in memory to the eleven files.
     const auto [pagesMs, cycleMs] = pairedMediansMs(50, work("gumbo-cycle-pages"), work("cycle-in-memory"));

@@ -50,80 +50,30 @@ TEST(DemoDay, PagesFollowTheClockFromCurrentOddsToTheResult)
     EXPECT_FALSE(day.respond(u"/odds/0000000000000000001.do"_s).has_value());
 }
 
-TEST(DemoDay, ServesThePairOddsPagesOfEveryRaceInStepWithItsWinPlacePage)
+// The other pages of a race show the same field as its win/place page: the horses out there
+// are out on the pair and triple pages, and only they.
+TEST(DemoDay, ServesEveryPageOfARaceInStepWithItsWinPlacePage)
 {
     test::FakeClock clock(QDateTime(QDate(2025, 12, 5), QTime(13, 0)));
     const DemoDay day(clock, QDateTime(QDate(2025, 12, 5), QTime(14, 0)), {{u"大井"_s, 8}}, 10);
     int withScratch = 0;
-    int withBlank = 0;
     for (const DemoRace& race : day.races()) {
         SCOPED_TRACE(race.race);
         const QString odds = u"/odds/"_s + race.pageId;
         const WinPlacePage winPlace = day.winPlace(race, clock.now());
-        ASSERT_EQ(winPlace.runners.size(), race.runners);
-        const QList<QPair<int, int>> blank = day.pairsNotShown(race, clock.now());
-        const ExactaPage exacta = exactaPage(winPlace, blank);
-        const QuinellaWidePage pairs = quinellaWidePage(winPlace, blank);
-        EXPECT_EQ(day.respond(odds + u"03.do"_s).value().body, exacta.html);
+        const QuinellaWidePage pairs = quinellaWidePage(winPlace, day.pairsNotShown(race, clock.now()));
         EXPECT_EQ(day.respond(odds + u"04.do"_s).value().body, pairs.html);
-
-        // The horses out on the win/place page are out on the pair pages, and only they.
+        const TrioPage trio = trioPage(winPlace, day.triplesNotShown(race, clock.now()));
+        EXPECT_EQ(day.respond(odds + u"09.do"_s).value().body, trio.html);
+        for (const QString& page : {u"03.do"_s, u"08.do"_s})
+            EXPECT_TRUE(day.respond(odds + page).has_value());
         for (int a = 1; a <= race.runners; ++a) {
             for (int b = a + 1; b <= race.runners; ++b) {
                 const bool out = race.scratched.contains(a) || race.scratched.contains(b);
-                EXPECT_EQ(exacta.shown.at(b, a).state == PairCell::State::Scratched, out);
                 EXPECT_EQ(pairs.wide.at(a, b).state == PairCell::State::Scratched, out);
             }
         }
         withScratch += race.scratched.isEmpty() ? 0 : 1;
-        if (!blank.isEmpty()) {
-            ++withBlank;
-            EXPECT_EQ(pairs.quinella.at(1, 2).state, PairCell::State::Blank);
-            EXPECT_TRUE(day.pairsNotShown(race, race.post.addSecs(-20 * 60)).isEmpty());
-        }
     }
     EXPECT_EQ(withScratch, 2);
-    EXPECT_GT(withBlank, 0);
-
-    // The pair odds drift with the win odds until the post, then stand still.
-    const DemoRace& first = day.races().front();
-    const QString exactaPath = u"/odds/"_s + first.pageId + u"03.do"_s;
-    const QString pairsPath = u"/odds/"_s + first.pageId + u"04.do"_s;
-    const QByteArray exactaBefore = day.respond(exactaPath).value().body;
-    const QByteArray pairsBefore = day.respond(pairsPath).value().body;
-    clock.advance(5 * 60);
-    EXPECT_NE(day.respond(exactaPath).value().body, exactaBefore);
-    EXPECT_NE(day.respond(pairsPath).value().body, pairsBefore);
-    clock.set(first.post.addSecs(60));
-    const QByteArray final = day.respond(pairsPath).value().body;
-    EXPECT_TRUE(final.contains("最終オッズ"));
-    clock.advance(30 * 60);
-    EXPECT_EQ(day.respond(pairsPath).value().body, final);
-    EXPECT_FALSE(day.respond(u"/odds/"_s + first.pageId + u"05.do"_s).has_value());
-}
-
-TEST(DemoDay, ServesTheTriplePagesInStepWithTheWinPlacePage)
-{
-    test::FakeClock clock(QDateTime(QDate(2025, 12, 5), QTime(13, 0)));
-    const DemoDay day(clock, QDateTime(QDate(2025, 12, 5), QTime(14, 0)), {{u"大井"_s, 8}}, 10);
-    int withBlank = 0;
-    for (const DemoRace& race : day.races()) {
-        SCOPED_TRACE(race.race);
-        const QString odds = u"/odds/"_s + race.pageId;
-        const WinPlacePage winPlace = day.winPlace(race, clock.now());
-        const QList<std::array<int, 3>> blank = day.triplesNotShown(race, clock.now());
-        const TrioPage trio = trioPage(winPlace, blank);
-        EXPECT_EQ(day.respond(odds + u"09.do"_s).value().body, trio.html);
-        EXPECT_EQ(day.respond(odds + u"08.do"_s).value().body, trifectaPage(winPlace, blank).html);
-        EXPECT_TRUE(trio.html.contains("3番を含む組番"));
-        if (!blank.isEmpty()) {
-            ++withBlank;
-            const int n = race.runners;
-            EXPECT_EQ(trio.shown.at(1, 2, 3).state, PairCell::State::Blank);
-            EXPECT_EQ(trio.shown.at(n - 2, n - 1, n).state,
-                      race.scratched.contains(n) ? PairCell::State::Scratched : PairCell::State::Blank);
-            EXPECT_TRUE(day.triplesNotShown(race, race.post.addSecs(-20 * 60)).isEmpty());
-        }
-    }
-    EXPECT_GT(withBlank, 0);
 }

@@ -12,19 +12,6 @@
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
 
-TEST(DayFolders, TakeTheDayKeyFromTheClockAtEveryUse)
-{
-    test::FakeClock clock(QDateTime(QDate(2025, 12, 5), QTime(23, 59, 59)));
-    const DayFolders folders(u"/base"_s, clock);
-    EXPECT_EQ(folders.dayKey(), u"251205"_s);
-    EXPECT_EQ(folders.cardFolder(), u"/base/nsdat2/251205"_s);
-    EXPECT_EQ(folders.oddsFolder(), u"/base/dat2/251205"_s);
-    clock.advance(1); // past midnight: the next write goes to the new day's folder
-    EXPECT_EQ(folders.oddsFolder(), u"/base/dat2/251206"_s);
-    clock.set(QDateTime(QDate(2009, 1, 2), QTime(8, 0)));
-    EXPECT_EQ(folders.dayKey(), u"090102"_s);
-}
-
 TEST(DayFolders, CreateWhatIsMissingAndNameWhatCannotBeMade)
 {
     QTemporaryDir dir;

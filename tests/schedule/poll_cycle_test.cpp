@@ -111,86 +111,64 @@ protected:
 
 } // namespace
 
-TEST(FetchTimes, NextTimeIsTheFirstGridPointAtOrAfterNow)
+// The fetch times of one race, post 15:00, from the start button on.
+TEST_F(Polling, FetchTimesFollowThePostTimeBands)
 {
+    const QString first = u"14:16 14:20 14:24 14:28 14:32 14:36 14:40 "_s; // every 4 minutes
+    const QString last = u"14:54 14:55 14:56 14:57 14:58 14:59 15:00 15:02 15:04 15:06"_s;
     const struct {
         const char* name;
-        QTime now;
-        int minutes;
-        const char* next;
+        QTime start;
+        bool noMiddleOrFinalBand; // Text5(1) and Text5(2) set to 0
+        int seconds;              // ticked after the start
+        QString next;             // the next time after the start, null: not checked
+        QString state;            // the row's state after the start, null: not checked
+        QString times;
     } rows[] = {
-        {"4-minute grid before the post", QTime(14, 37, 30), 4, "14:40"},
-        {"2-minute grid after the post", QTime(15, 1, 30), 2, "15:02"},
-        {"10-minute grid, 13:30 exactly", QTime(13, 30, 0), 10, "13:30"},
-        {"on a grid point", QTime(14, 40, 0), 4, "14:40"},
-        {"one second after a grid point", QTime(14, 40, 1), 4, "14:44"},
-        {"after the post on the point", QTime(15, 4, 0), 2, "15:04"},
+        {"at 13:30: at once, then every 10 minutes", QTime(13, 30), false, 20 * 60 + 1, u"13:30"_s,
+         FetchState::kScheduled, u"13:30 13:40 13:50"_s},
+        {"exactly an hour before: at once, then every 4 minutes", QTime(14, 0), false, 8 * 60 + 1, u""_s, QString(),
+         u"14:00 14:04 14:08"_s},
+        {"every minute from 20 minutes before, every 2 after the post", QTime(14, 15), false, 52 * 60, QString(),
+         QString(), first + u"14:41 14:42 14:43 14:44 14:45 14:46 14:47 14:48 14:49 14:50 14:51 14:52 14:53 "_s + last},
+        {"started after the post: the 1-minute grid, then every 2", QTime(15, 1, 30), false, 5 * 60, u"15:02"_s,
+         FetchState::kStartedBeforeRun, u"15:02 15:04 15:06"_s},
+        {"no middle or final band: every 10 minutes to the post", QTime(14, 25), true, 35 * 60 + 1, QString(),
+         QString(), u"14:30 14:40 14:50 15:00"_s},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        const QDateTime t0(QDate(2025, 12, 5), r.now);
-        const auto s = secondsUntil(t0, u"15:00"_s);
-        ASSERT_TRUE(s);
-        EXPECT_EQ(nextFetchAt(*todayAt(t0, u"15:00"_s), *s, r.minutes).toString(u"HH:mm"_s),
-                  QString::fromLatin1(r.next));
+        FormState form;
+        test::FakeClock clock{QDateTime(QDate(2025, 12, 5), r.start)};
+        RecordingRaces races{clock, form};
+        PollCycle poll{form, clock, races};
+        GridModel& schedule = form.grid(Grid::VSFlexGrid8);
+        fillScheduleGrid(schedule, {{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
+        form.setVenueBox(0, {true, u"大井"_s, true});
+        if (r.noMiddleOrFinalBand) {
+            form.setText(Control::Text5[1], u"0"_s);
+            form.setText(Control::Text5[2], u"0"_s);
+        }
+        poll.Command2_Click();
+        if (!r.next.isNull()) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::NextTime), r.next);
+        }
+        if (!r.state.isNull()) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::State), r.state);
+        }
+        for (int i = 0; i < r.seconds; ++i) {
+            clock.advance(1);
+            poll.Timer1_Timer();
+        }
+        QStringList times;
+        for (const auto& f : races.fetches)
+            times << f.at.left(5);
+        EXPECT_EQ(times.join(u' '), r.times);
+        ASSERT_FALSE(races.fetches.empty());
+        EXPECT_EQ(races.fetches[0].race, 10);
+        EXPECT_EQ(races.fetches[0].row, 1);
+        EXPECT_TRUE(form.fetchLog().isEmpty());
     }
-    EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"1510"_s));
-    EXPECT_FALSE(secondsUntil(QDateTime::currentDateTime(), u"25:00"_s));
-}
-
-TEST_F(Polling, StartAtHalfPastOneFetchesAtOnceThenEveryTenMinutes)
-{
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:30"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kScheduled);
-    EXPECT_TRUE(poll.armed());
-    tickUntil(QTime(13, 30, 1));
-    ASSERT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(races.fetches[0].race, 10);
-    EXPECT_EQ(races.fetches[0].row, 1);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::Payout), QString());
-}
-
-TEST_F(Polling, ARaceAlreadyStartedGetsTheOneMinuteGridThenEveryTwoMinutes)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(15, 1, 30)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"15:02"_s);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kStartedBeforeRun);
-    tickUntil(QTime(15, 2, 1));
-    EXPECT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"15:04"_s);
-}
-
-TEST_F(Polling, FollowsThePostTimeBands)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 15, 0)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    tickUntil(QTime(15, 7, 0));
-    const std::vector<QString> expected = {
-        u"14:16"_s, u"14:20"_s, u"14:24"_s, u"14:28"_s, u"14:32"_s, u"14:36"_s, u"14:40"_s, // 4-minute band
-        u"14:41"_s, u"14:42"_s, u"14:43"_s, u"14:44"_s, u"14:45"_s, u"14:46"_s, u"14:47"_s,
-        u"14:48"_s, u"14:49"_s, u"14:50"_s, u"14:51"_s, u"14:52"_s, u"14:53"_s, u"14:54"_s,
-        u"14:55"_s, u"14:56"_s, u"14:57"_s, u"14:58"_s, u"14:59"_s, u"15:00"_s, // every minute to the post
-        u"15:02"_s, u"15:04"_s, u"15:06"_s,                                     // every 2 minutes after it
-    };
-    EXPECT_EQ(fetchTimes(), expected);
-}
-
-TEST_F(Polling, AStartExactlyAnHourBeforeThePostFetchesAtOnce)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 0, 0)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), QString()); // no new time exactly on the band's edge
-    tickUntil(QTime(14, 0, 1));
-    ASSERT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"14:04"_s);
-    EXPECT_TRUE(form.fetchLog().isEmpty());
 }
 
 TEST_F(Polling, AStoppedRowShowsStopAndIsNotFetchedAgain)
@@ -310,19 +288,6 @@ TEST_F(Polling, AnIntervalBoxBeingTypedKeepsTheRowsDueUntilItIsCorrected)
         EXPECT_EQ(races.fetches.back().row, row); // fetched at the next tick
         EXPECT_NE(form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::NextTime), due);
     }
-}
-
-TEST_F(Polling, TheBandEdgesMayBeZero)
-{
-    // No middle and no final band: every 10 minutes up to the post.
-    form.setText(Control::Text5[1], u"0"_s);
-    form.setText(Control::Text5[2], u"0"_s);
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 25)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    tickUntil(QTime(15, 0, 1));
-    EXPECT_EQ(fetchTimes(), (std::vector<QString>{u"14:30"_s, u"14:40"_s, u"14:50"_s, u"15:00"_s}));
-    EXPECT_TRUE(form.fetchLog().isEmpty());
 }
 
 TEST_F(Polling, ARaceStillRunningAtMidnightIsStoppedNotFetchedEverySecond)

@@ -90,29 +90,3 @@ TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
     EXPECT_EQ(form.grid(Grid::VSFlexGrid16).textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
     EXPECT_EQ(form.text(Control::Text9), u"14:25"_s);
 }
-
-TEST_F(Snapshots, ASnapshotOfAnotherSizeIsRefusedAndItsGridKept)
-{
-    fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
-    const QString grid16 = QDir(folders.cardFolder()).filePath(u"Grid16.dat"_s);
-    const auto design = std::find_if(gridLayouts().begin(), gridLayouts().end(),
-                                     [](const GridLayout& layout) { return layout.grid == Grid::VSFlexGrid16; });
-    ASSERT_NE(design, gridLayouts().end());
-    const struct {
-        const char* name;
-        int rows;
-        int cols;
-    } rows[] = {{"the win/place grid's size", 17, 4}, {"two billion rows of nothing", 2'147'483'646, 0}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        ASSERT_EQ(GridModel(u"other"_s, r.rows, r.cols).saveGrid(grid16).error, QString());
-        const QString error = Command7_Click(form, folders, notifier).error;
-        EXPECT_TRUE(error.contains(u"Grid16.dat"_s)) << error.toStdString();
-        const GridModel& payouts = form.grid(Grid::VSFlexGrid16);
-        EXPECT_EQ(payouts.rows(), design->rows);
-        EXPECT_EQ(payouts.cols(), design->cols);
-        EXPECT_EQ(payouts.textMatrix(1, 1), u"grid 16, 大井 \"1,2\""_s);
-        EXPECT_EQ(form.grid(Grid::VSFlexGrid15).textMatrix(1, 1), u"grid 15, 大井 \"1,2\""_s); // the others still load
-    }
-}

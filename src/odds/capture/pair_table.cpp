@@ -104,12 +104,6 @@ PairTable fetchPairTable(Context& ctx, const QString& raceCode, const PairPage& 
     return cutPairTable(ctx, cached, page);
 }
 
-PairTable openPairTable(Context& ctx, const PairPage& page)
-{
-    CachedPage cached = openCachedPage(ctx.fetcher, page.page);
-    return cutPairTable(ctx, cached, page);
-}
-
 std::optional<QString> OddsCellCut::cut(const QString& line)
 {
     if (line.contains(u"color0"_s))

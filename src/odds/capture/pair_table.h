@@ -56,8 +56,6 @@ struct [[nodiscard]] PairTable {
 // shows as many horses as the win/place page, writes the split table line to "tmp2.txt" and
 // opens it. Not ready for a failed fetch, a short page, or with a problem.
 PairTable fetchPairTable(Context& ctx, const QString& raceCode, const PairPage& page);
-// The same after the fetch, for the page already in tmp.txt.
-PairTable openPairTable(Context& ctx, const PairPage& page);
 
 // The odds text of one cell line: its text after "<td>", without the closing tags the last
 // cell of a table carries, "***" for "－"; nothing for the grey cell of a horse with itself.

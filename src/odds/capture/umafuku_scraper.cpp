@@ -50,10 +50,4 @@ OddsScrape Umafuku_get(Context& ctx, const QString& raceCode)
     return cutQuinella(ctx, table);
 }
 
-OddsScrape cutQuinellaPage(Context& ctx)
-{
-    PairTable table = openPairTable(ctx, quinellaPage());
-    return cutQuinella(ctx, table);
-}
-
 } // namespace kazeyomi

@@ -13,7 +13,4 @@ namespace kazeyomi {
 // a page under 1800 bytes; Parsed otherwise, with a problem as for the exacta (Umatan_get).
 OddsScrape Umafuku_get(Context& ctx, const QString& raceCode);
 
-// Everything after the fetch, on the page already in tmp.txt.
-OddsScrape cutQuinellaPage(Context& ctx);
-
 } // namespace kazeyomi

@@ -70,10 +70,4 @@ OddsScrape Umatan_get(Context& ctx, const QString& raceCode)
     return cutExacta(grid, table);
 }
 
-OddsScrape cutExactaPage(Context& ctx)
-{
-    PairTable table = openPairTable(ctx, exactaPage());
-    return cutExacta(ctx.form.grid(Grid::VSFlexGrid6), table);
-}
-
 } // namespace kazeyomi

@@ -15,8 +15,4 @@ namespace kazeyomi {
 // whose table shows another number of horses than the runner count.
 OddsScrape Umatan_get(Context& ctx, const QString& raceCode);
 
-// Everything after the fetch, on the page already in tmp.txt; the grid as Umatan_get leaves it
-// before its fetch.
-OddsScrape cutExactaPage(Context& ctx);
-
 } // namespace kazeyomi

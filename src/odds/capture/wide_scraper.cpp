@@ -80,10 +80,4 @@ OddsScrape Wide_get(Context& ctx, const QString& raceCode)
     return cutWide(ctx, table);
 }
 
-OddsScrape cutWidePage(Context& ctx)
-{
-    PairTable table = openPairTable(ctx, widePage());
-    return cutWide(ctx, table);
-}
-
 } // namespace kazeyomi

@@ -16,9 +16,6 @@ class GridModel;
 // problem as for the exacta (Umatan_get).
 OddsScrape Wide_get(Context& ctx, const QString& raceCode);
 
-// Everything after the fetch, on the page already in tmp.txt.
-OddsScrape cutWidePage(Context& ctx);
-
 // One wide cell line such as `3</th><td>2.1<span>-3.4` into cell (row, col) of both grids.
 // The line in hand is upper-cased by the cut. A bound whose cut fails keeps the bound of
 // the cell before, held in `low` and `high`.

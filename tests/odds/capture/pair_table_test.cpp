@@ -117,14 +117,4 @@ TEST(CutWideCell, SplitsTheRangeIntoBothGrids)
     }
 }
 
-TEST(PairTableSteps, TheCommonStepsComeFirstInOrder)
-{
-    const std::vector<Replacement> steps = pairTableSteps({{u"a"_s, u"b"_s}});
-    ASSERT_EQ(steps.size(), 10u);
-    EXPECT_EQ(steps.back().from, u"a"_s);
-    // "<th>" is split before "</td><th>" is removed: a cell's end leaves only the line break.
-    EXPECT_EQ(replaceInOrder(u"<tr><th>1</th><td>2.3</td><th>2</th><td>－</td></tr><tr><th>"_s, steps),
-              u"<tr><th>\r\n1</th><td>2.3\r\n2</th><td>－\r\n\r\n"_s);
-}
-
 } // namespace

@@ -268,6 +268,7 @@ TEST_F(TripleScrapers, EveryOddsOfTheSitesPagesReachesItsOwnField)
         EXPECT_EQ(test::readBytes(context.appFile(u"三連単.txt"_s)),
                   PageFetcher::preparePage(trifecta.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
         ASSERT_TRUE(Santan_arrange(context).ok());
+        EXPECT_EQ(form.race.runnerCount, n - 1); // the block size, as the writer leaves it
         line = test::readBytes(oddsFile(u"大井10.3tan"_s));
         ASSERT_EQ(line.size(), 5 + 16 * n * (n - 1) * (n - 1) + 2);
         qsizetype at = 5;

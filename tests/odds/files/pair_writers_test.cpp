@@ -157,20 +157,6 @@ TEST_F(PairWriters, ExactaWritesEveryOrderedPairColumnByColumn)
     }
 }
 
-TEST_F(PairWriters, AMissingOddsFolderIsReportedByEachWriterAndLeavesNoFile)
-{
-    const std::pair<const char*, Outcome (*)(const Context&, const FileDevices&)> writers[] = {
-        {"utan", Utan_write}, {"uren", Uren_write}, {"wideL", WideL_write}, {"wideH", WideH_write}};
-    fillExacta(3, pairOdds);
-    clock.advance(24 * 3600); // after midnight: the new day's folder does not exist yet
-    for (const auto& [ext, write] : writers) {
-        SCOPED_TRACE(ext);
-        const QString error = write(context, realFiles()).error;
-        EXPECT_TRUE(error.contains(u"大井10."_s + QString::fromLatin1(ext) + u'T')) << error.toStdString();
-        EXPECT_FALSE(QFile::exists(QDir(folders.oddsFolder()).filePath(u"大井10."_s + QString::fromLatin1(ext))));
-    }
-}
-
 TEST_F(PairWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
 {
     const struct {
@@ -231,39 +217,6 @@ TEST_F(PairWriters, WideWritersWriteLowerAndUpperBoundsAndKeepStars)
                                    "03-04     ***\r\n");
     // The shared work grid shows the upper bounds after both writers.
     EXPECT_EQ(form.grid(Grid::VSFlexGrid18).textMatrix(1, 1), u"13.1"_s);
-}
-
-TEST_F(PairWriters, ASecondWriteAddsASecondLineToEachFile)
-{
-    fillExacta(3, pairOdds);
-    for (Grid g : {Grid::VSFlexGrid5, Grid::VSFlexGrid10, Grid::VSFlexGrid12})
-        fillStaircase(g, 3, pairOdds);
-    const std::pair<const char*, std::function<Outcome(const Context&)>> writers[] = {
-        {"utan", [](const Context& c) { return Utan_write(c); }},
-        {"uren", [](const Context& c) { return Uren_write(c); }},
-        {"wideL", [](const Context& c) { return WideL_write(c); }},
-        {"wideH", [](const Context& c) { return WideH_write(c); }},
-    };
-    for (const auto& [ext, write] : writers)
-        ASSERT_EQ(write(context).error, QString()) << ext;
-    std::map<QString, QByteArray> first;
-    for (const auto& [ext, write] : writers)
-        first[QString::fromLatin1(ext)] = history(QString::fromLatin1(ext));
-
-    form.setText(Control::Text9, u"10:27"_s);
-    form.grid(Grid::VSFlexGrid6).setTextMatrix(2, 1, u"9.9"_s);
-    for (Grid g : {Grid::VSFlexGrid5, Grid::VSFlexGrid10, Grid::VSFlexGrid12})
-        form.grid(g).setTextMatrix(1, 1, u"9.9"_s);
-    for (const auto& [ext, write] : writers)
-        ASSERT_EQ(write(context).error, QString()) << ext;
-    for (const auto& [ext, write] : writers) {
-        SCOPED_TRACE(ext);
-        const QByteArray before = first[QString::fromLatin1(ext)];
-        QByteArray second = before;
-        second.replace("10:25", "10:27").replace("01-02   102.0", "01-02     9.9");
-        EXPECT_NE(second, before);
-        EXPECT_EQ(history(QString::fromLatin1(ext)), before + second);
-    }
 }
 
 // With 12 runners column 8 holds 8-9 to 8-12, then the grey head of horse 9 and 9-10 to 9-12.
