@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "app/demo_command.h"
 #include "app/interrupt.h"
 #include "app/terminal.h"
 #include "fetch/http_page_source.h"
@@ -77,6 +78,28 @@ int explainHelpOrErrors(const CommandLine& line)
         return kExitUsage;
     }
     return line.mode == CommandLine::Mode::Help ? kExitOk : -1;
+}
+
+int runCommand(const CommandLine& line)
+{
+    switch (line.mode) {
+    case CommandLine::Mode::Race:
+        return runRace(line);
+    case CommandLine::Mode::Card:
+        return runCard(line);
+    case CommandLine::Mode::Render:
+        return runRender(line);
+    case CommandLine::Mode::Export:
+        return runExport(line);
+    case CommandLine::Mode::Import:
+        return runImport(line);
+    case CommandLine::Mode::Demo: {
+        StderrNotifier notifier;
+        return runDemo(line, notifier, [&](Session& session) { return pollHeadless(session, notifier); });
+    }
+    default:
+        return runHeadless(line);
+    }
 }
 
 void StderrNotifier::tell(const QString& title, const QString& text)

@@ -50,6 +50,8 @@ QString helpPointer(const CommandLine& line);
 bool wantsWindow(const CommandLine& line);
 // Prints the help asked for, or what is wrong with the arguments; the exit code then, else -1.
 int explainHelpOrErrors(const CommandLine& line);
+// Runs a command, or the headless mode, or a demo without a window: all but the window.
+int runCommand(const CommandLine& line);
 
 // Messages go to standard error when there is no window.
 class StderrNotifier final : public Notifier {

@@ -4,10 +4,8 @@
 #include <QCoreApplication>
 
 #include "app/command_line.h"
-#include "app/demo_command.h"
 #include "app/terminal.h"
 #include "app/window_launch.h"
-#include "session/session.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -25,22 +23,5 @@ int main(int argc, char** argv)
         return runWindowProgram(argc, argv);
     if (const int code = explainHelpOrErrors(line); code >= 0)
         return code;
-    switch (line.mode) {
-    case CommandLine::Mode::Race:
-        return runRace(line);
-    case CommandLine::Mode::Card:
-        return runCard(line);
-    case CommandLine::Mode::Render:
-        return runRender(line);
-    case CommandLine::Mode::Export:
-        return runExport(line);
-    case CommandLine::Mode::Import:
-        return runImport(line);
-    case CommandLine::Mode::Demo: {
-        StderrNotifier notifier;
-        return runDemo(line, notifier, [&](Session& session) { return pollHeadless(session, notifier); });
-    }
-    default:
-        return runHeadless(line);
-    }
+    return runCommand(line);
 }

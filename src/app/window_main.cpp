@@ -83,22 +83,5 @@ int main(int argc, char** argv)
         Session session(settings, notifier);
         return runWindow(session, false);
     }
-    switch (line.mode) {
-    case CommandLine::Mode::Race:
-        return runRace(line);
-    case CommandLine::Mode::Card:
-        return runCard(line);
-    case CommandLine::Mode::Render:
-        return runRender(line);
-    case CommandLine::Mode::Export:
-        return runExport(line);
-    case CommandLine::Mode::Import:
-        return runImport(line);
-    case CommandLine::Mode::Demo: {
-        StderrNotifier notifier;
-        return runDemo(line, notifier, [&](Session& session) { return pollHeadless(session, notifier); });
-    }
-    default:
-        return runHeadless(line);
-    }
+    return runCommand(line);
 }
