@@ -1,6 +1,7 @@
 #include "app/odds_chart.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QChart>
 #include <QDateTimeAxis>
@@ -17,8 +18,20 @@ OddsChart::OddsChart(QWidget* parent) : QChartView(parent)
 {
     setObjectName(u"OddsChart"_s);
     setRenderHint(QPainter::Antialiasing);
-    chart()->legend()->setAlignment(Qt::AlignRight);
-    chart()->setMargins(QMargins(2, 2, 2, 2));
+    QChart* c = chart();
+    c->legend()->setAlignment(Qt::AlignRight);
+    c->setMargins(QMargins(2, 2, 2, 2));
+    m_time = new QDateTimeAxis;
+    m_time->setFormat(u"HH:mm"_s);
+    m_time->setTitleText(u"取得時刻"_s);
+    // Odds from 1.1 to 300 and more: on a log scale the favourites' moves stay visible.
+    m_odds = new QLogValueAxis;
+    m_odds->setBase(10);
+    m_odds->setLabelFormat(u"%.1f"_s);
+    m_odds->setMinorTickCount(8);
+    m_odds->setTitleText(u"単勝オッズ"_s);
+    c->addAxis(m_time, Qt::AlignBottom);
+    c->addAxis(m_odds, Qt::AlignLeft);
     showSeries(QString(), {}, {}, {});
 }
 
@@ -27,23 +40,7 @@ void OddsChart::showSeries(const QString& title, const WinOddsSeries& series, co
 {
     QChart* c = chart();
     c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes()) {
-        c->removeAxis(axis);
-        delete axis;
-    }
     c->setTitle(series.ok() ? title : title + u"\n"_s + series.error);
-
-    auto* time = new QDateTimeAxis;
-    time->setFormat(u"HH:mm"_s);
-    time->setTitleText(u"取得時刻"_s);
-    // Odds from 1.1 to 300 and more: on a log scale the favourites' moves stay visible.
-    auto* odds = new QLogValueAxis;
-    odds->setBase(10);
-    odds->setLabelFormat(u"%.1f"_s);
-    odds->setMinorTickCount(8);
-    odds->setTitleText(u"単勝オッズ"_s);
-    c->addAxis(time, Qt::AlignBottom);
-    c->addAxis(odds, Qt::AlignLeft);
 
     double low = 1.0;
     double high = 10.0;
@@ -60,15 +57,16 @@ void OddsChart::showSeries(const QString& title, const WinOddsSeries& series, co
         }
     if (!first.isValid())
         first = last = QDateTime::currentDateTime();
-    low = std::max(1.0, low * 0.8);
-    high = std::max(low * 2, high * 1.25);
-    time->setRange(first.addSecs(-60), last.addSecs(60));
-    odds->setRange(low, high);
+    // Whole decades: the axis labels 1.0, 10.0, 100.0 where a log scale is easy to read.
+    low = std::pow(10.0, std::floor(std::log10(std::max(1.0, low))));
+    high = std::pow(10.0, std::max(1.0, std::ceil(std::log10(high * 1.05))));
+    m_time->setRange(first.addSecs(-60), last.addSecs(60));
+    m_odds->setRange(low, high);
 
     const auto attach = [&](QAbstractSeries* s) {
         c->addSeries(s);
-        s->attachAxis(time);
-        s->attachAxis(odds);
+        s->attachAxis(m_time);
+        s->attachAxis(m_odds);
     };
     auto* moves = new QScatterSeries;
     moves->setName(u"急変"_s);
@@ -84,6 +82,10 @@ void OddsChart::showSeries(const QString& title, const WinOddsSeries& series, co
         for (const OddsPoint& p : horse.points)
             line->append(double(p.at.toMSecsSinceEpoch()), p.odds);
         attach(line);
+        // The theme has five colours; a field of sixteen needs a colour for each horse.
+        const int index = int(&horse - series.horses.data());
+        line->setPen(QPen(QColor::fromHsv(index * 360 / int(series.horses.size()), 220, 200), 2));
+        line->setColor(line->pen().color());
         if (horse.scratched) {
             line->setName(line->name() + u" 取消"_s);
             line->setPen(QPen(QColor(170, 170, 170), 1, Qt::DotLine));

@@ -7,6 +7,9 @@
 #include <QChartView>
 #include <QDateTime>
 
+class QDateTimeAxis;
+class QLogValueAxis;
+
 #include "history/odds_series.h"
 
 namespace kazeyomi {
@@ -20,6 +23,10 @@ public:
     // `names` by horse number go beside the numbers in the legend.
     void showSeries(const QString& title, const WinOddsSeries& series, const QDateTime& postTime,
                     const std::map<int, QString>& names);
+
+private:
+    QDateTimeAxis* m_time = nullptr;
+    QLogValueAxis* m_odds = nullptr;
 };
 
 } // namespace kazeyomi
