@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libqt6sql6-sqlite libgl-dev libgumbo-dev
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libgl-dev libgumbo-dev
     libgtest-dev libgmock-dev
     xvfb xauth fonts-noto-cjk clang-format ccache
     clang libclang-rt-14-dev clang-tidy python3

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,12 +30,15 @@
 #include <QVBoxLayout>
 
 #include "app/grid_display.h"
+#include "app/odds_chart.h"
 #include "foundation/card_files.h"
 #include "foundation/controls.h"
 #include "foundation/event_log.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/schedule_columns.h"
+#include "history/history_database.h"
+#include "history/odds_series.h"
 #include "session/form_actions.h"
 #include "session/race_watch.h"
 
@@ -275,6 +279,10 @@ MainWindow::MainWindow(FormState& form, FormActions& actions, RaceWatch* watch, 
         connect(m_watch, &RaceWatch::changed, this, [this] {
             m_schedule->viewport()->update();
             showStatus();
+        });
+        connect(m_watch, &RaceWatch::raceCycled, this, [this](const QString& venue, int race) {
+            if (venue == m_form.text(Control::Text7) && race == m_form.text(Control::Text3).toInt())
+                showChart();
         });
         // The clock runs before 開始 too.
         auto* clock = new QTimer(this);
@@ -558,7 +566,15 @@ QWidget* MainWindow::buildTabs()
     });
     head->addWidget(m_follow);
     layout->addLayout(head);
-    layout->addWidget(m_tabs, 1);
+    // The chart sits beside the ten tabs, not among them: their indexes are the cycle's state.
+    auto* views = new QTabWidget;
+    views->setObjectName(u"OddsViews"_s);
+    views->setTabPosition(QTabWidget::South);
+    views->setDocumentMode(true);
+    views->addTab(m_tabs, u"オッズ表"_s);
+    m_chart = new OddsChart;
+    views->addTab(m_chart, u"単勝オッズの推移"_s);
+    layout->addWidget(views, 1);
     return panel;
 }
 
@@ -738,15 +754,11 @@ void MainWindow::showStatus()
     failed->setStyleSheet(failures > 0 ? u"color:#b00000; font-weight:bold"_s : QString());
 }
 
-QString MainWindow::oddsTitle() const
+QString MainWindow::postTimeShown() const
 {
     const QString venue = m_form.text(Control::Text7);
-    bool isNumber = false;
-    const int race = m_form.text(Control::Text3).toInt(&isNumber);
-    if (!isNumber || venue.isEmpty() || venue == u"Text7")
-        return u"オッズ: まだ取得していません"_s;
+    const int race = m_form.text(Control::Text3).toInt();
     const GridModel& schedule = m_form.grid(Grid::VSFlexGrid8);
-    QString post;
     const auto matches = [&](int r) {
         return r >= 1 && r < schedule.rows() && schedule.textMatrix(r, ScheduleColumn::Venue) == venue &&
                schedule.textMatrix(r, ScheduleColumn::Race).toInt() == race;
@@ -754,9 +766,17 @@ QString MainWindow::oddsTitle() const
     int row = matches(m_form.race.row) ? m_form.race.row : 0;
     for (int r = 1; !row && r < schedule.rows(); ++r)
         row = matches(r) ? r : 0;
-    if (row)
-        post = schedule.textMatrix(row, ScheduleColumn::PostTime);
-    QString title = raceLabel(venue, race, post);
+    return row ? schedule.textMatrix(row, ScheduleColumn::PostTime) : QString();
+}
+
+QString MainWindow::oddsTitle() const
+{
+    const QString venue = m_form.text(Control::Text7);
+    bool isNumber = false;
+    const int race = m_form.text(Control::Text3).toInt(&isNumber);
+    if (!isNumber || venue.isEmpty() || venue == u"Text7")
+        return u"オッズ: まだ取得していません"_s;
+    QString title = raceLabel(venue, race, postTimeShown());
     const QString odds = m_form.text(Control::Text9);
     if (!odds.isEmpty() && odds != u"Text9")
         title += u" — odds "_s + odds;
@@ -766,6 +786,10 @@ QString MainWindow::oddsTitle() const
 void MainWindow::showRaceShown()
 {
     m_oddsTitle->setText(oddsTitle());
+    // The odds time changes inside a cycle, before its history is written: the chart is read
+    // again for another race here, and for the same race once its cycle is done.
+    if (m_form.text(Control::Text7) + u' ' + m_form.text(Control::Text3) != m_chartRace)
+        showChart();
     if (!m_watch || !m_winPlace)
         return;
     m_winPlace->setRunnerNames(m_watch->runnerNames(m_form.text(Control::Text7), m_form.text(Control::Text3).toInt()));
@@ -773,6 +797,33 @@ void MainWindow::showRaceShown()
         view->viewport()->update();
         fitColumnsLater(view);
     }
+}
+
+void MainWindow::showChart()
+{
+    const QString venue = m_form.text(Control::Text7);
+    const QString raceText = m_form.text(Control::Text3);
+    m_chartRace = venue + u' ' + raceText;
+    bool isNumber = false;
+    const int race = raceText.toInt(&isNumber);
+    WinOddsSeries series;
+    QDateTime post;
+    if (m_watch && isNumber && QFileInfo::exists(m_watch->historyPath())) {
+        HistoryDatabase database(m_watch->historyPath(), true);
+        if (database.ok())
+            series = winOddsSeries(database.database(), venue, race);
+        else
+            series.error = database.error();
+        QDate day = m_watch->now().date();
+        for (const HorseOdds& horse : series.horses)
+            if (!horse.points.isEmpty())
+                day = horse.points.front().at.date();
+        const QTime postTime = QTime::fromString(postTimeShown(), u"HH:mm"_s);
+        if (postTime.isValid())
+            post = QDateTime(day, postTime);
+    }
+    m_chart->showSeries(oddsTitle(), series, post,
+                        m_watch ? m_watch->runnerNames(venue, race) : std::map<int, QString>{});
 }
 
 void MainWindow::showTab(int index)

@@ -22,6 +22,7 @@ class FormActions;
 class FormState;
 enum class Grid;
 class GridModel;
+class OddsChart;
 class OddsDelegate;
 class RaceWatch;
 struct LogEntry;
@@ -63,6 +64,10 @@ private:
     void showLogEntry(const LogEntry& entry);
     void showTab(int index);
     void showRaceShown();
+    // Reads the race shown back from the day's history database into the chart.
+    void showChart();
+    // The schedule's post time "hh:mm" of the race shown; empty when it has no row.
+    QString postTimeShown() const;
     void showStatus();
     // Widens the columns of a grid to its texts once the routine writing it is done.
     void fitColumnsLater(QTableView* view);
@@ -78,6 +83,8 @@ private:
     QTabWidget* m_tabs = nullptr;
     QCheckBox* m_follow = nullptr;
     QLabel* m_oddsTitle = nullptr;
+    OddsChart* m_chart = nullptr;
+    QString m_chartRace; // "venue race" drawn in the chart
     QListWidget* m_log = nullptr;
     QTableView* m_schedule = nullptr;
     OddsDelegate* m_winPlace = nullptr;

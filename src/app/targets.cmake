@@ -1,8 +1,11 @@
 add_library(kazeyomi_window STATIC
     app/grid_display.cpp
     app/main_window.cpp
+    app/odds_chart.cpp
 )
 target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
+# The chart of the race shown; the core never draws.
+target_link_libraries(kazeyomi_window PRIVATE Qt6::Charts)
 
 # The command line's runners: a library of their own so that tests can run the headless mode.
 add_library(kazeyomi_cli STATIC

@@ -5,5 +5,6 @@ target_sources(kazeyomi_core PRIVATE
     history/history_database.cpp
     history/layout_watch.cpp
     history/odds_lines.cpp
+    history/odds_series.cpp
     history/race_history.cpp
 )

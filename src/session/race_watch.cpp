@@ -1,10 +1,13 @@
 #include "session/race_watch.h"
 
+#include <QDir>
+
 #include "foundation/clock.h"
 #include "foundation/day_folders.h"
 #include "foundation/event_log.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
+#include "history/history_database.h"
 #include "racecards/runner_names.h"
 #include "schedule/fetch_times.h"
 #include "schedule/poll_cycle.h"
@@ -187,6 +190,12 @@ void RaceWatch::raceFetched(const RaceOutcome& outcome)
         m_form.log(LogLevel::Info, u"result in (確定): no more fetches"_s, label);
     }
     Q_EMIT changed();
+    Q_EMIT raceCycled(outcome.venue, outcome.race);
+}
+
+QString RaceWatch::historyPath() const
+{
+    return QDir(m_folders.oddsFolder()).filePath(kHistoryFileName);
 }
 
 void RaceWatch::tickFinished()

@@ -63,10 +63,14 @@ public:
     QDateTime now() const;
     // The horses' names by number where the race's card is known; empty otherwise.
     std::map<int, QString> runnerNames(const QString& venue, int race) const;
+    // The day's history database, where the chart reads a race's odds back.
+    QString historyPath() const;
 
 Q_SIGNALS:
     // After each tick and each fetch: the window redraws what it shows of the day.
     void changed();
+    // After each cycle of a race, its history written.
+    void raceCycled(const QString& venue, int race);
 
 private:
     void raceFetched(const RaceOutcome& outcome);

@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
 #include <QAbstractButton>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -9,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -24,6 +27,8 @@
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/notifier.h"
+#include "history/history_database.h"
+#include "history/odds_series.h"
 #include "session/form_actions.h"
 #include "session/session.h"
 #include "support/fake_clock.h"
@@ -333,6 +338,46 @@ TEST_F(WindowOnRaceDay, TheStatusBarTheRowsAndTheLogFollowAFailingRaceAndARaceWi
     }
     EXPECT_TRUE(log->item(0)->text() >= log->item(log->count() - 1)->text());
     EXPECT_TRUE(log->findItems(u"大井 1R 14:00  result in"_s, Qt::MatchContains).size() == 1);
+}
+
+TEST_F(WindowOnRaceDay, TheChartDrawsEachHorsesWinOddsOfTheRaceShownAfterEachCycle)
+{
+    for (int i = 0; i < FormState::kVenueBoxes; ++i)
+        if (session->form().venueBox(i).caption == u"川崎"_s)
+            session->form().setVenueChecked(i, false);
+    auto* view = control<QChartView>(u"OddsChart"_s);
+    ASSERT_NE(view, nullptr);
+    for (const auto& [until, fetches] : {std::pair{QTime(13, 59, 15), 1}, std::pair{QTime(14, 0, 15), 2}}) {
+        pollUntil(until);
+        ASSERT_TRUE(window->oddsTitle().startsWith(u"大井 1R 14:00"_s)) << window->oddsTitle().toStdString();
+        HistoryDatabase db(session->watch().historyPath(), true);
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        const WinOddsSeries stored = winOddsSeries(db.database(), u"大井"_s, 1);
+        const DemoRace& race = day.races()[0];
+        ASSERT_EQ(stored.horses.size(), race.runners);
+        std::map<QString, QLineSeries*> drawn;
+        QStringList others;
+        for (QAbstractSeries* series : view->chart()->series()) {
+            if (series->name().startsWith(u"発走"_s) || series->name() == u"急変"_s)
+                others << series->name();
+            else if (auto* line = qobject_cast<QLineSeries*>(series))
+                drawn[line->name().left(2)] = line;
+        }
+        EXPECT_EQ(others, QStringList{u"発走 14:00"_s});
+        ASSERT_EQ(drawn.size(), size_t(race.runners));
+        for (const HorseOdds& horse : stored.horses) {
+            SCOPED_TRACE(horse.horse.toStdString());
+            const bool scratched = race.scratched.contains(horse.horse.toInt());
+            EXPECT_EQ(horse.scratched, scratched);
+            ASSERT_TRUE(drawn[horse.horse]);
+            EXPECT_EQ(drawn[horse.horse]->name().endsWith(u"取消"_s), scratched);
+            ASSERT_EQ(horse.points.size(), scratched ? 0 : fetches);
+            QList<QPointF> points;
+            for (const OddsPoint& p : horse.points)
+                points << QPointF(double(p.at.toMSecsSinceEpoch()), p.odds);
+            EXPECT_EQ(drawn[horse.horse]->points(), points);
+        }
+    }
 }
 
 TEST(WindowSize, FitsA1366By768ScreenWithEveryButtonOnIt)

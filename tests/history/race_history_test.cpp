@@ -19,6 +19,7 @@
 #include "history/day_import.h"
 #include "history/history_database.h"
 #include "history/odds_lines.h"
+#include "history/odds_series.h"
 #include "schedule/race_fetch.h"
 #include "scraping/cached_page.h"
 #include "support/files.h"
@@ -448,6 +449,31 @@ TEST_F(RaceHistoryTest, ASharpFallOfWinOddsIsToldOnceAndStored)
     HistoryDatabase db(databasePath(), true);
     EXPECT_EQ(count(db, u"SELECT COUNT(*) FROM moves WHERE combination = '01' AND to_odds = 6.5"_s), 1);
     EXPECT_EQ(count(db, u"SELECT COUNT(*) FROM moves"_s), 1);
+
+    // The chart's reading of the same day: each horse's line over the three fetches, the
+    // scratched horse with none, and the fall marked where it ended.
+    const WinOddsSeries series = winOddsSeries(db.database(), u"大井"_s, 11);
+    ASSERT_TRUE(series.ok()) << series.error.toStdString();
+    ASSERT_EQ(series.horses.size(), 8);
+    const QDateTime t0 = clock.now().addSecs(-180);
+    const auto at = [&](int minute, double odds) { return std::pair{t0.addSecs(60 * minute), odds}; };
+    const auto pairs = [](const QList<OddsPoint>& points) {
+        QList<std::pair<QDateTime, double>> out;
+        for (const OddsPoint& p : points)
+            out << std::pair{p.at, p.odds};
+        return out;
+    };
+    const HorseOdds& first = series.horses[0];
+    EXPECT_EQ(first.horse, u"01"_s);
+    EXPECT_EQ(pairs(first.points), (QList{at(0, 10.0), at(1, 6.5), at(2, 6.4)}));
+    EXPECT_EQ(pairs(first.moves), QList{at(1, 6.5)});
+    EXPECT_FALSE(first.scratched);
+    EXPECT_EQ(series.horses[1].horse, u"02"_s);
+    EXPECT_TRUE(series.horses[1].scratched);
+    EXPECT_TRUE(series.horses[1].points.isEmpty());
+    EXPECT_EQ(pairs(series.horses[2].points), (QList{at(0, 10.0), at(1, 8.0), at(2, 8.0)}));
+    EXPECT_TRUE(series.horses[2].moves.isEmpty());
+    EXPECT_TRUE(winOddsSeries(db.database(), u"大井"_s, 10).horses.isEmpty());
 }
 
 } // namespace
