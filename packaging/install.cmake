@@ -26,10 +26,10 @@ programs read. A window, a headless mode and commands for one race or one race c
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-# The libraries come from dpkg-shlibdeps; the window also needs Qt's platform plugins, which
-# are loaded at run time and so are not seen there.
+# The libraries come from dpkg-shlibdeps; Qt's platform plugins and the SQLite driver of the
+# day's history are loaded at run time, so they are not seen there.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 # Every caption is Japanese: without a CJK font a fresh system shows empty boxes. IPA P Gothic
 # is what fontconfig puts in place of MS P Gothic.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic")
