@@ -721,6 +721,14 @@ void MainWindow::buildStatusBar()
     url->setFrame(false);
     url->setToolTip(u"取得中のページ"_s);
     bar->addWidget(url, 1);
+    // The latest warning (a failure, a layout alarm, a sharp odds move) stays in sight after
+    // its line has scrolled down the log.
+    auto* warning = label(u"StatusWarning"_s, QString());
+    warning->setMinimumWidth(8);
+    warning->setMaximumWidth(560);
+    warning->setStyleSheet(u"color: rgb(170, 80, 0);"_s);
+    m_status[u"StatusWarning"_s] = warning;
+    bar->addPermanentWidget(warning);
 }
 
 void MainWindow::showStatus()
@@ -845,6 +853,12 @@ void MainWindow::showLogEntry(const LogEntry& entry)
     m_log->insertItem(0, item);
     while (m_log->count() > kMaxItems)
         delete m_log->takeItem(m_log->count() - 1);
+    if (entry.level != LogLevel::Info) {
+        QLabel* warning = m_status[u"StatusWarning"_s];
+        const QString text = entry.race.isEmpty() ? entry.text : entry.race + u"  "_s + entry.text;
+        warning->setText(warning->fontMetrics().elidedText(text, Qt::ElideRight, warning->maximumWidth()));
+        warning->setToolTip(entry.line());
+    }
 }
 
 void MainWindow::showMeetings()

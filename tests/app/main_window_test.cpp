@@ -324,6 +324,9 @@ TEST_F(WindowOnRaceDay, TheStatusBarTheRowsAndTheLogFollowAFailingRaceAndARaceWi
     EXPECT_EQ(control<QLabel>(u"StatusFailures"_s)->text(), u"失敗 4 (10分)"_s);
     EXPECT_TRUE(control<QLabel>(u"StatusLastFetch"_s)->text().contains(u"14:04"_s));
     EXPECT_EQ(control<QLabel>(u"StatusNext"_s)->text(), u"次: 川崎 1R 14:00  14:06 (1:30)"_s);
+    // The latest warning stays in the status line, named by its race.
+    EXPECT_TRUE(control<QLabel>(u"StatusWarning"_s)->text().startsWith(u"川崎 1R 14:00  the win/place odds page"_s))
+        << control<QLabel>(u"StatusWarning"_s)->text().toStdString();
 
     // The log, newest first: one line per failed fetch of 川崎, named and without its address.
     auto* log = control<QListWidget>(u"List1"_s);
