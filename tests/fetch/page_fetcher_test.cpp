@@ -303,6 +303,8 @@ TEST_F(Fetching, AStopGivesUpTheStalledPageAndRefusesLaterFetchesWithoutARequest
     const PageFetch fetch = fetcher.Navigate2(url(u"/stall"_s));
     EXPECT_FALSE(fetch.ok());
     EXPECT_TRUE(fetch.interrupted);
+    // Given up at the stop, not at the page's time limit.
+    EXPECT_TRUE(fetch.error.contains(u"the program is ending"_s)) << fetch.error.toStdString();
     // The program is ending: not even the cache files are touched.
     EXPECT_EQ(cache(), QByteArray("the previous page"));
     const qsizetype requests = server.requests().size();
@@ -405,6 +407,7 @@ TEST_F(Fetching, AStopEndsTheWaitForAPrefetchedPage)
     QTimer::singleShot(200, qApp, [&] { fetcher.stop(); });
     const PageFetch fetch = fetcher.Navigate2(url(u"/stall"_s));
     EXPECT_TRUE(fetch.interrupted);
+    EXPECT_TRUE(fetch.error.contains(u"the program is ending"_s)) << fetch.error.toStdString();
     EXPECT_FALSE(QFile::exists(fetcher.path(u"tmp.txt"_s)));
 }
 
