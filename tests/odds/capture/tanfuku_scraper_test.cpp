@@ -245,21 +245,6 @@ TEST_F(TanFukuGet, PagesWithoutOddsEndWithNoData)
     EXPECT_FALSE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
 }
 
-TEST_F(TanFukuGet, AShortPageIsNoDataEvenWithATable)
-{
-    WinPlacePage page = field(2);
-    page.siteFrame = false;
-    serve(page);
-    fillWithJunk();
-
-    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
-    EXPECT_LT(QFileInfo(context.appFile(u"tmp.txt"_s)).size(), 1800);
-    EXPECT_TRUE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
-    EXPECT_EQ(form.text(Control::Text9), u"08:00"_s);
-    EXPECT_EQ(form.race.runnerCount, 9);
-    expectOnlyHeaders();
-}
-
 TEST_F(TanFukuGet, DoesNothingWithoutAVenueInLabel1)
 {
     serve(field(5));
