@@ -27,6 +27,7 @@
 #include "support/fake_clock.h"
 #include "support/files.h"
 #include "support/race_card_sample.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -207,19 +208,13 @@ TEST(RaceCommand, APairPageWithoutItsHeadingFailsTheRunAndTheRestIsWritten)
     WinPlacePage odds;
     odds.raceCode = u"OI01"_s;
     odds.runners = sampleRunners(10);
-    const auto serve = [&](const QString& path, const QByteArray& body) {
+    const QString pages = u"/odds/"_s + odds.raceCode;
+    for (auto [path, body] : test::racePages(odds)) {
         SiteResponse page;
-        page.body = body;
+        page.body = path.endsWith(u"03.do"_s) ? body.replace("odds-title\">馬単", "odds-title\">馬単式") : body;
         page.contentType = kOddsPageContentType;
         site.setPage(path, page);
-    };
-    const QString pages = u"/odds/"_s + odds.raceCode;
-    serve(pages + u"01.do"_s, winPlacePage(odds));
-    serve(pages + u"03.do"_s, QByteArray(exactaPage(odds).html).replace("odds-title\">馬単", "odds-title\">馬単式"));
-    serve(pages + u"04.do"_s, quinellaWidePage(odds).html);
-    serve(pages + u"09.do"_s, trioPage(odds).html);
-    serve(pages + u"08.do"_s, trifectaPage(odds).html);
-    serve(resultPagePath(odds.raceCode), resultPage(resultAfterRace(u"大井"_s, 1, 10)));
+    }
     CommandLine line;
     line.mode = CommandLine::Mode::Race;
     line.positional = {u"大井"_s, u"1"_s};
