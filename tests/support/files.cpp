@@ -44,6 +44,7 @@ QList<QStringList> dataRows(const QString& name)
         QStringList fields = line.split(u'\t');
         for (QString& field : fields)
             field.replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+                .replace(QStringLiteral("\\r"), QStringLiteral("\r"))
                 .replace(QStringLiteral("\\t"), QStringLiteral("\t"));
         rows << fields;
     }
