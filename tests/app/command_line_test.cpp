@@ -4,6 +4,8 @@
 // line program without the window's libraries.
 #include "app/command_line.h"
 
+#include <map>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +27,7 @@
 #include "support/fake_clock.h"
 #include "support/files.h"
 #include "support/race_card_sample.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -205,19 +208,13 @@ TEST(RaceCommand, APairPageWithoutItsHeadingFailsTheRunAndTheRestIsWritten)
     WinPlacePage odds;
     odds.raceCode = u"OI01"_s;
     odds.runners = sampleRunners(10);
-    const auto serve = [&](const QString& path, const QByteArray& body) {
+    const QString pages = u"/odds/"_s + odds.raceCode;
+    for (auto [path, body] : test::racePages(odds)) {
         SiteResponse page;
-        page.body = body;
+        page.body = path.endsWith(u"03.do"_s) ? body.replace("odds-title\">馬単", "odds-title\">馬単式") : body;
         page.contentType = kOddsPageContentType;
         site.setPage(path, page);
-    };
-    const QString pages = u"/odds/"_s + odds.raceCode;
-    serve(pages + u"01.do"_s, winPlacePage(odds));
-    serve(pages + u"03.do"_s, QByteArray(exactaPage(odds).html).replace("odds-title\">馬単", "odds-title\">馬単式"));
-    serve(pages + u"04.do"_s, quinellaWidePage(odds).html);
-    serve(pages + u"09.do"_s, trioPage(odds).html);
-    serve(pages + u"08.do"_s, trifectaPage(odds).html);
-    serve(resultPagePath(odds.raceCode), resultPage(resultAfterRace(u"大井"_s, 1, 10)));
+    }
     CommandLine line;
     line.mode = CommandLine::Mode::Race;
     line.positional = {u"大井"_s, u"1"_s};
@@ -254,82 +251,42 @@ TEST(CommandWords, EachMistakeNamesTheArgumentAndWhatIsAccepted)
                           {{u"oi"_s, u"大井"_s, 2, u"10:30"_s, u"OI"_s}, {u"kw"_s, u"川崎"_s, 1, u"11:00"_s, u"KW"_s}});
     const QString page = home.filePath(u"page.html"_s);
     test::writeBytes(page, "<html><body><p>\x91\xe5\x88\xe4</p></body></html>");
-    const QString site = u"--site=http://127.0.0.1:9"_s; // nothing listens: a fetch fails at once
-    const QString portal = u"--portal=http://127.0.0.1:9"_s;
-    const QString typo = QDir::toNativeSeparators(home.filePath(u"umaa"_s));
-    const struct {
-        const char* name;
-        QStringList args;
-        int code;
-        QString words;         // in standard output or error
-        QByteArray bytes = {}; // in standard output, as written
-    } rows[] = {
-        {"race number written 3R",
-         {u"race"_s, u"大井"_s, u"3R"_s, site},
-         kExitUsage,
-         u"race: 大井 has races 1 to 2 today: no race 3"_s},
-        {"race number 0",
-         {u"race"_s, u"大井"_s, u"0"_s, site},
-         kExitUsage,
-         u"race: race number \"0\" is not a number from 1 to 99"_s},
-        {"unknown venue",
-         {u"race"_s, u"大宮"_s, u"1"_s, site},
-         kExitUsage,
-         u"no meeting at \"大宮\" today (2025-12-05); the meeting list names 大井 (races 1 to 2), 川崎 (races 1 to 1)"_s},
-        {"race number missing", {u"race"_s, u"大井"_s, site}, kExitUsage, u"race needs a venue and a race number"_s},
-        {"card race 13", {u"card"_s, u"大井"_s, u"13"_s, portal}, kExitUsage, u"is not a number from 1 to 12"_s},
-        {"card race 12 beyond the meeting",
-         {u"card"_s, u"大井"_s, u"12"_s, portal},
-         kExitUsage,
-         u"card: 大井 has races 1 to 2 today: no race 12"_s},
-        {"card fails naming the race",
-         {u"card"_s, u"大井"_s, u"2R"_s, portal},
-         kExitFailed,
-         u"race card of 大井 2R: "_s},
-        {"polling without a site", {u"--headless"_s}, kExitUsage, u"--site is not set: polling needs"_s},
-        {"malformed site",
-         {u"race"_s, u"大井"_s, u"1"_s, u"--site"_s, u"htp:/x"_s},
-         kExitUsage,
-         u"--site: \"htp:/x\" is not a base URL"_s},
-        {"card without a portal", {u"card"_s, u"大井"_s, u"1"_s}, kExitUsage, u"--portal is not set: kazeyomi card"_s},
-        {"unknown command", {u"rase"_s}, kExitUsage, u"the commands are race, card, demo, render, export and import"_s},
-        {"another command's option",
-         {u"race"_s, u"大井"_s, u"1"_s, site, u"--speed=3"_s},
-         kExitUsage,
-         u"--speed is an option of kazeyomi demo only"_s},
-        {"render style",
-         {u"render"_s, page, u"--style"_s, u"fancy"_s},
-         kExitUsage,
-         u"--style \"fancy\" is neither modern nor legacy"_s},
-        {"demo help", {u"demo"_s, u"--help"_s}, kExitOk, u"Usage: kazeyomi demo [--headless] [--speed N]"_s},
-        {"race help", {u"race"_s, u"-h"_s}, kExitOk, u"Usage: kazeyomi race <venue> <race-number>"_s},
-        {"mistyped base",
-         {u"race"_s, u"大井"_s, u"1"_s, site, u"--base"_s, typo},
-         kExitUsage,
-         u"Hayatori: 開催情報を取得してから実行してください。\nThe base folder %1 does not exist"_s.arg(typo)},
-        {"render into a pipe", {u"render"_s, page, u"--style=legacy"_s}, kExitOk, {}, "<P>\x91\xe5\x88\xe4</P>"},
-        {"render --utf8", {u"render"_s, page, u"--style=legacy"_s, u"--utf8"_s}, kExitOk, {}, "<P>大井</P>"},
+    const std::map<QString, QString> standIns = {
+        {u"$site"_s, u"--site=http://127.0.0.1:9"_s}, // nothing listens: a fetch fails at once
+        {u"$portal"_s, u"--portal=http://127.0.0.1:9"_s},
+        {u"$page"_s, page},
+        {u"$typo"_s, QDir::toNativeSeparators(home.filePath(u"umaa"_s))},
     };
+    const auto standIn = [&](QString text) {
+        for (const auto& [name, value] : standIns)
+            text.replace(name, value);
+        return text;
+    };
+    const std::map<QString, int> codes = {{u"usage"_s, kExitUsage}, {u"failed"_s, kExitFailed}, {u"ok"_s, kExitOk}};
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& name : env.keys())
         if (name.startsWith(u"KAZEYOMI_"_s) || name.startsWith(u"XDG_"_s))
             env.remove(name);
     env.insert(u"HOME"_s, home.path()); // no kazeyomi.ini of the user's
     env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (const QStringList& r : test::dataRows(u"command_words.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        QStringList args;
+        for (const QString& arg : r[2].split(u' '))
+            args << standIn(arg);
+        const QByteArray bytes = r[4].startsWith(u"cp932:"_s) ? toCp932(r[4].mid(6)) : r[4].toUtf8();
         QProcess program;
         program.setProcessEnvironment(env);
         // The row's own options come last and win.
         program.start(QString::fromUtf8(KAZEYOMI_PROGRAM), QStringList{u"--now=2025-12-05T09:00"_s, u"--base="_s + base,
                                                                        u"--app-dir="_s + home.filePath(u"app"_s)} +
-                                                               r.args);
+                                                               args);
         ASSERT_TRUE(program.waitForFinished(-1));
         const QByteArray out = program.readAllStandardOutput();
         const QString said = QString::fromUtf8(out + program.readAllStandardError());
-        EXPECT_EQ(program.exitCode(), r.code) << said.toStdString();
-        EXPECT_TRUE(said.contains(r.words)) << said.toStdString();
-        EXPECT_TRUE(out.contains(r.bytes)) << out.toStdString();
+        EXPECT_EQ(program.exitCode(), codes.at(r[1])) << said.toStdString();
+        EXPECT_TRUE(said.contains(standIn(r[3]))) << said.toStdString();
+        EXPECT_TRUE(out.contains(bytes)) << out.toStdString();
         EXPECT_FALSE(said.contains(u"Option2"_s)) << said.toStdString();
     }
 }

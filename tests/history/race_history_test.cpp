@@ -24,6 +24,7 @@
 #include "scraping/cached_page.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
+#include "support/race_pages.h"
 
 namespace kazeyomi {
 namespace {
@@ -62,10 +63,10 @@ protected:
         return page;
     }
 
-    void serve(const QString& page, const QByteArray& bytes, const Change& change = {})
+    void serve(const QString& path, const QByteArray& bytes, const Change& change = {})
     {
         QString html = QString::fromUtf8(bytes);
-        if (change.page == page) {
+        if (!change.page.isEmpty() && path.endsWith(change.page)) {
             const qsizetype from = html.indexOf(change.scope);
             ASSERT_GE(from, 0) << change.scope.toStdString();
             const qsizetype to = html.indexOf(u"</table>"_s, from);
@@ -76,19 +77,14 @@ protected:
             ASSERT_NE(table, before);
             html = html.left(from) + table + html.mid(to);
         }
-        site.setPage(page.startsWith(u'/') ? test::kSite + page : oddsPageUrl(test::kSite, kCode, page), html.toUtf8(),
-                     kOddsPageContentType);
+        site.setPage(test::kSite + path, html.toUtf8(), kOddsPageContentType);
     }
 
     // Every page of a race drawn from its win/place page, with combinations not on sale yet.
     void serveRace(const WinPlacePage& odds, const Change& change = {})
     {
-        serve(u"01.do"_s, winPlacePage(odds), change);
-        serve(u"03.do"_s, exactaPage(odds, {{1, 3}}).html, change);
-        serve(u"04.do"_s, quinellaWidePage(odds).html, change);
-        serve(u"09.do"_s, trioPage(odds, {{1, 3, 4}}).html, change);
-        serve(u"08.do"_s, trifectaPage(odds, {{3, 1, 4}}).html, change);
-        serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 11, int(odds.runners.size()))));
+        for (const auto& [path, body] : test::racePages(odds, true))
+            serve(path, body, change);
     }
 
     RaceOutcome cycle(RaceHistory& history)
@@ -210,122 +206,22 @@ TEST_F(RaceHistoryTest, AChangedLayoutRaisesOneAlarmNamingTheFirstDifferingCell)
         {u"\n<th>"_s, u"\n<th></th><td>1</td><th>"_s},
         {u"<tr><th>"_s, u"<tr><th></th><td>1</td><th>"_s},
     };
-    const struct {
-        const char* name;
-        Change change;
-        const char16_t* alarm;
-    } rows[] = {
-        {"unchanged", {}, nullptr},
-        {"win/place: a line more",
-         {u"01.do"_s, u"<table"_s, {{u"<tr class=\"odds-note\">"_s, u"<tr class=\"odds-note\">\n"_s}}},
-         u"単勝・複勝 page no longer reads as expected: 大井 11R, horse 01, the page shows 3.4, the file would get "
-         u"0.0"},
-        {"win/place: class renamed",
-         {u"01.do"_s, u"<table"_s, {{u"\"color33\""_s, u"\"favourite\""_s}}},
-         u"単勝・複勝 page no longer reads as expected: 大井 11R, horse 01, the page shows 3.4, the file would get "
-         u"4</SPAN>"},
-        {"win/place: extra column",
-         {u"01.do"_s,
-          u"<table"_s,
-          {{u"<th>馬名</th>"_s, u"<th>馬名</th>\n<th>人気</th>"_s},
-           {u"<td class=\"odds-tan\">"_s, u"<td class=\"pop\">1</td>\n<td class=\"odds-tan\">"_s}}},
-         u"単勝・複勝 page no longer reads as expected: 大井 11R, horse 01, the page shows 3.4, the file would get "
-         u"1</TD>"},
-        {"win/place: no odds time",
-         {u"01.do"_s, u"<p class=\"odds-time\">"_s, {{u"14:25現在"_s, u"14:25"_s}}},
-         u"単勝・複勝 page no longer reads as expected: 大井 11R, horse 01, the page shows 3.4, the file would get "
-         u"nothing"},
-        {"exacta: a line more",
-         {u"03.do"_s, u"<div class=\"odds-table\">"_s, {{u"\n<table"_s, u"\n\n<table"_s}}},
-         u"馬単 page no longer reads as expected: 大井 11R, pair 01-04, the page shows 310.9, the file would get ***"},
-        {"exacta: class renamed",
-         {u"03.do"_s, u"<table"_s, {{u"nk23_u-color"_s, u"nk23_u-fav"_s}}},
-         u"馬単 page no longer reads as expected: 大井 11R, pair 01-12, the page shows 19.9, the file would get "
-         u"FAV>19.9"},
-        {"exacta: extra column",
-         {u"03.do"_s, u"<table"_s, extraColumn},
-         u"馬単 page no longer reads as expected: 大井 11R, pair 01-04, the page shows 310.9, the file would get 17.6"},
-        {"exacta: no heading",
-         {u"03.do"_s, u"<h2 class=\"odds-title\">"_s, {{u"<h2 class=\"odds-title\">馬単</h2>"_s, {}}}},
-         u"馬単 page no longer reads as expected: 大井 11R, pair 03-01, the page shows 10.2, the file would get "
-         u"nothing"},
-        {"quinella: a line more",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">普通馬複"_s, {{u"\n<table"_s, u"\n\n<table"_s}}},
-         u"馬複 page no longer reads as expected: 大井 11R, pair 01-02, the page shows －, the file would get nothing"},
-        {"quinella: class renamed",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">普通馬複"_s, {{u"nk23_u-bg-color0"_s, u"nk23_u-bg-grey"_s}}},
-         u"馬複 page no longer reads as expected: 大井 11R, pair 01-07, the page shows 16.2, the file would get 16.7"},
-        {"quinella: extra column",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">普通馬複"_s, extraColumn},
-         u"馬複 page no longer reads as expected: 大井 11R, pair 01-02, the page shows －, the file would get 1.0"},
-        {"quinella: no heading",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">普通馬複"_s, {{u"<h2 class=\"odds-title\">普通馬複</h2>"_s, {}}}},
-         u"馬複 page no longer reads as expected: 大井 11R, pair 03-04, the page shows 80.0, the file would get "
-         u"nothing"},
-        {"wide: a line more",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">ワイド"_s, {{u"\n<table"_s, u"\n\n<table"_s}}},
-         u"ワイド page no longer reads as expected: 大井 11R, pair 01-02, the page shows －, the file would get "
-         u"nothing"},
-        {"wide: class renamed",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">ワイド"_s, {{u"nk23_u-bg-color0"_s, u"nk23_u-bg-grey"_s}}},
-         u"ワイド page no longer reads as expected: 大井 11R, pair 01-07, the page shows 4.5-7.3, the file would get "
-         u"4.7"},
-        {"wide: extra column",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">ワイド"_s, extraColumn},
-         u"ワイド page no longer reads as expected: 大井 11R, pair 09-10, the page shows 214.6-344.8, the file would "
-         u"get 357.5"},
-        {"wide: no heading",
-         {u"04.do"_s, u"<h2 class=\"odds-title\">ワイド"_s, {{u"<h2 class=\"odds-title\">ワイド</h2>"_s, {}}}},
-         u"ワイド page no longer reads as expected: 大井 11R, pair 03-04, the page shows 22.4-36.0, the file would get "
-         u"nothing"},
-        {"trio: a line more",
-         {u"09.do"_s, u"<p>3番を含む組番</p>"_s, {{u"<tr> \n"_s, u"<tr> \n\n"_s}}},
-         u"三連複 page no longer reads as expected: 大井 11R, triple 03-10-11, the page shows 885.8, the file would "
-         u"get 29.6"},
-        {"trio: class renamed",
-         {u"09.do"_s, u"<p>3番を含む組番</p>"_s, {{u"nk23_u-color"_s, u"nk23_u-fav"_s}}},
-         u"三連複 page no longer reads as expected: 大井 11R, triple 03-11-12, the page shows 29.6, the file would get "
-         u"V\"\">29.6"},
-        {"trio: extra column",
-         {u"09.do"_s, u"<p>3番を含む組番</p>"_s, tripleExtraColumn},
-         u"三連複 page no longer reads as expected: 大井 11R, triple 03-05-06, the page shows 639.5, the file would "
-         u"get 280.0"},
-        {"trio: no heading",
-         {u"09.do"_s, u"<p>1番を含む組番</p>"_s, {{u"<p>1番を含む組番</p>"_s, {}}}},
-         u"三連複 page no longer reads as expected: 大井 11R, triple 02-04-05, the page shows －, the file would get "
-         u"280.0"},
-        {"trifecta: a line more",
-         {u"08.do"_s, u"<p>1着 1番</p>"_s, {{u"<tbody><tr>\n"_s, u"<tbody><tr>\n<th>1着</th>\n"_s}}},
-         u"三連単 page no longer reads as expected: 大井 11R, triple 01-02-04, the page shows －, the file would get "
-         u"166.1"},
-        {"trifecta: class renamed",
-         {u"08.do"_s, u"<p>1着 1番</p>"_s, {{u"nk23_u-color"_s, u"nk23_u-fav"_s}}},
-         u"三連単 page no longer reads as expected: 大井 11R, triple 01-03-05, the page shows 92.5, the file would get "
-         u"V\"\">92.5"},
-        {"trifecta: extra column",
-         {u"08.do"_s, u"<p>1着 1番</p>"_s, tripleExtraColumn},
-         u"三連単 page no longer reads as expected: 大井 11R, triple 01-02-04, the page shows －, the file would get "
-         u"166.1"},
-        {"trifecta: no heading",
-         {u"08.do"_s, u"<p>1着 1番</p>"_s, {{u"<p>1着 1番</p>"_s, {}}}},
-         u"三連単 page no longer reads as expected: 大井 11R, triple 01-02-03, the page shows －, the file would get "
-         u"281.4"},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        serveRace(race(12), r.change);
+    const std::map<QString, QList<std::pair<QString, QString>>> sets = {{u"@extraColumn"_s, extraColumn},
+                                                                        {u"@tripleExtraColumn"_s, tripleExtraColumn}};
+    for (const QStringList& r : test::dataRows(u"layout_alarms.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        Change change{r[1], r[2], {}};
+        if (r.size() > 4 && sets.contains(r[4]))
+            change.replace = sets.at(r[4]);
+        else
+            for (qsizetype i = 4; i + 1 < r.size(); i += 2)
+                change.replace.append({r[i], r[i + 1]});
+        serveRace(race(12), change);
         RaceHistory history(context);
         const qsizetype from = qsizetype(form.events().entries().size());
         (void)cycle(history);
         const QStringList alarms = logSince(from, kAlarm);
-        if (r.alarm == nullptr) {
-            EXPECT_EQ(alarms, QStringList());
-            continue;
-        }
-        EXPECT_EQ(alarms.size(), 1) << alarms.join(u'\n').toStdString();
-        if (alarms.isEmpty())
-            continue;
-        EXPECT_EQ(alarms[0], u"the site's "_s + QString::fromUtf16(r.alarm));
+        EXPECT_EQ(alarms, r[3].isEmpty() ? QStringList() : QStringList{u"the site's "_s + r[3]});
     }
 }
 

@@ -22,6 +22,7 @@
 #include "support/failing_device.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -53,17 +54,12 @@ protected:
         RaceFixture::SetUp();
         setRace(u"大井"_s, 10);
         WinPlacePage race;
+        race.race = 10;
         race.raceCode = kCode;
         race.runners = sampleRunners(6);
         race.runners[2].state = WinPlaceRunner::State::Scratched;
-        const QString odds = test::kSite + u"/odds/"_s + kCode;
-        site.setPage(odds + u"01.do"_s, winPlacePage(race), kOddsPageContentType);
-        site.setPage(odds + u"03.do"_s, exactaPage(race).html, kOddsPageContentType);
-        site.setPage(odds + u"04.do"_s, quinellaWidePage(race).html, kOddsPageContentType);
-        site.setPage(odds + u"09.do"_s, trioPage(race).html, kOddsPageContentType);
-        site.setPage(odds + u"08.do"_s, trifectaPage(race).html, kOddsPageContentType);
-        site.setPage(test::kSite + resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 10, 6)),
-                     "text/html; charset=UTF-8");
+        for (const auto& [path, body] : test::racePages(race))
+            site.setPage(test::kSite + path, body, kOddsPageContentType);
         ASSERT_EQ(TanFuku_get(context, kCode), ScrapeResult::Parsed);
         ASSERT_EQ(Umafuku_get(context, kCode), ScrapeResult::Parsed);
         ASSERT_EQ(Umatan_get(context, kCode), ScrapeResult::Parsed);

@@ -23,6 +23,7 @@
 #include "schedule/race_get_fixture.h"
 #include "schedule/schedule_grid.h"
 #include "support/files.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace kazeyomi::test;
@@ -94,18 +95,16 @@ TEST_F(RaceGet, APageOfAnotherFieldOrNoWorkFileAddsNoLineAndSaysWhy)
 {
     // Every page of a field of `runners`, but `page` of `pageRunners`.
     const auto serveField = [this](int runners, const QString& page, int pageRunners) {
-        const auto field = [&](const QString& name) {
-            WinPlacePage odds = oddsField(u"14:25"_s);
-            odds.runners = sampleRunners(name == page ? pageRunners : runners);
-            return odds;
-        };
-        const auto url = [](const QString& name) { return kSite + u"/odds/"_s + kCode + name; };
-        site.setPage(url(u"01.do"_s), winPlacePage(field(u"01.do"_s)), kOddsPageContentType);
-        site.setPage(url(u"03.do"_s), exactaPage(field(u"03.do"_s)).html, kOddsPageContentType);
-        site.setPage(url(u"04.do"_s), quinellaWidePage(field(u"04.do"_s)).html, kOddsPageContentType);
-        site.setPage(url(u"09.do"_s), trioPage(field(u"09.do"_s)).html, kOddsPageContentType);
-        site.setPage(url(u"08.do"_s), trifectaPage(field(u"08.do"_s)).html, kOddsPageContentType);
-        site.setPage(resultUrl(), resultPage(resultAfterRace(u"大井"_s, 1, runners)), "text/html; charset=UTF-8");
+        WinPlacePage field = oddsField(u"14:25"_s);
+        field.runners = sampleRunners(runners);
+        WinPlacePage odd = field;
+        odd.runners = sampleRunners(pageRunners);
+        const auto pages = test::racePages(field);
+        const auto oddPages = test::racePages(odd);
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const bool isOdd = !page.isEmpty() && pages[i].path.endsWith(page);
+            site.setPage(kSite + pages[i].path, (isOdd ? oddPages : pages)[i].body, kOddsPageContentType);
+        }
     };
     const auto freshCycle = [this] {
         for (const QString& name : QDir(folders.oddsFolder()).entryList(QDir::Files))
@@ -213,13 +212,9 @@ TEST_F(RaceGetOverHttp, AQuitWhileAPageStallsWritesNothing)
         PageFetcher fetcher(form, http, app.path(), MarkupStyle::Modern);
         Context ctx{form, clock, folders, fetcher, app.path(), server.baseUrl()};
         RaceCycle cycle(ctx);
-        serve(u"/odds/"_s + kCode + u"01.do"_s, oddsPage(u"14:25"_s), -1);
         // The pair pages stay as they are: the stall is in the first or the last page.
-        serve(u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(u"14:25"_s)).html, -1);
-        serve(u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(u"14:25"_s)).html, -1);
-        serve(u"/odds/"_s + kCode + u"09.do"_s, trioPage(oddsField(u"14:25"_s)).html, -1);
-        serve(u"/odds/"_s + kCode + u"08.do"_s, trifectaPage(oddsField(u"14:25"_s)).html, -1);
-        serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 1, 8)), -1);
+        for (const auto& [path, body] : test::racePages(oddsField(u"14:25"_s)))
+            serve(path, body, -1);
         const RaceOutcome first = cycle.Race_get(u"大井"_s, 1, kRow);
         ASSERT_EQ(first.written.size(), 11) << first.failures.join(u"; "_s).toStdString();
         const auto before = files();

@@ -15,6 +15,7 @@
 #include "schedule/race_fetch.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
+#include "support/race_pages.h"
 
 namespace kazeyomi::test {
 
@@ -54,15 +55,10 @@ protected:
     QString resultUrl() const { return kSite + resultPagePath(kCode); }
     void serveFake(const QString& time, const QByteArray& result)
     {
-        site.setPage(oddsUrl(), oddsPage(time), kOddsPageContentType);
         // The pair pages of the same odds: without them the cycle would end before the result.
-        site.setPage(kSite + u"/odds/"_s + kCode + u"03.do"_s, exactaPage(oddsField(time)).html, kOddsPageContentType);
-        site.setPage(kSite + u"/odds/"_s + kCode + u"04.do"_s, quinellaWidePage(oddsField(time)).html,
-                     kOddsPageContentType);
-        site.setPage(kSite + u"/odds/"_s + kCode + u"09.do"_s, trioPage(oddsField(time)).html, kOddsPageContentType);
-        site.setPage(kSite + u"/odds/"_s + kCode + u"08.do"_s, trifectaPage(oddsField(time)).html,
-                     kOddsPageContentType);
-        site.setPage(resultUrl(), result, "text/html; charset=UTF-8");
+        for (const auto& [path, body] : racePages(oddsField(time)))
+            site.setPage(kSite + path, body, kOddsPageContentType);
+        site.setPage(resultUrl(), result, kOddsPageContentType);
     }
     std::map<QString, QByteArray> files() const
     {

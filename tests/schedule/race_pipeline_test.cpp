@@ -24,6 +24,7 @@
 #include "schedule/race_fetch.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -32,7 +33,6 @@ namespace {
 
 constexpr int kRow = 1;
 const QString kCode = u"20251205200101"_s;
-const QStringList kOddsPages = {u"01.do"_s, u"03.do"_s, u"04.do"_s, u"09.do"_s, u"08.do"_s};
 
 // Every file a race's cycle leaves, odds files and page copies, by name.
 std::map<QString, QByteArray> filesIn(const QStringList& dirs)
@@ -84,12 +84,8 @@ protected:
     }
     void serveRace(const WinPlacePage& odds, int delayMs = 0)
     {
-        serve(u"01.do"_s, winPlacePage(odds), delayMs);
-        serve(u"03.do"_s, exactaPage(odds).html, delayMs);
-        serve(u"04.do"_s, quinellaWidePage(odds).html, delayMs);
-        serve(u"09.do"_s, trioPage(odds).html, delayMs);
-        serve(u"08.do"_s, trifectaPage(odds).html, delayMs);
-        serve(resultPagePath(kCode), resultPage(resultAfterRace(u"大井"_s, 1, int(odds.runners.size()))), delayMs);
+        for (const auto& [path, body] : test::racePages(odds))
+            serve(path, body, delayMs);
     }
     // One cycle in folders of its own, with its own fetcher over HTTP, which lives on with the run.
     struct Run {

@@ -25,6 +25,7 @@
 #include "schedule/schedule_grid.h"
 #include "support/fake_clock.h"
 #include "support/files.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -94,28 +95,24 @@ protected:
         ASSERT_TRUE(server.listen());
         for (const DueRace& due : kDue) {
             WinPlacePage odds;
+            odds.venue = due.card.venue;
+            odds.race = due.card.race;
             odds.raceCode = due.card.pageId;
             odds.kind = due.cancelled ? WinPlacePage::Kind::Cancelled : WinPlacePage::Kind::Current;
             odds.runners = sampleRunners(due.runners);
-            const int slow = due.cancelled ? kSlowMs : 0;
-            serve(due, u"01.do"_s, winPlacePage(odds), 0);
-            serve(due, u"03.do"_s, exactaPage(odds).html, slow);
-            serve(due, u"04.do"_s, quinellaWidePage(odds).html, slow);
-            serve(due, u"09.do"_s, trioPage(odds).html, slow);
-            serve(due, u"08.do"_s, trifectaPage(odds).html, slow);
-            // The first race's last page comes late: meanwhile the other races' pages go out.
-            serve(due, resultPagePath(due.card.pageId),
-                  resultPage(resultAfterRace(due.card.venue, due.card.race, due.runners)),
-                  &due == &kDue.front() ? 200 : slow);
+            for (const auto& [path, body] : test::racePages(odds)) {
+                SiteResponse response;
+                response.body = body;
+                response.contentType = kOddsPageContentType;
+                // The first race's last page comes late: meanwhile the other races' pages go out.
+                const bool result = path == resultPagePath(due.card.pageId);
+                response.delayBeforeMs = path.endsWith(u"01.do"_s)         ? 0
+                                         : result && &due == &kDue.front() ? 200
+                                         : due.cancelled                   ? kSlowMs
+                                                                           : 0;
+                server.setPage(path, response);
+            }
         }
-    }
-    void serve(const DueRace& due, const QString& page, const QByteArray& body, int delayMs)
-    {
-        SiteResponse response;
-        response.body = body;
-        response.contentType = kOddsPageContentType;
-        response.delayBeforeMs = delayMs;
-        server.setPage(page.startsWith(u'/') ? page : u"/odds/"_s + due.card.pageId + page, response);
     }
     // The requests for one race's pages, and how many of them the site answered.
     std::pair<int, int> requestsOf(const DueRace& due, qsizetype upTo) const

@@ -22,6 +22,7 @@
 #include "support/card_folder.h"
 #include "support/fake_clock.h"
 #include "support/fake_page_source.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -189,14 +190,8 @@ TEST_F(SessionTest, ARaceWhoseFetchEndsAfterMidnightIsWrittenUnderTheDayPolled)
     race.venue = u"川崎"_s;
     race.raceCode = code;
     race.runners = sampleRunners(8);
-    const QString odds = u"https://site.test/odds/"_s + code;
-    site.setPage(odds + u"01.do"_s, winPlacePage(race), kOddsPageContentType);
-    site.setPage(odds + u"03.do"_s, exactaPage(race).html, kOddsPageContentType);
-    site.setPage(odds + u"04.do"_s, quinellaWidePage(race).html, kOddsPageContentType);
-    site.setPage(odds + u"09.do"_s, trioPage(race).html, kOddsPageContentType);
-    site.setPage(odds + u"08.do"_s, trifectaPage(race).html, kOddsPageContentType);
-    site.setPage(u"https://site.test"_s + resultPagePath(code), resultPage(resultAfterRace(u"川崎"_s, 1, 8)),
-                 kOddsPageContentType);
+    for (const auto& [path, body] : test::racePages(race))
+        site.setPage(u"https://site.test"_s + path, body, kOddsPageContentType);
     clock->set(QDateTime(QDate(2025, 12, 5), QTime(23, 58, 30)));
     startDay(1, u"23:50"_s, u"2025120521"_s);
     session->click(u"Command2"_s); // next fetch 23:59

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -62,8 +61,6 @@ TEST(StartupInputs, RefusesInputFilesThatAreNotRegularFilesWithoutWaitingOnThem)
 
         // A reader stuck in the open of a FIFO is let go by opening the other end, so a fault
         // fails here instead of hanging the suite.
-        QElapsedTimer elapsed;
-        elapsed.start();
         auto reading = std::async(std::launch::async, [&] { return readDayCards(day.cardFolder()); });
         if (reading.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
             ADD_FAILURE() << "start-up waits on " << path.toStdString();
@@ -73,7 +70,6 @@ TEST(StartupInputs, RefusesInputFilesThatAreNotRegularFilesWithoutWaitingOnThem)
             continue;
         }
         const CardReading cards = reading.get();
-        EXPECT_LT(elapsed.elapsed(), 250);
         EXPECT_TRUE(cards.races.empty());
 
         FormState fresh;

@@ -243,8 +243,6 @@ TEST_F(Startup, ThePostTimeIsTheEndOfTheTitleWithoutTrailingBlanks)
         {"one-digit hour after a blank", u"第５回　大井　第３日　9:30"_s, u" 9:30"_s, {}},
         {"quoted keeps its blank", u"\"第５回　大井　第３日　15:10 \""_s, {}, u"\"5:10 \""_s},
         {"hour 25", u"第５回　大井　第３日　25:10"_s, {}, u"\"25:10\""_s},
-        {"99:99", u"第５回　大井　第３日　99:99"_s, {}, u"\"99:99\""_s},
-        {"letters", u"第５回　大井　第３日　ab:cd"_s, {}, u"\"ab:cd\""_s},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -31,4 +31,24 @@ QByteArray readBytes(const QString& path)
     return file.readAll();
 }
 
+QList<QStringList> dataRows(const QString& name)
+{
+    const QString path = QString::fromUtf8(KAZEYOMI_SAMPLES_DIR "/../tests/data/") + name;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    QList<QStringList> rows;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        QStringList fields = line.split(u'\t');
+        for (QString& field : fields)
+            field.replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+                .replace(QStringLiteral("\\r"), QStringLiteral("\r"))
+                .replace(QStringLiteral("\\t"), QStringLiteral("\t"));
+        rows << fields;
+    }
+    return rows;
+}
+
 } // namespace kazeyomi::test

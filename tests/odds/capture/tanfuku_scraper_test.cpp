@@ -245,21 +245,6 @@ TEST_F(TanFukuGet, PagesWithoutOddsEndWithNoData)
     EXPECT_FALSE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
 }
 
-TEST_F(TanFukuGet, AShortPageIsNoDataEvenWithATable)
-{
-    WinPlacePage page = field(2);
-    page.siteFrame = false;
-    serve(page);
-    fillWithJunk();
-
-    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
-    EXPECT_LT(QFileInfo(context.appFile(u"tmp.txt"_s)).size(), 1800);
-    EXPECT_TRUE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
-    EXPECT_EQ(form.text(Control::Text9), u"08:00"_s);
-    EXPECT_EQ(form.race.runnerCount, 9);
-    expectOnlyHeaders();
-}
-
 TEST_F(TanFukuGet, DoesNothingWithoutAVenueInLabel1)
 {
     serve(field(5));
@@ -308,53 +293,14 @@ TEST_F(TanFukuGet, CutsTheTimeAsTheSiteWritesIt)
 
 TEST_F(TanFukuGet, CutsOddsCellsByTheirFixedMarkers)
 {
-    const struct {
-        const char* name;
-        QString win, place;
-        QStringList cells;
-    } rows[] = {
-        {"at sign ends the win odds",
-         uR"(<td class=""o"">2.3@7)"_s,
-         uR"(<td class=""o"">1.2-1.5)"_s,
-         {u"2.3"_s, u"1.2"_s, u"1.5"_s}},
-        {"letters upper-cased", uR"(<td class=""o"">n/a)"_s, uR"(<td class=""o"">a-b)"_s, {u"N/A"_s, u"A"_s, u"B"_s}},
-        {"unquoted attribute",
-         u"<td class=o>2.3"_s,
-         uR"(<td class=""o""> 1.2 - 1.5 )"_s,
-         {QString(), u"1.2"_s, u"1.5"_s}},
-        {"no dash",
-         uR"(<td class=""o"">2.3)"_s,
-         uR"(<td class=""o"">123456789012)"_s,
-         {u"2.3"_s, QString(), u"1234567890"_s}},
-        {"ten characters after the dash",
-         uR"(<td class=""o"">2.3)"_s,
-         uR"(<td class=""o"">1.2-  123456789012)"_s,
-         {u"2.3"_s, u"1.2"_s, u"12345678"_s}},
-        {"coloured place",
-         uR"(<td class=""o"">2.3)"_s,
-         uR"(<td class=""o""><span class=""color1""> 1.2-1.5 </span>)"_s,
-         {u"2.3"_s, u"1.2"_s, u"1.5"_s}},
-        {"span end before color33: the cut fails, the line stays upper-cased",
-         uR"(<td class=""o""></span><span class=""color33"">2.3</span>)"_s,
-         uR"(<td class=""o"">1.2-1.5)"_s,
-         {uR"(</SPAN><SPAN CLASS=""COLOR33"">2.3</SPAN>)"_s, u"1.2"_s, u"1.5"_s}},
-        {"upper-case class is no colour",
-         uR"(<td class=""o""><span class=""COLOR33"">2.3</span>)"_s,
-         uR"(<td class=""o"">1.2-1.5)"_s,
-         {uR"(<SPAN CLASS=""COLOR33"">2.3</SPAN>)"_s, u"1.2"_s, u"1.5"_s}},
-        {"unclosed color33 span",
-         uR"(<td class=""o""><span class=""color33"">2.3)"_s,
-         uR"(<td class=""o"">1.2-1.5)"_s,
-         {QString(), u"1.2"_s, u"1.5"_s}},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (const QStringList& r : test::dataRows(u"win_place_cells.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
         odds().clear();
         writeCachedPage({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"</tr>"_s, u"<tr>"_s, u"<td></td>"_s, u"</tr>"_s,
-                         u"<tr>"_s, u"<td>1</td>"_s, u"<td>name</td>"_s, r.win, u"</td>"_s, r.place, u"</td>"_s,
-                         u"</tr>"_s, u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
+                         u"<tr>"_s, u"<td>1</td>"_s, u"<td>name</td>"_s, r[1], u"</td>"_s, r[2], u"</td>"_s, u"</tr>"_s,
+                         u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
         EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
-        EXPECT_EQ(row(1), QStringList{u"1"_s} + r.cells);
+        EXPECT_EQ(row(1), QStringList{u"1"_s} + r.mid(3));
         EXPECT_EQ(form.race.runnerCount, 1);
     }
 }

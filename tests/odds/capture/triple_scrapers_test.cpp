@@ -29,28 +29,9 @@ namespace {
 
 TEST(SplitAtCells, PutsEachCellOnALineAndDropsTheHighlights)
 {
-    const struct {
-        const char* name;
-        QString line;
-        bool rowBreaks;
-        QString split;
-    } rows[] = {
-        {"cells", u"<tr><th>2</th><td>1.5</td><th>3</th><td></td>"_s, false,
-         u"<tr>\r\n2</th><td>1.5</td>\r\n3</th><td></td>"_s},
-        {"highlights",
-         u"<th>2</th><td><span class=\"\"nk23_u-color33\"\">1.5</span></td><th>3</th><td><span "
-         "class=\"\"nk23_u-color\"\">4.5</span></td>"_s,
-         false, u"\r\n2</th><td>1.5</td>\r\n3</th><td>4.5</td>"_s},
-        {"a classed <th> stays", u"<th class=\"\"h\"\">1</th><th>2</th><td>3</td>"_s, false,
-         u"<th class=\"\"h\"\">1</th>\r\n2</th><td>3</td>"_s},
-        {"grey class", u"<th>2</th><td class=\"\"nk23_u-bg-color0\"\"></td>"_s, false,
-         u"\r\n2</th><td class=\"\"\r\n\"\"></td>"_s},
-        {"row break, trio", u"</tr> <th><tr>"_s, false, u"</tr> \r\n<tr>"_s},
-        {"row break, trifecta", u"</tr> <th><tr>"_s, true, u"</tr> \r\n\r\n<tr>"_s},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(splitAtCells(r.line, r.rowBreaks), r.split);
+    for (const QStringList& r : test::dataRows(u"cell_splits.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        EXPECT_EQ(splitAtCells(r[1], r[2] == u"yes"_s), r[3]);
     }
 }
 
