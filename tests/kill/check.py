@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Checks the odds folders under a base folder after the program was killed and restarted:
 every history line whole (an "hh:mm" stamp, then whole fields of the file's width, CR LF), every
-".sei" one line of 144 characters, every ".jyun" 20 lines of 12, no temporary file left.
+".sei" one line of 144 characters, every ".jyun" 20 lines of 12, no temporary file left, and
+the day's history database whole.
 Prints one summary line and a line per fault; exits 1 on any fault."""
 import pathlib
 import re
+import sqlite3
 import sys
 
 # Each file's field: its horses (none, a pair, a triple), then the odds right-aligned in 8.
@@ -55,10 +57,21 @@ def check_fixed(path, data, count, width, faults):
         faults.append(f"{path}: not {count} line(s) of {width} characters: {[len(l) for l in lines]}")
 
 
+def check_database(path, faults):
+    """A kill in the middle of a cycle loses at most that cycle: the day's database stays whole."""
+    try:
+        with sqlite3.connect(path) as db:
+            result = db.execute("PRAGMA integrity_check").fetchone()[0]
+        if result != "ok":
+            faults.append(f"{path}: integrity check says {result}")
+    except sqlite3.Error as e:
+        faults.append(f"{path}: cannot be read: {e}")
+
+
 def main():
     base = pathlib.Path(sys.argv[1])
     faults = []
-    counts = {"history files": 0, "history lines": 0, ".sei": 0, ".jyun": 0}
+    counts = {"history files": 0, "history lines": 0, ".sei": 0, ".jyun": 0, "databases": 0}
     for path in sorted(base.rglob("*")):
         if not path.is_file():
             continue
@@ -67,6 +80,12 @@ def main():
             faults.append(f"{path}: a temporary left behind")
             continue
         if "dat2" not in path.parts or "nsdat2" in path.parts:
+            continue
+        if path.name in ("kazeyomi.sqlite-wal", "kazeyomi.sqlite-shm", "kazeyomi.sqlite-journal"):
+            continue  # SQLite's own, checked with the database
+        if path.name == "kazeyomi.sqlite":
+            counts["databases"] += 1
+            check_database(path, faults)
             continue
         data = path.read_bytes()
         try:
