@@ -4,7 +4,10 @@ include(GNUInstallDirs)
 # Installing (and so packaging) needs the program only, not the tests and benchmarks.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
-install(TARGETS kazeyomi kazeyomi-window RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kazeyomi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(KAZEYOMI_WINDOW)
+    install(TARGETS kazeyomi-window RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kazeyomi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kazeyomi.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # Drawn from the SVG, for menus that take pixels only.

@@ -1,11 +1,13 @@
-add_library(kazeyomi_window STATIC
-    app/grid_display.cpp
-    app/main_window.cpp
-    app/odds_chart.cpp
-)
-target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
-# The chart of the race shown; the core never draws.
-target_link_libraries(kazeyomi_window PRIVATE Qt6::Charts)
+if(KAZEYOMI_WINDOW)
+    add_library(kazeyomi_window STATIC
+        app/grid_display.cpp
+        app/main_window.cpp
+        app/odds_chart.cpp
+    )
+    target_link_libraries(kazeyomi_window PUBLIC kazeyomi_core Qt6::Widgets)
+    # The chart of the race shown; the core never draws.
+    target_link_libraries(kazeyomi_window PRIVATE Qt6::Charts)
+endif()
 
 # The command line's runners: a library of their own so that tests can run the headless mode.
 add_library(kazeyomi_cli STATIC
@@ -23,10 +25,12 @@ endif()
 target_link_libraries(kazeyomi_cli PUBLIC kazeyomi_core kazeyomi_demo)
 
 # The window program: the window, and every command as well.
-add_executable(kazeyomi-window
-    app/window_main.cpp
-)
-target_link_libraries(kazeyomi-window PRIVATE kazeyomi_window kazeyomi_cli)
+if(KAZEYOMI_WINDOW)
+    add_executable(kazeyomi-window
+        app/window_main.cpp
+    )
+    target_link_libraries(kazeyomi-window PRIVATE kazeyomi_window kazeyomi_cli)
+endif()
 
 # The command line program, of the core and Qt Core and Network only, so that a command starts
 # at once; it runs the window program, installed beside it, for the window.
@@ -38,7 +42,10 @@ if(WIN32)
 else()
     target_sources(kazeyomi PRIVATE app/window_launch_posix.cpp)
 endif()
-target_compile_definitions(kazeyomi PRIVATE KAZEYOMI_WINDOW_PROGRAM="$<TARGET_FILE_NAME:kazeyomi-window>")
+target_compile_definitions(kazeyomi PRIVATE
+    KAZEYOMI_WINDOW_PROGRAM="kazeyomi-window${CMAKE_EXECUTABLE_SUFFIX}")
 target_link_libraries(kazeyomi PRIVATE kazeyomi_cli)
 # Building the command line builds the window it starts.
-add_dependencies(kazeyomi kazeyomi-window)
+if(KAZEYOMI_WINDOW)
+    add_dependencies(kazeyomi kazeyomi-window)
+endif()

@@ -17,3 +17,7 @@ add_library(kazeyomi_demo STATIC
     demo/triple_pages.cpp
 )
 target_link_libraries(kazeyomi_demo PUBLIC kazeyomi_core)
+# The zero linger time of a reset is set with Winsock's own call there.
+if(WIN32)
+    target_link_libraries(kazeyomi_demo PRIVATE ws2_32)
+endif()

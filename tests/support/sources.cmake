@@ -7,4 +7,6 @@ target_sources(core_tests PRIVATE
     support/files.cpp
     support/small_file_system.cpp
 )
-target_sources(window_tests PRIVATE support/files.cpp support/card_folder.cpp support/race_card_sample.cpp)
+if(TARGET window_tests)
+    target_sources(window_tests PRIVATE support/files.cpp support/card_folder.cpp support/race_card_sample.cpp)
+endif()
