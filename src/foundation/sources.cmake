@@ -14,9 +14,9 @@ target_sources(kazeyomi_core PRIVATE
     foundation/text_codec.cpp
     foundation/text_fields.cpp
 )
-# Writes never go through a link: the platform's own open calls.
+# Writes never go through a link, and CP932 is Windows' own there: the platform's own calls.
 if(WIN32)
-    target_sources(kazeyomi_core PRIVATE foundation/plain_file_win32.cpp)
+    target_sources(kazeyomi_core PRIVATE foundation/plain_file_win32.cpp foundation/text_codec_win32.cpp)
 else()
     target_sources(kazeyomi_core PRIVATE foundation/plain_file_posix.cpp)
 endif()

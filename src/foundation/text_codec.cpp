@@ -8,6 +8,9 @@
 #include <QStringEncoder>
 
 namespace kazeyomi {
+
+// Windows converts CP932 itself (text_codec_win32.cpp); elsewhere ICU's table does.
+#ifndef Q_OS_WIN
 namespace {
 
 // The encoder's count of characters the code page lacks; it goes up once per such character.
@@ -138,6 +141,7 @@ const TextCodec& cp932()
     static const IcuCp932Codec codec;
     return codec;
 }
+#endif
 
 bool roundTripsCp932(QStringView text)
 {

@@ -16,7 +16,7 @@ public:
     virtual QString decode(const QByteArray& bytes) const = 0;
 };
 
-// The codec every routine uses; ICU's "CP932" on this platform.
+// The codec every routine uses: Windows' own code page 932 there, ICU's "CP932" elsewhere.
 const TextCodec& cp932();
 
 inline QByteArray toCp932(const QString& text)

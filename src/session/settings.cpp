@@ -1,5 +1,6 @@
 #include "session/settings.h"
 
+#include <iterator>
 #include <map>
 
 #include <QCoreApplication>
@@ -12,11 +13,29 @@
 
 #include "racecards/venue_codes.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The folder of this program, asked of the system itself: there is no application object yet.
+QString programFolder()
+{
+#ifdef Q_OS_WIN
+    wchar_t path[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameW(nullptr, path, DWORD(std::size(path)));
+    if (length == 0 || length >= std::size(path))
+        return {};
+    return QFileInfo(QString::fromWCharArray(path, int(length))).absolutePath();
+#else
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+#endif
+}
 
 struct Key {
     const char* option;
@@ -246,8 +265,7 @@ SettingsSources currentSources(const QStringList& args)
             sources.environment[name] = env.value(name);
     }
     // Works before the application object exists, which the front end is chosen by.
-    sources.programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                      : QFileInfo(u"/proc/self/exe"_s).canonicalPath();
+    sources.programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : programFolder();
     sources.userConfigDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     sources.userStateDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     sources.homeDir = QDir::homePath();
