@@ -305,8 +305,8 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         }
         if (done.fetch.ok() && !done.noData && done.problem.isEmpty())
             arrived << step.name;
-        if (done.fetched && done.fetch.ok() && m_ctx.fetcher.lastPage())
-            pagesRead.emplace_back(step.name, m_ctx.fetcher.lastPage());
+        if (done.fetched && done.fetch.ok() && done.fetch.page)
+            pagesRead.emplace_back(step.name, done.fetch.page);
         if (done.noData && step.noDataEndsRace) {
             outcome.stopped = whyNoData(form, row, step.name, done.fetch, &step == &m_scrapers.front());
             if (m_observer)
