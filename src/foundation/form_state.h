@@ -70,7 +70,9 @@ public:
     void setVenueBox(int index, const VenueBox& box);
     void setVenueChecked(int index, bool checked);
 
-    GridModel& grid(Grid grid) const;
+    // A grid by its name; one the form does not have throws GridRangeError.
+    GridModel& grid(Grid grid);
+    const GridModel& grid(Grid grid) const;
 
     bool fetchLampRed() const { return m_fetchLampRed; }
     void setFetchLampRed(bool red);
