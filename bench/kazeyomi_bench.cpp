@@ -389,10 +389,9 @@ int main(int argc, char** argv)
     // Every figure's work, by the name bench/run counts its instructions under.
     const std::vector<std::pair<const char*, std::function<void()>>> works = {
         {"gumbo-trifecta", [&] { gumboParse(trifecta); }},
-        {"render-trifecta",
-         [&] { (void)PageFetcher::renderPage(trifecta, kOddsPageContentType, MarkupStyle::Modern); }},
+        {"render-trifecta", [&] { (void)renderPage(trifecta, kOddsPageContentType, MarkupStyle::Modern); }},
         {"gumbo-large", [&] { gumboParse(large); }},
-        {"render-large", [&] { (void)PageFetcher::renderPage(large, kOddsPageContentType, MarkupStyle::Modern); }},
+        {"render-large", [&] { (void)renderPage(large, kOddsPageContentType, MarkupStyle::Modern); }},
         {"gumbo-cycle-pages",
          [&] {
              for (const auto& [address, html] : distinctPages)
@@ -451,7 +450,7 @@ int main(int argc, char** argv)
     line("render-trifecta", "renderer, same page", renderRate, "MB/s",
          verdict(ratio <= 1 / 0.9, u"gumbo's cost / 0.9 or less: "_s + renderCost));
     const auto [gumboLargeMs, renderLargeMs] = pairedMediansMs(9, work("gumbo-large"), work("render-large"));
-    const RenderedPage largeRendered = PageFetcher::renderPage(large, kOddsPageContentType, MarkupStyle::Modern);
+    const RenderedPage largeRendered = renderPage(large, kOddsPageContentType, MarkupStyle::Modern);
     line("gumbo-large", "gumbo's own parse, the large page", gumboLargeMs, "ms");
     line("render-large", "kazeyomi render's work, the large page", renderLargeMs, "ms",
          largeRendered.ok() ? costRatio("render-large", renderLargeMs, "gumbo-large", gumboLargeMs, ratio)

@@ -260,7 +260,7 @@ int renderCommand(const CommandLine& line)
         }
         body = file.readAll();
     }
-    const RenderedPage page = PageFetcher::renderPage(body, contentType, style);
+    const RenderedPage page = renderPage(body, contentType, style);
     if (!page.ok()) {
         printLine(stderr, u"%1: %2"_s.arg(source, page.error));
         return kExitFailed;
@@ -269,7 +269,7 @@ int renderCommand(const CommandLine& line)
     // with CR LF line ends, as the race card capture keeps it.
     const QString text =
         style == MarkupStyle::Modern
-            ? PageFetcher::cacheText(page.markup)
+            ? cacheText(page.markup)
             : QString(page.markup).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
     // A person reads a terminal; a file or a pipe gets the bytes the scrapers read.
     const bool utf8 = line.output == CommandLine::Output::Utf8 ||

@@ -26,9 +26,9 @@ struct SiteResponse {
     };
 
     int status = 200;
-    QByteArray body;
+    QByteArray body = {};
     QByteArray contentType = "text/html; charset=Shift_JIS"; // empty: no Content-Type header at all
-    QList<QPair<QByteArray, QByteArray>> headers;            // extra headers, e.g. Location, Content-Encoding
+    QList<QPair<QByteArray, QByteArray>> headers = {};       // extra headers, e.g. Location, Content-Encoding
     int delayBeforeMs = 0;                                   // wait before sending anything
     qint64 pauseAfterBytes = -1; // send this many body bytes, wait pauseMs, then send the rest
     int pauseMs = 0;

@@ -22,6 +22,8 @@ struct FetchResult {
 };
 
 using RequestHeaders = QList<QPair<QByteArray, QByteArray>>;
+// The If-Modified-Since every page request carries: a date long past, so the whole page comes.
+inline const QString kIfModifiedSince = QStringLiteral("Sat, 29 Oct 1994 19:43:31 GMT");
 // Gets the answer of a started fetch, once, on the thread that started it.
 using FetchDone = std::function<void(FetchResult)>;
 

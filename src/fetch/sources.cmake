@@ -6,6 +6,10 @@ target_sources(kazeyomi_core PRIVATE
     fetch/joining_page_source.cpp
     fetch/nesting_guard.cpp
     fetch/page_charset.cpp
+    fetch/page_cache_files.cpp
     fetch/page_fetcher.cpp
+    fetch/page_rendering.cpp
     fetch/page_tables.cpp
+    fetch/prefetch_queue.cpp
+    fetch/render_pool.cpp
 )

@@ -2,7 +2,6 @@
 // folders, the page fetcher and where the application folder and the site are.
 #pragma once
 
-#include <QDir>
 #include <QString>
 
 namespace kazeyomi {
@@ -20,7 +19,7 @@ struct Context {
     QString appDir;
     QString siteUrl; // the Southern Kanto site, no trailing slash
 
-    QString appFile(const QString& name) const { return QDir(appDir).filePath(name); }
+    QString appFile(const QString& name) const;
 };
 
 } // namespace kazeyomi

@@ -1,5 +1,7 @@
 #include "foundation/form_state.h"
 
+#include <utility>
+
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 
@@ -73,12 +75,18 @@ void FormState::setVenueChecked(int index, bool checked)
     Q_EMIT venueBoxesChanged();
 }
 
-GridModel& FormState::grid(Grid grid) const
+const GridModel& FormState::grid(Grid grid) const
 {
     const auto it = m_grids.find(grid);
     if (it == m_grids.end())
         throw GridRangeError(QStringLiteral("no grid %1").arg(gridName(grid)).toStdString());
     return *it->second;
+}
+
+GridModel& FormState::grid(Grid grid)
+{
+    // The grids are the form's own: changing one changes the form.
+    return const_cast<GridModel&>(std::as_const(*this).grid(grid));
 }
 
 void FormState::setFetchLampRed(bool red)

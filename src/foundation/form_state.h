@@ -5,7 +5,6 @@
 #include <array>
 #include <map>
 #include <memory>
-#include <stdexcept>
 
 #include <QObject>
 #include <QString>
@@ -15,6 +14,7 @@
 #include "foundation/event_log.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
+#include "foundation/unknown_control.h"
 
 namespace kazeyomi {
 
@@ -32,19 +32,6 @@ struct RaceInProgress {
     // 1 after the result test button: the result capture then reads the page left in the cache
     // instead of fetching, and expects 11 runners.
     qint16 resultTestFlag = 0;
-};
-
-// Asking the form for a control it does not have: a misspelt name, never a user's doing.
-class UnknownControl : public std::logic_error {
-public:
-    explicit UnknownControl(const QString& name)
-        : std::logic_error("no text control named \"" + name.toStdString() + "\""), m_name(name)
-    {
-    }
-    const QString& name() const { return m_name; }
-
-private:
-    QString m_name;
 };
 
 class FormState : public QObject {
@@ -70,7 +57,9 @@ public:
     void setVenueBox(int index, const VenueBox& box);
     void setVenueChecked(int index, bool checked);
 
-    GridModel& grid(Grid grid) const;
+    // A grid by its name; one the form does not have throws GridRangeError.
+    GridModel& grid(Grid grid);
+    const GridModel& grid(Grid grid) const;
 
     bool fetchLampRed() const { return m_fetchLampRed; }
     void setFetchLampRed(bool red);

@@ -2,6 +2,7 @@
 target_sources(kazeyomi_core PRIVATE
     foundation/card_files.cpp
     foundation/clock.cpp
+    foundation/context.cpp
     foundation/day_folders.cpp
     foundation/event_log.cpp
     foundation/file_writer.cpp

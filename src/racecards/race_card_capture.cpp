@@ -78,10 +78,10 @@ CardCapture Option2_Click(Context& context, const QString& portalUrl, int k)
     out.address = raceCardAddress(portalUrl, code, form.text(Control::Text3), context.folders.day());
 
     PageFetcher& fetcher = context.fetcher;
-    const QString markup = fetcher.Navigate1(out.address);
+    const MarkupFetch loaded = fetcher.Navigate1(out.address);
     // A page that did not arrive whole is not cut: the grid stays empty.
-    if (!fetcher.lastError().isEmpty()) {
-        out.error = fetcher.lastError();
+    if (!loaded.ok()) {
+        out.error = loaded.error;
         return out;
     }
     if (!fetcher.Tmp_Delete()) {
@@ -89,7 +89,7 @@ CardCapture Option2_Click(Context& context, const QString& portalUrl, int k)
         return out;
     }
     const QString cache = context.appFile(u"tmp.txt"_s);
-    if (const Outcome saved = FileWriter().replace(cache, toCp932(crLf(markup) + u"\r\n"_s)); !saved.ok()) {
+    if (const Outcome saved = FileWriter().replace(cache, toCp932(crLf(loaded.markup) + u"\r\n"_s)); !saved.ok()) {
         out.error = saved.error;
         return out;
     }

@@ -160,14 +160,14 @@ PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
         return std::move(cached.fetch);
     // An error page or no page at all: nothing to cut.
     if (!cached.ready())
-        return {};
+        return std::move(cached.fetch);
 
     PageReader& page = cached.reader;
     QString line;
     page.skip(line, 2);
     // A search that reaches the end of the page ends the capture with what was cut so far.
     if (!page.readUntil(line, kPopularityHeader))
-        return {};
+        return std::move(cached.fetch);
     if (testMode)
         form.race.runnerCount = 11;
     page.skip(line, 3);
@@ -179,7 +179,7 @@ PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
     // Fewer horses than runners: the result is not complete yet, and no payouts are read.
     if (i < form.race.runnerCount) {
         table.clear();
-        return {};
+        return std::move(cached.fetch);
     }
     setCell(schedule, form.race.row, ScheduleColumn::State, FetchState::kComplete);
     form.grid(Grid::VSFlexGrid15).clear();
@@ -195,7 +195,7 @@ PageFetch Seiseki_get(Context& ctx, const QString& raceCode)
         payouts.clear();
         setCell(schedule, form.race.row, ScheduleColumn::State, FetchState::kNoResult);
     }
-    return {};
+    return std::move(cached.fetch);
 }
 
 } // namespace kazeyomi

@@ -14,8 +14,8 @@ inline constexpr int kResultMinBytes = 500;
 
 // Fetches <site>/result/<raceCode>.do (or, with the result test flag set, reads the page
 // cache left by the last fetch and expects 11 runners) and cuts it into the grids.
-// Failing steps are skipped without a message. Comes back with the fetch's failure, if it
-// failed: the grids then hold no result and the result files must be left as they are.
+// Failing steps are skipped without a message. Comes back with its fetch: the page it brought,
+// or its failure, and the grids then hold no result and the result files must be left as they are.
 PageFetch Seiseki_get(Context& ctx, const QString& raceCode);
 
 // "<site>/result/<raceCode>.do", the result page of a race.

@@ -165,12 +165,12 @@ std::span<const WriterStep> raceWriters()
         {WinPlace, u".tanA"_s, [](const Context& ctx) { return TanA_write(ctx); }, {}},
         {WinPlace, u".Fuk1"_s, [](const Context& ctx) { return Fuk1_write(ctx); }, {}},
         {WinPlace, u".Fuk2"_s, [](const Context& ctx) { return Fuk2_write(ctx); }, {}},
-        {Quinella, u".uren"_s, [](const Context& ctx) { return Uren_write(ctx); }, kQuinella},
-        {Exacta, u".utan"_s, [](const Context& ctx) { return Utan_write(ctx); }, kExacta},
-        {Wide, u".wideL"_s, [](const Context& ctx) { return WideL_write(ctx); }, kWide},
-        {Wide, u".wideH"_s, [](const Context& ctx) { return WideH_write(ctx); }, kWide},
-        {Trio, u".3fuku"_s, [](const Context& ctx) { return Sanfuku_write(ctx); }, kTrio},
-        {Trifecta, u".3tan"_s, [](const Context& ctx) { return Santan_arrange(ctx); }, kTrifecta},
+        {Quinella, u".uren"_s, [](Context& ctx) { return Uren_write(ctx); }, kQuinella},
+        {Exacta, u".utan"_s, [](Context& ctx) { return Utan_write(ctx); }, kExacta},
+        {Wide, u".wideL"_s, [](Context& ctx) { return WideL_write(ctx); }, kWide},
+        {Wide, u".wideH"_s, [](Context& ctx) { return WideH_write(ctx); }, kWide},
+        {Trio, u".3fuku"_s, [](Context& ctx) { return Sanfuku_write(ctx); }, kTrio},
+        {Trifecta, u".3tan"_s, [](Context& ctx) { return Santan_arrange(ctx); }, kTrifecta},
     };
     return writers;
 }
@@ -305,8 +305,8 @@ RaceOutcome RaceCycle::Race_get(const QString& venue, int n, int row)
         }
         if (done.fetch.ok() && !done.noData && done.problem.isEmpty())
             arrived << step.name;
-        if (done.fetched && done.fetch.ok() && m_ctx.fetcher.lastPage())
-            pagesRead.emplace_back(step.name, m_ctx.fetcher.lastPage());
+        if (done.fetched && done.fetch.ok() && done.fetch.page)
+            pagesRead.emplace_back(step.name, done.fetch.page);
         if (done.noData && step.noDataEndsRace) {
             outcome.stopped = whyNoData(form, row, step.name, done.fetch, &step == &m_scrapers.front());
             if (m_observer)

@@ -52,7 +52,7 @@ struct ScraperStep {
 struct WriterStep {
     int tab = 0;
     QString extension;
-    std::function<Outcome(const Context&)> write;
+    std::function<Outcome(Context&)> write; // a writer may fill its work grids
     QString afterPage;
 };
 

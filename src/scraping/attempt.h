@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "foundation/form_state.h"
+#include "foundation/unknown_control.h"
 
 namespace kazeyomi {
 

@@ -84,7 +84,9 @@ CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageK
     // replaced since.
     const SharedPage brought = fetch.page;
     keepCopy(fetcher, page, &brought->bytes);
-    return openedPage(brought->bytes.size(), page, [&] { return PageReader(brought->lines); });
+    CachedPage opened = openedPage(brought->bytes.size(), page, [&] { return PageReader(brought->lines); });
+    opened.fetch = std::move(fetch);
+    return opened;
 }
 
 CachedPage openCachedPage(PageFetcher& fetcher, const PageKind& page)

@@ -26,7 +26,7 @@ enum class PageState {
 
 struct [[nodiscard]] CachedPage {
     PageState state = PageState::FetchFailed;
-    PageFetch fetch; // the fetch's failure, when there was one
+    PageFetch fetch; // the fetch, with its failure or the page it brought; empty when read from tmp.txt
     qint64 bytes = 0;
     PageReader reader{QString()};
 

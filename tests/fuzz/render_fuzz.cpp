@@ -19,7 +19,7 @@ void renderPages(const QByteArray& data)
         body = end < 0 ? QByteArray() : body.mid(end + 1);
     }
     const auto style = (flags & 1) ? kazeyomi::MarkupStyle::Legacy : kazeyomi::MarkupStyle::Modern;
-    const kazeyomi::SharedPage page = kazeyomi::PageFetcher::preparePage(body, contentType, style);
+    const kazeyomi::SharedPage page = kazeyomi::preparePage(body, contentType, style);
     if (flags & 4)
         (void)kazeyomi::renderBody(QString::fromUtf8(body), style);
     (void)page;

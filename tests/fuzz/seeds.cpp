@@ -69,7 +69,7 @@ int main(int argc, char** argv)
             ok &= put(u"odds_scrapers"_s, at + u'-' + QString::number(i), byte(i) + byte(race.runners) + page->body);
             ok &= put(u"render"_s, at + u'-' + QString::number(i), byte(0) + page->body);
             ok &= put(u"charset"_s, at + u'-' + QString::number(i), page->contentType + '\n' + page->body);
-            const SharedPage prepared = PageFetcher::preparePage(page->body, page->contentType, MarkupStyle::Modern);
+            const SharedPage prepared = preparePage(page->body, page->contentType, MarkupStyle::Modern);
             ok &= put(u"work_file"_s, at + u'-' + QString::number(i), prepared->bytes);
         }
         if (const auto result = day.respond(QStringLiteral("/result/") + race.pageId + QStringLiteral(".do")))

@@ -1,6 +1,8 @@
 // What every writer of a race's files shares, over all eleven of them, on grids the scrapers
 // filled from the local site's pages: a history gains one whole line per write and loses
 // nothing to a failed one; a result file is replaced whole or kept.
+#include <functional>
+
 #include <QDir>
 #include <QFile>
 
@@ -30,7 +32,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using FailAt = test::FailingDevice::FailAt;
-using Writer = Outcome (*)(const Context&, const FileDevices&);
+using Writer = std::function<Outcome(Context&, const FileDevices&)>;
 
 const QString kCode = u"2025120520011001"_s;
 

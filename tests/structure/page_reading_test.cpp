@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 PageTables tablesOf(const QByteArray& html)
 {
-    return PageFetcher::preparePage(html, kOddsPageContentType, MarkupStyle::Modern)->tables;
+    return preparePage(html, kOddsPageContentType, MarkupStyle::Modern)->tables;
 }
 
 // What the reading must give for a cell the demo site drew.

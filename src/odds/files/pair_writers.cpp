@@ -72,7 +72,7 @@ QString exactaFields(const GridModel& work)
     return fields;
 }
 
-Outcome writeStaircase(const Context& ctx, Grid source, Grid work, const QString& extension, const FileDevices& devices)
+Outcome writeStaircase(Context& ctx, Grid source, Grid work, const QString& extension, const FileDevices& devices)
 {
     GridModel& table = ctx.form.grid(work);
     buildStaircaseTable(ctx.form.grid(source), table, ctx.form.race.runnerCount);
@@ -81,25 +81,25 @@ Outcome writeStaircase(const Context& ctx, Grid source, Grid work, const QString
 
 } // namespace
 
-Outcome Utan_write(const Context& ctx, const FileDevices& devices)
+Outcome Utan_write(Context& ctx, const FileDevices& devices)
 {
     GridModel& table = ctx.form.grid(Grid::VSFlexGrid19);
     buildExactaTable(ctx.form.grid(Grid::VSFlexGrid6), table);
     return writeOddsLine(ctx, u"utan"_s, ctx.form.text(Control::Text9) + exactaFields(table), true, devices);
 }
 
-Outcome Uren_write(const Context& ctx, const FileDevices& devices)
+Outcome Uren_write(Context& ctx, const FileDevices& devices)
 {
     return writeStaircase(ctx, Grid::VSFlexGrid5, Grid::VSFlexGrid17, u"uren"_s, devices);
 }
 
 // The two wide writers share their work grid, which shows the upper bounds after a cycle.
-Outcome WideL_write(const Context& ctx, const FileDevices& devices)
+Outcome WideL_write(Context& ctx, const FileDevices& devices)
 {
     return writeStaircase(ctx, Grid::VSFlexGrid10, Grid::VSFlexGrid18, u"wideL"_s, devices);
 }
 
-Outcome WideH_write(const Context& ctx, const FileDevices& devices)
+Outcome WideH_write(Context& ctx, const FileDevices& devices)
 {
     return writeStaircase(ctx, Grid::VSFlexGrid12, Grid::VSFlexGrid18, u"wideH"_s, devices);
 }

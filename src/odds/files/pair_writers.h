@@ -11,9 +11,9 @@ struct Context;
 
 // Each rebuilds its work grid (VSFlexGrid19, 17, 18, 18) and appends one line to its history.
 // A failure ends that writer only and names the file.
-Outcome Utan_write(const Context& ctx, const FileDevices& devices = realFiles());
-Outcome Uren_write(const Context& ctx, const FileDevices& devices = realFiles());
-Outcome WideL_write(const Context& ctx, const FileDevices& devices = realFiles());
-Outcome WideH_write(const Context& ctx, const FileDevices& devices = realFiles());
+Outcome Utan_write(Context& ctx, const FileDevices& devices = realFiles());
+Outcome Uren_write(Context& ctx, const FileDevices& devices = realFiles());
+Outcome WideL_write(Context& ctx, const FileDevices& devices = realFiles());
+Outcome WideH_write(Context& ctx, const FileDevices& devices = realFiles());
 
 } // namespace kazeyomi

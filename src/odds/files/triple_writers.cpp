@@ -205,7 +205,7 @@ QString trifectaFields(FormState& form)
 
 } // namespace
 
-Outcome Sanfuku_write(const Context& ctx, const FileDevices& devices)
+Outcome Sanfuku_write(Context& ctx, const FileDevices& devices)
 {
     return failureAsOutcome([&] {
         const QString line = ctx.form.text(Control::Text9) + trioFields(ctx.form);
@@ -213,7 +213,7 @@ Outcome Sanfuku_write(const Context& ctx, const FileDevices& devices)
     });
 }
 
-Outcome Santan_arrange(const Context& ctx, const FileDevices& devices)
+Outcome Santan_arrange(Context& ctx, const FileDevices& devices)
 {
     return failureAsOutcome([&] {
         const GridModel& page = ctx.form.grid(Grid::VSFlexGrid13);
@@ -226,7 +226,7 @@ Outcome Santan_arrange(const Context& ctx, const FileDevices& devices)
     });
 }
 
-Outcome Santan_write(const Context& ctx, const FileDevices& devices)
+Outcome Santan_write(Context& ctx, const FileDevices& devices)
 {
     return failureAsOutcome([&] {
         const QString line = ctx.form.text(Control::Text9) + trifectaFields(ctx.form);

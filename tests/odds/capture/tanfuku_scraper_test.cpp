@@ -100,7 +100,7 @@ TEST_F(TanFukuGet, CurrentOddsFillOneRowPerHorseWithThePageTime)
         for (int r = 1; r <= 16; ++r)
             EXPECT_EQ(row(r), r <= size ? expected(page.runners[r - 1]) : QStringList(4)) << "row " << r;
         EXPECT_EQ(test::readBytes(context.appFile(u"単勝・複勝.txt"_s)),
-                  PageFetcher::preparePage(winPlacePage(page), kOddsPageContentType, MarkupStyle::Modern)->bytes);
+                  preparePage(winPlacePage(page), kOddsPageContentType, MarkupStyle::Modern)->bytes);
     }
     EXPECT_EQ(site.requested, QStringList(3, url()));
 }

@@ -223,7 +223,7 @@ TEST_F(TripleScrapers, EveryOddsOfTheSitesPagesReachesItsOwnField)
         ASSERT_EQ(Sanfuku_get(context, race.raceCode), ScrapeResult::Parsed);
         // The copy is the rendered page the trio scraper read.
         EXPECT_EQ(test::readBytes(context.appFile(u"三連複.txt"_s)),
-                  PageFetcher::preparePage(trio.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
+                  preparePage(trio.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
         ASSERT_TRUE(Sanfuku_write(context).ok());
         QByteArray line = test::readBytes(oddsFile(u"大井10.3fuku"_s));
         ASSERT_EQ(line.count("\r\n"), 1);
@@ -247,7 +247,7 @@ TEST_F(TripleScrapers, EveryOddsOfTheSitesPagesReachesItsOwnField)
 
         ASSERT_EQ(Santan_get(context, race.raceCode), ScrapeResult::Parsed);
         EXPECT_EQ(test::readBytes(context.appFile(u"三連単.txt"_s)),
-                  PageFetcher::preparePage(trifecta.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
+                  preparePage(trifecta.html, kOddsPageContentType, MarkupStyle::Modern)->bytes);
         ASSERT_TRUE(Santan_arrange(context).ok());
         EXPECT_EQ(form.race.runnerCount, n - 1); // the block size, as the writer leaves it
         line = test::readBytes(oddsFile(u"大井10.3tan"_s));

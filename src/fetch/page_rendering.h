@@ -1,0 +1,44 @@
+// Rendering a fetched page as the browser gives it, and the page cache text made of it. Pure
+// functions of their inputs: the render workers run them away from the window's thread.
+#pragma once
+
+#include <memory>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "fetch/html_renderer.h"
+#include "fetch/page_tables.h"
+
+namespace kazeyomi {
+
+// A page rendered as the browser gives it, or why it was not.
+struct [[nodiscard]] RenderedPage {
+    QString markup;
+    QString error;
+    PageTables tables; // only when asked for
+    bool ok() const { return error.isEmpty(); }
+};
+
+// A page made ready for the page cache, away from the window's thread: the bytes of tmp.txt
+// and the lines the scrapers read from it.
+struct PreparedPage {
+    QString error; // why the page could not be rendered; nothing else is set then
+    QByteArray bytes;
+    QStringList lines;
+    PageTables tables; // what the page shows, read from the same parse
+};
+using SharedPage = std::shared_ptr<const PreparedPage>;
+
+// The page's body markup as the browser gives it from the file the fetch leaves for it:
+// character set found, scripts disabled, the CR LF the file ends with, serialised in
+// `style`. A page nested too deep for the parser is refused.
+RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style,
+                        bool withTables = false);
+// The quoted page cache form of a body markup: line ends made CR LF, quotes doubled.
+QString cacheText(const QString& bodyMarkup);
+// The page rendered and made ready for tmp.txt.
+SharedPage preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
+
+} // namespace kazeyomi
