@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/files.h"
+
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
 
@@ -24,24 +26,9 @@ QStringList fieldsOf(const QString& text, FreeFormatReader::TrailingBlanks trail
 TEST(FreeFormatReader, ReadsFieldsAsTheListReaderOfTheCompanionFilesDoes)
 {
     using Blanks = FreeFormatReader::TrailingBlanks;
-    const struct {
-        const char* name;
-        QString text;
-        Blanks trailing;
-        QStringList fields;
-    } rows[] = {
-        {"commas and line ends separate", u"a,b\r\nc\nd"_s, Blanks::Drop, {u"a"_s, u"b"_s, u"c"_s, u"d"_s}},
-        {"blank lines hold no field", u"a\r\n\r\n  \r\n\nb\r\n\r\n"_s, Blanks::Drop, {u"a"_s, u"b"_s}},
-        {"unquoted: blanks around dropped", u"  oi  ,\t12\t,x \r\n"_s, Blanks::Drop, {u"oi"_s, u"12"_s, u"x"_s}},
-        {"unquoted: inner blanks kept", u"第５回 大井 15:10 ,b"_s, Blanks::Drop, {u"第５回 大井 15:10"_s, u"b"_s}},
-        {"quoted: blanks inside kept", u"\" 15:10 \" ,\"a,b\""_s, Blanks::Drop, {u" 15:10 "_s, u"a,b"_s}},
-        {"empty fields", u"a,,b,"_s, Blanks::Drop, {u"a"_s, QString(), u"b"_s}},
-        {"a field of blanks is empty", u"a,   ,b"_s, Blanks::Drop, {u"a"_s, QString(), u"b"_s}},
-        {"keep: trailing blanks stay", u"  1.2     \r\n"_s, Blanks::Keep, {u"1.2     "_s}},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(fieldsOf(r.text, r.trailing), r.fields);
+    for (const QStringList& r : test::dataRows(u"free_format_fields.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        EXPECT_EQ(fieldsOf(r[1], r[2] == u"keep"_s ? Blanks::Keep : Blanks::Drop), r.mid(3));
     }
 }
 

@@ -3,34 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "scraping/page_reader.h"
+#include "support/files.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
 
 TEST(MojiGet, CutsBetweenTheFirstMarkersAndUpperCasesItsArguments)
 {
-    const struct {
-        const char* name;
-        QString line, start, end;
-        QString cut, lineAfter;
-    } rows[] = {
-        {"cell", u"<TD>abc</TD>"_s, u"<td>"_s, u"</td>"_s, u"ABC"_s, u"<TD>ABC</TD>"_s},
-        {"missing start", u"<b>x</td>"_s, u"<td>"_s, u"</td>"_s, QString(), u"<B>X</TD>"_s},
-        {"missing end", u"<td>x"_s, u"<td>"_s, u"</td>"_s, QString(), u"<TD>X"_s},
-        {"zero length", u"<td></td>"_s, u"<td>"_s, u"</td>"_s, QString(), u"<TD></TD>"_s},
-        {"japanese kept, ascii upper", u"<td>大井ab</td>"_s, u"<td>"_s, u"</td>"_s, u"大井AB"_s, u"<TD>大井AB</TD>"_s},
-        {"full-width letters stay", u"[ｂ]"_s, u"["_s, u"]"_s, u"ｂ"_s, u"[ｂ]"_s},
-        {"first markers only", u"<td>1</td><td>2</td>"_s, u"<td>"_s, u"</td>"_s, u"1"_s, u"<TD>1</TD><TD>2</TD>"_s},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        QString line = r.line;
-        QString start = r.start;
-        QString end = r.end;
-        EXPECT_EQ(Moji_get(line, start, end), r.cut);
-        EXPECT_EQ(line, r.lineAfter);
-        EXPECT_EQ(start, upperAscii(r.start));
-        EXPECT_EQ(end, upperAscii(r.end));
+    for (const QStringList& r : test::dataRows(u"moji_get.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        QString line = r[1];
+        QString start = r[2];
+        QString end = r[3];
+        EXPECT_EQ(Moji_get(line, start, end), r[4]);
+        EXPECT_EQ(line, r[5]);
+        EXPECT_EQ(start, upperAscii(r[2]));
+        EXPECT_EQ(end, upperAscii(r[3]));
     }
 }
 

@@ -245,18 +245,6 @@ TEST_F(TanFukuGet, PagesWithoutOddsEndWithNoData)
     EXPECT_FALSE(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)));
 }
 
-TEST_F(TanFukuGet, DoesNothingWithoutAVenueInLabel1)
-{
-    serve(field(5));
-    fillWithJunk();
-    form.setText(Control::Label1, QString());
-
-    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Empty);
-    EXPECT_TRUE(site.requested.isEmpty());
-    EXPECT_EQ(odds().textMatrix(1, 1), u"x"_s);
-    EXPECT_EQ(form.text(Control::Text9), u"08:00"_s);
-}
-
 TEST_F(TanFukuGet, ThePageLimitIs1800BytesOfTheCacheFile)
 {
     const QStringList lines = {uR"(<p class=""t"">09:58現在</p>)"_s, u"<th>複勝</th>"_s};

@@ -183,14 +183,6 @@ TEST_F(TripleScrapers, LabelsFollowTheRunnerCount)
     form.race.runnerCount = 2;
     EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
     EXPECT_EQ(trio.textMatrix(1, 0), QString());
-
-    // Without a venue nothing is fetched and the grids stay as they are.
-    form.grid(Grid::VSFlexGrid13).setTextMatrix(1, 1, u"kept"_s);
-    form.setText(Control::Label1, QString());
-    EXPECT_EQ(Santan_get(context, u"X"_s), ScrapeResult::Empty);
-    EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::Empty);
-    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 1), u"kept"_s);
-    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 0), QString());
 }
 
 // What the file says of a triple the page shows as `cell`: the odds' last 8 characters.

@@ -93,17 +93,29 @@ protected:
     }
 };
 
-TEST_F(TripleWriters, FourRunnersGiveTwelveTrioFieldsFourWithOdds)
+TEST_F(TripleWriters, TrioLinesByteForByte)
 {
-    fillTrioPage(4, [](int, Triple t) { return comboOdds(t[0], t[1], t[2]); });
-    Sanfuku_arrange(form);
-    ASSERT_TRUE(Sanfuku_write(context).ok());
-    EXPECT_EQ(history(u"3fuku"_s), "10:25" + field(1, 2, 3, "10203.0") + field(1, 2, 4, "10204.0") +
-                                       field(1, 3, 4, "10304.0") + field(2, 1, 3, "***") + field(2, 1, 4, "***") +
-                                       field(2, 3, 4, "20304.0") + field(3, 1, 2, "***") + field(3, 1, 4, "***") +
-                                       field(3, 2, 4, "***") + field(4, 1, 2, "***") + field(4, 1, 3, "***") +
-                                       field(4, 2, 3, "***") + "\r\n");
-    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.3fukuT"_s)));
+    const struct {
+        const char* name;
+        int runners;
+        std::function<QString(int, Triple)> odds;
+        QByteArray fields;
+    } rows[] = {
+        {"four runners: twelve fields, four with odds", 4, [](int, Triple t) { return comboOdds(t[0], t[1], t[2]); },
+         field(1, 2, 3, "10203.0") + field(1, 2, 4, "10204.0") + field(1, 3, 4, "10304.0") + field(2, 1, 3, "***") +
+             field(2, 1, 4, "***") + field(2, 3, 4, "20304.0") + field(3, 1, 2, "***") + field(3, 1, 4, "***") +
+             field(3, 2, 4, "***") + field(4, 1, 2, "***") + field(4, 1, 3, "***") + field(4, 2, 3, "***")},
+        {"a scratched cell is written as stars", 3, [](int, Triple) { return u"***"_s; },
+         field(1, 2, 3, "***") + field(2, 1, 3, "***") + field(3, 1, 2, "***")},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QFile::remove(oddsFile(u"大井10.3fuku"_s));
+        fillTrioPage(r.runners, r.odds);
+        Sanfuku_arrange(form);
+        ASSERT_TRUE(Sanfuku_write(context).ok());
+        EXPECT_EQ(history(u"3fuku"_s), "10:25" + r.fields + "\r\n");
+    }
 }
 
 // The sixteen-runner numbers, and a trio blank in its first block written at its next sighting.
@@ -130,15 +142,6 @@ TEST_F(TripleWriters, ABlankTrioIsWrittenWithOddsWhereItIsNextSeen)
     ASSERT_NE(at, fields.end());
     EXPECT_EQ(at->horses, (Triple{5, 1, 9}));
     EXPECT_EQ(at->odds, "10509.0");
-}
-
-TEST_F(TripleWriters, AScratchedCellIsWrittenAsStars)
-{
-    fillTrioPage(3, [](int, Triple) { return u"***"_s; });
-    Sanfuku_arrange(form);
-    ASSERT_TRUE(Sanfuku_write(context).ok());
-    const QByteArray line = "10:25" + field(1, 2, 3, "***") + field(2, 1, 3, "***") + field(3, 1, 2, "***") + "\r\n";
-    EXPECT_EQ(history(u"3fuku"_s), line);
 }
 
 TEST_F(TripleWriters, ATrifectaGridWithoutLabelsOrWithABadLabelWritesNothing)
