@@ -148,19 +148,6 @@ TEST(FileWriter, AnInPlaceWriteNeverCutsTheFileShortEvenWhenItsRepairFails)
     }
 }
 
-TEST(FileWriter, APlainWriteThatFailsLeavesNoFile)
-{
-    for (const Failure& f : kFailures) {
-        SCOPED_TRACE(f.name);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"大井10.tanAT"_s);
-        const FailingFiles files(f.budget, f.at);
-        const Outcome result = FileWriter(files).write(path, kLine);
-        EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path))) << result.error.toStdString();
-        EXPECT_FALSE(QFile::exists(path));
-    }
-}
-
 TEST(FileWriter, OnAFullFileSystemEveryFileKeepsItsBytes)
 {
     const SmallFileSystem disk;

@@ -130,20 +130,30 @@ TEST_F(AllWriters, AFailedWriteLeavesTheFileAsItWasAndNamesIt)
     }
 }
 
-// After midnight the new day's folder is not there yet: an odds writer reports it and writes
-// nothing; a result writer makes it.
-TEST_F(AllWriters, TheDayFolderIsMissing)
+// The folders or a file are not as the writers expect. After midnight the new day's folder is not
+// there yet: an odds writer reports it and writes nothing; a result writer makes it, but never the
+// root above it. A folder where the file should be is refused by every writer and left as it is.
+TEST_F(AllWriters, TheFoldersOrTheFileAreNotAsExpected)
 {
-    clock.advance(24 * 3600);
     for (const WriterRow& w : kWriters) {
         SCOPED_TRACE(w.ext);
-        const QString error = w.write(context, realFiles()).error;
-        if (w.history) {
-            EXPECT_TRUE(error.contains(named(file(w) + u'T'))) << error.toStdString();
-            EXPECT_FALSE(QFileInfo::exists(file(w)));
-        } else {
-            EXPECT_EQ(error, QString());
-            EXPECT_TRUE(QFileInfo::exists(file(w)));
-        }
+        clock.set(QDateTime(QDate(2025, 12, 6), QTime(0, 5)));
+        QString error = w.write(context, realFiles()).error;
+        EXPECT_TRUE(error.contains(named(w.history ? file(w) + u'T' : QString()))) << error.toStdString();
+        EXPECT_EQ(error.isEmpty(), !w.history);
+        EXPECT_EQ(QFileInfo::exists(file(w)), !w.history);
+
+        ASSERT_TRUE(QDir(folders.oddsRoot()).removeRecursively());
+        error = w.write(context, realFiles()).error;
+        EXPECT_TRUE(error.contains(named(w.history ? file(w) + u'T' : folders.oddsFolder()))) << error.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(folders.oddsRoot()));
+
+        clock.set(QDateTime(QDate(2025, 12, 5), QTime(14, 30)));
+        ASSERT_EQ(folders.createAll(), QStringList());
+        ASSERT_TRUE(QDir().mkpath(file(w)));
+        error = w.write(context, realFiles()).error;
+        EXPECT_TRUE(error.contains(named(file(w)))) << error.toStdString();
+        EXPECT_TRUE(QFileInfo(file(w)).isDir());
+        EXPECT_EQ(leftovers(), QStringList());
     }
 }

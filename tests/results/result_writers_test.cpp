@@ -128,16 +128,6 @@ TEST_F(ResultWriters, JyunHoldsFrameNumberNameAndMarginOfTheFirstFive)
     EXPECT_EQ(jyun(), jyunLines(lines));
 }
 
-TEST_F(ResultWriters, CreatesTheDayFolderButNotItsRoot)
-{
-    ASSERT_TRUE(QDir(folders.oddsRoot()).removeRecursively());
-    for (const QString& error : {Sei_write(context).error, Jyun_write(context).error}) {
-        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(folders.oddsFolder()))) << error.toStdString();
-        EXPECT_TRUE(error.contains(u"root"_s)) << error.toStdString();
-    }
-    EXPECT_FALSE(QFileInfo::exists(folders.oddsRoot()));
-}
-
 TEST_F(ResultWriters, FallsBackWhenNoTemporaryFileCanBeMade)
 {
     // So long a name that the temporary name beside it passes the file system's limit.
@@ -147,15 +137,6 @@ TEST_F(ResultWriters, FallsBackWhenNoTemporaryFileCanBeMade)
     payouts().setTextMatrix(3, 2, u"350円"_s);
     EXPECT_EQ(Sei_write(context).error, QString());
     EXPECT_EQ(readBytes(path), toCp932(fieldText(u"350円"_s)) + QByteArray(132, ' ') + "\r\n");
-}
-
-TEST_F(ResultWriters, ReportsAFileThatCanBeNeitherReplacedNorRewritten)
-{
-    const QString path = oddsFile(u"大井10.jyun"_s);
-    ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
-    EXPECT_TRUE(Jyun_write(context).error.contains(QDir::toNativeSeparators(path)));
-    // Refused, and left as it is.
-    EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
 TEST_F(ResultWriters, Command9WritesOi03AndLeavesTheRaceKeyChanged)

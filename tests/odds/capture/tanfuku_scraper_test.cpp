@@ -260,22 +260,11 @@ TEST_F(TanFukuGet, ThePageLimitIs1800BytesOfTheCacheFile)
 
 TEST_F(TanFukuGet, CutsTheTimeAsTheSiteWritesIt)
 {
-    const struct {
-        const char* name;
-        QString line;
-        QString stamp;
-    } rows[] = {
-        {"words and a space before the time", uR"(<p class=""t"">更新 09:58 現在</p>)"_s, u"09:58"_s},
-        {"tab kept by the trim", u"<p>09:58\t現在</p>"_s, u"9:58\t"_s},
-        {"word after the tag", u"現在<p>09:58</p>"_s, QString()},
-        {"time over 100 characters from the line end", u"<p>09:58現在</p>"_s + QString(100, u'x'), QString()},
-        {"no tag", u"09:58現在"_s, QString()},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        writeCachedPage({r.line, u"<th>複勝</th>"_s});
+    for (const QStringList& r : test::dataRows(u"win_place_times.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        writeCachedPage({r[1], u"<th>複勝</th>"_s});
         EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
-        EXPECT_EQ(form.text(Control::Text9), r.stamp);
+        EXPECT_EQ(form.text(Control::Text9), r[2]);
     }
 }
 
