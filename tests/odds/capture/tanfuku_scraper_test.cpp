@@ -1,5 +1,8 @@
 #include "odds/capture/tanfuku_scraper.h"
 
+#include <functional>
+#include <map>
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
@@ -146,54 +149,52 @@ TEST_F(TanFukuGet, CancelledRaceMarksTheCurrentScheduleRowAndStops)
     expectOnlyHeaders();
 }
 
-TEST_F(TanFukuGet, HorsesThatAreOutOrWithoutPlaceOddsGetStars)
-{
-    WinPlacePage page = field(6);
-    page.runners[1].state = WinPlaceRunner::State::Scratched;
-    page.runners[3].state = WinPlaceRunner::State::Excluded;
-    page.runners[4].placeShown = false;
-    serve(page);
-
-    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
-    EXPECT_EQ(row(2), (QStringList{u"2"_s, u"***"_s, u"***"_s, u"***"_s}));
-    EXPECT_EQ(row(4), (QStringList{u"4"_s, u"***"_s, u"***"_s, u"***"_s}));
-    EXPECT_EQ(row(5), (QStringList{u"5"_s, page.runners[4].win, u"***"_s, u"***"_s}));
-    EXPECT_EQ(row(6), expected(page.runners[5]));
-    EXPECT_EQ(form.race.runnerCount, 6);
-}
-
-TEST_F(TanFukuGet, OnlyAColor33SpanGivesWinOdds)
+// Horses out or without place odds get stars; only a "color33" span around the win odds is read;
+// a horse without upper place odds ends the table.
+TEST_F(TanFukuGet, HorsesOutHighlightedOrWithoutOdds)
 {
     const struct {
         const char* name;
-        QString highlight;
-        QString win;
-    } rows[] = {
-        {"plain cell", QString(), u"12.6"_s},
-        {"favourite", u"color33"_s, u"12.6"_s},
-        {"another colour", u"color12"_s, QString()},
+        std::function<void(WinPlacePage&)> change;
+        int runnerCount;
+        std::map<int, QStringList> rows; // the rows checked
+    } cases[] = {
+        {"scratched, excluded, no place odds",
+         [](WinPlacePage& p) {
+             p.runners[1].state = WinPlaceRunner::State::Scratched;
+             p.runners[3].state = WinPlaceRunner::State::Excluded;
+             p.runners[4].placeShown = false;
+         },
+         6,
+         {{2, {u"2"_s, u"***"_s, u"***"_s, u"***"_s}},
+          {4, {u"4"_s, u"***"_s, u"***"_s, u"***"_s}},
+          {5, {u"5"_s, u"7.9"_s, u"***"_s, u"***"_s}},
+          {6, {u"6"_s, u"102.5"_s, u"15.2"_s, u"27.6"_s}}}},
+        {"favourite",
+         [](WinPlacePage& p) { p.runners[1].highlight = u"color33"_s; },
+         6,
+         {{2, {u"2"_s, u"12.6"_s, u"2.8"_s, u"4.5"_s}}}},
+        {"another colour",
+         [](WinPlacePage& p) { p.runners[1].highlight = u"color12"_s; },
+         6,
+         {{2, {u"2"_s, QString(), u"2.8"_s, u"4.5"_s}}}},
+        {"no upper place odds",
+         [](WinPlacePage& p) { p.runners[2].placeHigh.clear(); },
+         2,
+         {{2, {u"2"_s, u"12.6"_s, u"2.8"_s, u"4.5"_s}},
+          {3, {QString(), u"1.8"_s, u"1.1"_s, QString()}},
+          {4, QStringList(4)}}},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        WinPlacePage page = field(3);
-        page.runners[1].highlight = r.highlight;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WinPlacePage page = field(6);
+        c.change(page);
         serve(page);
-        (void)TanFuku_get(context, kRaceCode);
-        EXPECT_EQ(row(2), (QStringList{u"2"_s, r.win, u"2.8"_s, u"4.5"_s}));
-        EXPECT_EQ(form.race.runnerCount, 3);
+        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(form.race.runnerCount, c.runnerCount);
+        for (const auto& [r, cells] : c.rows)
+            EXPECT_EQ(row(r), cells) << "row " << r;
     }
-}
-
-TEST_F(TanFukuGet, AHorseWithoutUpperPlaceOddsEndsTheTable)
-{
-    WinPlacePage page = field(5);
-    page.runners[2].placeHigh.clear();
-    serve(page);
-
-    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
-    EXPECT_EQ(row(3), (QStringList{QString(), u"1.8"_s, u"1.1"_s, QString()}));
-    EXPECT_EQ(row(4), QStringList(4));
-    EXPECT_EQ(form.race.runnerCount, 2);
 }
 
 TEST_F(TanFukuGet, AMeetingOutsideSouthernKantoIsReadOneLineFurther)

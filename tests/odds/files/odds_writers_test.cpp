@@ -1,15 +1,23 @@
-#include "odds/files/pair_writers.h"
-
+// The odds writers on grids laid out as their scrapers leave them: every file's line byte for
+// byte. What all eleven writers share is checked once over all of them in all_writers_test.
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <set>
 #include <utility>
 
 #include <QDir>
+#include <QFile>
 
 #include "demo/pair_staircase.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
+#include "foundation/grid_model.h"
+#include "odds/capture/sanfuku_scraper.h"
+#include "odds/files/pair_writers.h"
+#include "odds/files/tanfuku_writers.h"
+#include "odds/files/triple_writers.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 
@@ -19,25 +27,34 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using Pair = std::pair<int, int>;
+using Triple = std::array<int, 3>;
 
-// Odds that say which pair they belong to: 8-11 shows 811.
+// Odds that say which pair or trio they belong to: 8-11 shows 811, 1-12-7 shows 11207.
 QString pairOdds(int first, int second)
 {
     return QString::number(first * 100 + second);
+}
+QString comboOdds(int a, int b, int c)
+{
+    return QString::number(a * 10000 + b * 100 + c);
 }
 
 QByteArray field(int first, int second, const QByteArray& odds)
 {
     return QString::asprintf("%02d-%02d%8s", first, second, odds.constData()).toLatin1();
 }
+QByteArray field(int a, int b, int c, const char* odds)
+{
+    return QString::asprintf("%02d-%02d-%02d%8s", a, b, c, odds).toLatin1();
+}
 
+// A field of a history line: its horses and its odds without the blanks in front.
 struct Field {
-    int first = 0;
-    int second = 0;
+    std::vector<int> horses;
     QByteArray odds;
 };
 
-class PairWriters : public test::RaceFixture {
+class OddsWriters : public test::RaceFixture {
 protected:
     void SetUp() override
     {
@@ -46,6 +63,36 @@ protected:
         form.setText(Control::Text9, u"10:25"_s);
     }
     QByteArray history(const QString& ext) { return test::readBytes(oddsFile(u"大井10."_s + ext)); }
+
+    // The fields of the only line of a history file, "10:25" first.
+    std::vector<Field> fieldsOf(const QString& ext)
+    {
+        const QByteArray line = history(ext);
+        EXPECT_TRUE(line.startsWith("10:25") && line.endsWith("\r\n") && line.count('\n') == 1);
+        const QByteArray body = line.mid(5, line.size() - 7);
+        const int width = ext == u"3fuku"_s ? 16 : 13;
+        EXPECT_EQ(body.size() % width, 0);
+        std::vector<Field> fields;
+        for (qsizetype at = 0; at + width <= body.size(); at += width) {
+            const QByteArray f = body.mid(at, width);
+            Field parsed{{}, f.mid(width - 8).trimmed()};
+            for (const QByteArray& horse : f.left(width - 8).split('-'))
+                parsed.horses.push_back(horse.toInt());
+            EXPECT_EQ(parsed.horses.size(), size_t(width == 16 ? 3 : 2)) << f.constData();
+            parsed.horses.resize(3);
+            fields.push_back(parsed);
+        }
+        return fields;
+    }
+
+    void horse(int row, const QString& win, const QString& low, const QString& high)
+    {
+        GridModel& grid = form.grid(Grid::VSFlexGrid3);
+        grid.setTextMatrix(row, 0, QString::number(row));
+        grid.setTextMatrix(row, 1, win);
+        grid.setTextMatrix(row, 2, low);
+        grid.setTextMatrix(row, 3, high);
+    }
 
     // The exacta grid as its scraper leaves it; odds(column horse, row horse), self pairs grey.
     void fillExacta(int runners, const std::function<QString(int, int)>& odds)
@@ -88,26 +135,51 @@ protected:
         }
     }
 
-    // Fields of the only line of a history file.
-    QList<Field> fieldsOf(const QString& ext)
+    // The trio grid as the scraper cuts it from the site's page: one block per horse b, column j
+    // the j-th other horse o(j) with its trios with the later others, then under an empty cell
+    // the trios of the (17 - j)-th other horse. `odds` gives a cell's text for a trio in block b.
+    void fillTrioPage(int runners, const std::function<QString(int b, Triple trio)>& odds)
     {
-        QByteArray line = history(ext);
-        EXPECT_TRUE(line.startsWith("10:25") && line.endsWith("\r\n") && line.count('\n') == 1);
-        line = line.mid(5, line.size() - 7);
-        EXPECT_EQ(line.size() % 13, 0);
-        QList<Field> fields;
-        for (qsizetype at = 0; at + 13 <= line.size(); at += 13) {
-            const QByteArray f = line.mid(at, 13);
-            EXPECT_EQ(f[2], '-') << f.constData();
-            fields.push_back({f.left(2).toInt(), f.mid(3, 2).toInt(), f.mid(5)});
+        form.race.runnerCount = qint16(runners);
+        GridModel& grid = form.grid(Grid::VSFlexGrid11);
+        grid.clear();
+        const int rows = runners - 2;
+        for (int b = 1; b <= runners; ++b) {
+            QList<int> others;
+            for (int h = 1; h <= runners; ++h)
+                if (h != b)
+                    others << h;
+            const auto o = [&](int i) { return others[i - 1]; };
+            const auto put = [&](int k, int j, int s, int x) {
+                Triple trio{b, s, x};
+                std::sort(trio.begin(), trio.end());
+                grid.setTextMatrix((b - 1) * rows + k, j, odds(b, trio));
+            };
+            for (int k = 1; k <= rows; ++k)
+                grid.setTextMatrix((b - 1) * rows + k, 0, QString::number(b));
+            for (int j = 1; j <= 8 && j <= runners - 1; ++j) {
+                for (int k = 1; k <= runners - 1 - j; ++k)
+                    put(k, j, o(j), o(j + k));
+                const int lower = 17 - j;
+                for (int i = 1; i <= runners - 18 + j; ++i)
+                    put(runners - j + i, j, o(lower), o(lower + i));
+            }
         }
-        return fields;
     }
+
+    static QByteArray fields(std::initializer_list<const char*> values)
+    {
+        QByteArray out;
+        for (const char* v : values)
+            out += QByteArray(8 - int(qstrlen(v)), ' ') + v;
+        return out;
+    }
+    static QByteArray zeros(int n) { return QByteArray(n * 8, ' ').replace("        ", "     0.0"); }
 };
 
 } // namespace
 
-TEST_F(PairWriters, ThreeRunnerExactaAndQuinellaLinesByteForByte)
+TEST_F(OddsWriters, ThreeRunnerExactaAndQuinellaLinesByteForByte)
 {
     const std::map<Pair, QString> exacta = {
         {{1, 2}, u"12.3"_s},     {{1, 3}, u"45"_s},  {{2, 1}, u"5.6"_s},
@@ -125,10 +197,9 @@ TEST_F(PairWriters, ThreeRunnerExactaAndQuinellaLinesByteForByte)
                                   "02-01     5.602-02     ***02-03  1234.6"
                                   "03-01     ***03-02     ***03-03     ***\r\n");
     EXPECT_EQ(history(u"uren"_s), "10:2501-02     3.401-03    10.002-03234567.8\r\n");
-    EXPECT_TRUE(QDir(folders.oddsFolder()).entryList({u"*T"_s}, QDir::Files).isEmpty());
 }
 
-TEST_F(PairWriters, ExactaWritesEveryOrderedPairColumnByColumn)
+TEST_F(OddsWriters, ExactaWritesEveryOrderedPairColumnByColumn)
 {
     const struct {
         const char* name;
@@ -153,11 +224,11 @@ TEST_F(PairWriters, ExactaWritesEveryOrderedPairColumnByColumn)
             for (int r = 1; r <= row.runners; ++r)
                 expected += field(c, r, c == r || row.blank.count({c, r}) ? "***" : pairOdds(c, r).toLatin1() + ".0");
         EXPECT_EQ(history(u"utan"_s), expected + "\r\n");
-        EXPECT_EQ(fieldsOf(u"utan"_s).size(), row.runners * row.runners);
+        EXPECT_EQ(fieldsOf(u"utan"_s).size(), size_t(row.runners * row.runners));
     }
 }
 
-TEST_F(PairWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
+TEST_F(OddsWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
 {
     const struct {
         const char* name;
@@ -194,7 +265,7 @@ TEST_F(PairWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
     EXPECT_EQ(work.textMatrix(0, 15), u"15"_s);
 }
 
-TEST_F(PairWriters, WideWritersWriteLowerAndUpperBoundsAndKeepStars)
+TEST_F(OddsWriters, WideWritersWriteLowerAndUpperBoundsAndKeepStars)
 {
     // Horse 3 is scratched: its pairs show "－", which the scraper leaves as "***" in both grids.
     const auto bound = [](bool upper) {
@@ -229,7 +300,7 @@ TEST_F(PairWriters, WideWritersWriteLowerAndUpperBoundsAndKeepStars)
 // With 12 runners column 8 holds 8-9 to 8-12, then the grey head of horse 9 and 9-10 to 9-12:
 // a blank 8-10 (odds not shown yet) ends column 8 there, but must not be taken for that head,
 // or the odds of 8-11 and 8-12 would be written under 09-10 and 09-11.
-TEST_F(PairWriters, StaircaseBoundsKeepAsManyPairsAsTheyAlwaysDid)
+TEST_F(OddsWriters, StaircaseBoundsKeepAsManyPairsAsTheyAlwaysDid)
 {
     std::set<Pair> lostAt16;
     for (int a = 9; a <= 15; ++a)
@@ -257,8 +328,9 @@ TEST_F(PairWriters, StaircaseBoundsKeepAsManyPairsAsTheyAlwaysDid)
         ASSERT_EQ(Uren_write(context).error, QString());
         std::set<Pair> written;
         for (const Field& f : fieldsOf(u"uren"_s)) {
-            EXPECT_EQ(f.odds.trimmed(), pairOdds(f.first, f.second).toLatin1() + ".0") << f.first << "-" << f.second;
-            written.insert({f.first, f.second});
+            EXPECT_EQ(f.odds, pairOdds(f.horses[0], f.horses[1]).toLatin1() + ".0")
+                << f.horses[0] << "-" << f.horses[1];
+            written.insert({f.horses[0], f.horses[1]});
         }
         EXPECT_EQ(written.size(), row.written);
         std::set<Pair> missing;
@@ -268,4 +340,102 @@ TEST_F(PairWriters, StaircaseBoundsKeepAsManyPairsAsTheyAlwaysDid)
                     missing.insert({a, b});
         EXPECT_EQ(missing, row.missing);
     }
+}
+
+TEST_F(OddsWriters, TrioLinesByteForByte)
+{
+    const struct {
+        const char* name;
+        int runners;
+        std::function<QString(int, Triple)> odds;
+        QByteArray fields;
+    } rows[] = {
+        {"four runners: twelve fields, four with odds", 4, [](int, Triple t) { return comboOdds(t[0], t[1], t[2]); },
+         field(1, 2, 3, "10203.0") + field(1, 2, 4, "10204.0") + field(1, 3, 4, "10304.0") + field(2, 1, 3, "***") +
+             field(2, 1, 4, "***") + field(2, 3, 4, "20304.0") + field(3, 1, 2, "***") + field(3, 1, 4, "***") +
+             field(3, 2, 4, "***") + field(4, 1, 2, "***") + field(4, 1, 3, "***") + field(4, 2, 3, "***")},
+        {"a scratched cell is written as stars", 3, [](int, Triple) { return u"***"_s; },
+         field(1, 2, 3, "***") + field(2, 1, 3, "***") + field(3, 1, 2, "***")},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QFile::remove(oddsFile(u"大井10.3fuku"_s));
+        fillTrioPage(r.runners, r.odds);
+        Sanfuku_arrange(form);
+        ASSERT_TRUE(Sanfuku_write(context).ok());
+        EXPECT_EQ(history(u"3fuku"_s), "10:25" + r.fields + "\r\n");
+    }
+}
+
+// The sixteen-runner numbers, and a trio blank in its first block written at its next sighting.
+TEST_F(OddsWriters, ABlankTrioIsWrittenWithOddsWhereItIsNextSeen)
+{
+    fillTrioPage(16, [](int, Triple t) { return comboOdds(t[0], t[1], t[2]); });
+    Sanfuku_arrange(form);
+    ASSERT_TRUE(Sanfuku_write(context).ok());
+    std::vector<Field> fields = fieldsOf(u"3fuku"_s);
+    EXPECT_EQ(fields.size(), 1680u);
+    EXPECT_EQ(std::count_if(fields.begin(), fields.end(), [](const Field& f) { return f.odds != "***"; }), 560);
+
+    QFile::remove(oddsFile(u"大井10.3fuku"_s));
+    const Triple blank{1, 5, 9};
+    fillTrioPage(16, [&](int b, Triple t) { return b == 1 && t == blank ? QString() : comboOdds(t[0], t[1], t[2]); });
+    Sanfuku_arrange(form);
+    ASSERT_TRUE(Sanfuku_write(context).ok());
+    fields = fieldsOf(u"3fuku"_s);
+    const auto at = std::find_if(fields.begin(), fields.end(), [&](const Field& f) {
+        std::vector<int> sorted = f.horses;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted == std::vector<int>(blank.begin(), blank.end());
+    });
+    ASSERT_NE(at, fields.end());
+    EXPECT_EQ(at->horses, (std::vector<int>{5, 1, 9}));
+    EXPECT_EQ(at->odds, "10509.0");
+}
+
+TEST_F(OddsWriters, ATrifectaGridWithoutLabelsOrWithABadLabelWritesNothing)
+{
+    form.grid(Grid::VSFlexGrid13).clear();
+    EXPECT_TRUE(Santan_arrange(context).ok());
+    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.3tan"_s)));
+
+    GridModel& page = form.grid(Grid::VSFlexGrid13);
+    for (int r = 1; r <= 11 * 5; ++r) // six runners: five rows a table, eleven tables
+        page.setTextMatrix(r, 0, QString::number((r - 1) % 5 + 1));
+    page.setTextMatrix(3, 0, u"x"_s);
+    const Outcome bad = Santan_arrange(context);
+    EXPECT_FALSE(bad.ok());
+    EXPECT_TRUE(bad.error.contains(u"VSFlexGrid13"_s)) << bad.error.toStdString();
+    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.3tan"_s)));
+    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.3tanT"_s)));
+}
+
+TEST_F(OddsWriters, WriteTheExampleRaceByteForByte)
+{
+    horse(1, u"2.3"_s, u"1.1"_s, u"1.4"_s);
+    horse(2, u"15.6"_s, u"2.5"_s, u"4.0"_s);
+    horse(3, u"***"_s, u"***"_s, u"***"_s);
+    for (int r = 4; r <= 12; ++r)
+        horse(r, u"12"_s, QString(), QString());
+    ASSERT_EQ(TanA_write(context).error, QString());
+    ASSERT_EQ(Fuk1_write(context).error, QString());
+    ASSERT_EQ(Fuk2_write(context).error, QString());
+
+    QByteArray nine;
+    for (int i = 0; i < 9; ++i)
+        nine += "    12.0";
+    const QByteArray tanA = "10:25" + fields({"2.3", "15.6", "***"}) + nine + zeros(4) + "\r\n";
+    EXPECT_EQ(history(u"tanA"_s), tanA);
+    EXPECT_EQ(tanA.size(), 133 + 2);
+    const QByteArray blanks(9 * 8, ' '); // win odds but no place odds: 8 blanks
+    EXPECT_EQ(history(u"Fuk1"_s), "10:25" + fields({"1.1", "2.5", "***"}) + blanks + zeros(4) + "\r\n");
+    EXPECT_EQ(history(u"Fuk2"_s), "10:25" + fields({"1.4", "4.0", "***"}) + blanks + zeros(4) + "\r\n");
+}
+
+TEST_F(OddsWriters, AnEmptyTimeStampDropsTheFirstFieldsLeadingBlanks)
+{
+    form.setText(Control::Text9, QString());
+    horse(1, u"2.3"_s, u"1.1"_s, u"1.4"_s);
+    ASSERT_EQ(TanA_write(context).error, QString());
+    EXPECT_EQ(history(u"tanA"_s), "2.3" + zeros(15) + "\r\n");
 }
