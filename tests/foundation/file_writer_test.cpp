@@ -49,43 +49,23 @@ QStringList leftovers(const QTemporaryDir& dir)
 
 } // namespace
 
+// The first line of the day that does not get out leaves no file behind (a history that was
+// there keeps its bytes: see the table over all writers).
 TEST(FileWriter, AHistoryNeverKeepsHalfALine)
 {
     for (const Failure& f : kFailures) {
-        for (const bool existed : {true, false}) {
-            SCOPED_TRACE(std::string(f.name) + (existed ? ", history with two lines" : ", first line of the day"));
-            QTemporaryDir dir;
-            const QString path = dir.filePath(u"大井10.tanA"_s);
-            if (existed)
-                writeBytes(path, kOld);
-            const FailingFiles files(f.budget, f.at);
-            const Outcome result = FileWriter(files).appendLine(path, kLine);
-            EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path))) << result.error.toStdString();
-            EXPECT_EQ(QFile::exists(path), existed);
-            EXPECT_EQ(readBytes(path), existed ? kOld : QByteArray());
-        }
+        SCOPED_TRACE(f.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"大井10.tanA"_s);
+        const Outcome result = FileWriter(FailingFiles(f.budget, f.at)).appendLine(path, kLine);
+        EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path))) << result.error.toStdString();
+        EXPECT_FALSE(QFile::exists(path));
     }
     QTemporaryDir dir;
     const QString path = dir.filePath(u"大井10.tanA"_s);
     writeBytes(path, kOld);
     EXPECT_TRUE(FileWriter().appendLine(path, kLine).ok());
     EXPECT_EQ(readBytes(path), kOld + kLine);
-}
-
-TEST(FileWriter, AReplacedFileStaysWholeWhenTheNewBytesDoNotGetOut)
-{
-    for (const Failure& f : kFailures) {
-        SCOPED_TRACE(f.name);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"大井01.sei"_s);
-        writeBytes(path, kOld);
-        const FailingFiles files(f.budget, f.at); // the first open is the new content's
-        const Outcome result = FileWriter(files).replace(path, kLine + kLine + kLine);
-        EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path))) << result.error.toStdString();
-        EXPECT_EQ(readBytes(path), kOld);
-        EXPECT_EQ(leftovers(dir), QStringList{u"大井01.sei"_s}); // no temporary file stays
-        EXPECT_EQ(files.opened.size(), 1);                       // and no write in place
-    }
 }
 
 TEST(FileWriter, WhereTheRenameIsRefusedItOverwritesInPlaceAndPutsTheOldBytesBackOnFailure)

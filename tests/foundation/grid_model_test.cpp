@@ -45,18 +45,6 @@ TEST(GridModel, ACellOutsideTheGridIsAnErrorTheCallerCanCatch)
     EXPECT_EQ(grid.textMatrix(16, 3), QString()); // never written reads as ""
 }
 
-TEST(GridModel, ClearEmptiesEveryCellAndKeepsTheSize)
-{
-    GridModel grid(u"g"_s, 5, 4);
-    fill(grid);
-    grid.clear();
-    EXPECT_EQ(grid.rows(), 5);
-    EXPECT_EQ(grid.cols(), 4);
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_TRUE(grid.textMatrix(r, c).isEmpty());
-}
-
 TEST(GridModel, GrowingAndShrinkingRowsKeepsTheRemainingCells)
 {
     GridModel grid(u"g"_s, 5, 4);
