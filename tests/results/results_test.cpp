@@ -1,7 +1,9 @@
+// The result page cut into the finishing table and the payouts, and the result files written from them.
 #include "results/seiseki_scraper.h"
 
 #include <functional>
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -10,7 +12,10 @@
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/schedule_columns.h"
+#include "foundation/text_codec.h"
+#include "results/result_writers.h"
 #include "scraping/text_helpers.h"
+#include "support/failing_device.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 
@@ -19,6 +24,26 @@ using namespace kazeyomi::test;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+const QByteArray kBlankSei = QByteArray(144, ' ') + "\r\n";
+
+// Twelve characters, blanks in front (a field with 円 is 13 bytes: widths count characters).
+QString fieldText(const QString& text)
+{
+    return QString(12 - text.size(), u' ') + text;
+}
+QByteArray line(const QString& text)
+{
+    return toCp932(fieldText(text)) + "\r\n";
+}
+
+QByteArray jyunLines(const QStringList& fields)
+{
+    QByteArray bytes;
+    for (const QString& f : fields)
+        bytes += line(f);
+    return bytes;
+}
 
 const QString kCode = u"2025120520100110"_s;
 constexpr int kRow = 10; // the race's schedule row
@@ -41,7 +66,7 @@ QStringList expectedRow(const Finisher& f)
     return cells;
 }
 
-class SeisekiGet : public RaceFixture {
+class Results : public RaceFixture {
 protected:
     void SetUp() override
     {
@@ -65,6 +90,15 @@ protected:
         fetch = Seiseki_get(context, kCode);
     }
     PageFetch fetch;
+    GridModel& payouts() { return form.grid(Grid::VSFlexGrid16); }
+    GridModel& table() { return form.grid(Grid::VSFlexGrid14); }
+    QByteArray sei() const { return readBytes(oddsFile(u"大井10.sei"_s)); }
+    QByteArray jyun() const { return readBytes(oddsFile(u"大井10.jyun"_s)); }
+    void writeBoth()
+    {
+        EXPECT_EQ(Sei_write(context).error, QString());
+        EXPECT_EQ(Jyun_write(context).error, QString());
+    }
     QString mark() const { return form.grid(Grid::VSFlexGrid8).textMatrix(kRow, ScheduleColumn::State); }
     QString cell(Grid grid, int row, int col) const { return form.grid(grid).textMatrix(row, col); }
     int filledPayouts() const
@@ -93,7 +127,7 @@ protected:
 
 } // namespace
 
-TEST_F(SeisekiGet, CutsEveryFinisherAndEveryPayoutOfACompleteResult)
+TEST_F(Results, CutsEveryFinisherAndEveryPayoutOfACompleteResult)
 {
     const ResultPage page = resultAfterRace(u"大井"_s, 10, 12);
     capture(page, 12);
@@ -122,7 +156,7 @@ TEST_F(SeisekiGet, CutsEveryFinisherAndEveryPayoutOfACompleteResult)
     EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), readBytes(context.appFile(u"tmp.txt"_s)));
 }
 
-TEST_F(SeisekiGet, ScratchedHorseHasNoMarginAndTheRefundLineShiftsTheSecondTable)
+TEST_F(Results, ScratchedHorseHasNoMarginAndTheRefundLineShiftsTheSecondTable)
 {
     const ResultPage page = resultWithScratch(u"大井"_s, 10, 9);
     capture(page, 9);
@@ -134,7 +168,7 @@ TEST_F(SeisekiGet, ScratchedHorseHasNoMarginAndTheRefundLineShiftsTheSecondTable
     EXPECT_EQ(mark(), u"2"_s);
 }
 
-TEST_F(SeisekiGet, FirstPlacePayoutDashKeepsTheOtherTwoWithoutReadingThem)
+TEST_F(Results, FirstPlacePayoutDashKeepsTheOtherTwoWithoutReadingThem)
 {
     const struct {
         const char* name;
@@ -158,7 +192,7 @@ TEST_F(SeisekiGet, FirstPlacePayoutDashKeepsTheOtherTwoWithoutReadingThem)
     }
 }
 
-TEST_F(SeisekiGet, LeavesNoResultWhenThereIsNoneToRead)
+TEST_F(Results, LeavesNoResultWhenThereIsNoneToRead)
 {
     const auto after = [](int runners) { return resultPage(resultAfterRace(u"大井"_s, 10, runners)); };
     const auto seventeen =
@@ -198,7 +232,7 @@ TEST_F(SeisekiGet, LeavesNoResultWhenThereIsNoneToRead)
     }
 }
 
-TEST_F(SeisekiGet, DoesNothingWithoutAVenue)
+TEST_F(Results, DoesNothingWithoutAVenue)
 {
     capture(resultAfterRace(u"大井"_s, 10, 8), 8);
     form.setText(Control::Label1, QString());
@@ -208,7 +242,7 @@ TEST_F(SeisekiGet, DoesNothingWithoutAVenue)
     EXPECT_EQ(filledPayouts(), 0);
 }
 
-TEST_F(SeisekiGet, TestFlagReadsElevenRunnersFromTheLastPageWithoutFetching)
+TEST_F(Results, TestFlagReadsElevenRunnersFromTheLastPageWithoutFetching)
 {
     const struct {
         const char* name;
@@ -236,4 +270,102 @@ TEST_F(SeisekiGet, TestFlagReadsElevenRunnersFromTheLastPageWithoutFetching)
         EXPECT_EQ(mark(), QString::fromUtf8(r.mark));
         EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), copy);
     }
+}
+
+TEST_F(Results, WritesBlankFieldsUntilACompleteResultIsCaptured)
+{
+    const struct {
+        const char* name;
+        ResultPage page;
+    } rows[] = {
+        {"before the race", resultBeforeRace(u"大井"_s, 10)},
+        {"one finisher short", resultAfterRace(u"大井"_s, 10, 9)},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        capture(resultAfterRace(u"大井"_s, 10, 10), 10);
+        writeBoth();
+        ASSERT_NE(sei(), kBlankSei);
+        capture(r.page, 10);
+        writeBoth();
+        EXPECT_EQ(sei(), kBlankSei);
+        EXPECT_EQ(jyun(), jyunLines(QStringList(20)));
+    }
+}
+
+TEST_F(Results, SeiHoldsTheTwelvePayoutsInFieldOrder)
+{
+    const struct {
+        int row, col;
+        QString text;
+    } cells[] = {{3, 2, u"350円"_s},   {3, 5, u"-円"_s},        {4, 5, u"-円"_s},     {5, 5, u"-円"_s},
+                 {3, 8, u"1,020円"_s}, {3, 11, u" 1,870円 "_s}, {7, 2, u"460円"_s},   {8, 2, u"890円"_s},
+                 {9, 2, u"円"_s},      {3, 17, u"2,560円"_s},   {7, 5, u"4,520円"_s}, {7, 8, u"12,345,678,910円"_s}};
+    for (const auto& c : cells)
+        payouts().setTextMatrix(c.row, c.col, c.text);
+    payouts().setTextMatrix(3, 14, u"quinella, not written"_s);
+    writeBoth();
+    const QString expected = fieldText(u"-円"_s) + fieldText(u"-円"_s) + fieldText(u"-円"_s) + fieldText(u"1,020円"_s) +
+                             fieldText(u"1,870円"_s) + fieldText(u"460円"_s) + fieldText(u"890円"_s) +
+                             fieldText(u"円"_s) + fieldText(u"2,560円"_s) + fieldText(u"4,520円"_s) +
+                             u"345,678,910円"_s;
+    EXPECT_EQ(sei(), QByteArray(8, ' ') + "350\x89\x7e" + toCp932(expected) + "\r\n");
+}
+
+TEST_F(Results, JyunHoldsFrameNumberNameAndMarginOfTheFirstFive)
+{
+    const QStringList rows[] = {
+        {u"3"_s, u"5"_s, u"ミッドナイトSTARLIGHT"_s, QString()},
+        {u"8"_s, u"16"_s, u"ABCDEFGHIJKLM"_s, u"クビ"_s},
+        {u"1"_s, u"1"_s, u"　ギンガ　"_s, u" 1/2 "_s},
+    };
+    const int columns[] = {2, 3, 4, 12};
+    for (int r = 1; r <= 3; ++r) {
+        table().setTextMatrix(r, 1, u"not written"_s);
+        for (int k = 0; k < 4; ++k)
+            table().setTextMatrix(r, columns[k], rows[r - 1][k]);
+    }
+    writeBoth();
+    // Spaces are trimmed, ideographic spaces are not; a long name keeps its last 12 characters.
+    const QString none;
+    const QStringList lines = QStringList{u"3"_s, u"8"_s, u"1"_s, none, none} +
+                              QStringList{u"5"_s, u"16"_s, u"1"_s, none, none} +
+                              QStringList{u"ナイトSTARLIGHT"_s, u"BCDEFGHIJKLM"_s, u"　ギンガ　"_s, none, none} +
+                              QStringList{none, u"クビ"_s, u"1/2"_s, none, none};
+    EXPECT_EQ(jyun(), jyunLines(lines));
+}
+
+TEST_F(Results, FallsBackWhenNoTemporaryFileCanBeMade)
+{
+    // So long a name that the temporary name beside it passes the file system's limit.
+    form.setText(Control::Text7, QString(245, u'A'));
+    const QString path = oddsFile(QString(245, u'A') + u"10.sei"_s);
+    writeBytes(path, "old");
+    payouts().setTextMatrix(3, 2, u"350円"_s);
+    EXPECT_EQ(Sei_write(context).error, QString());
+    EXPECT_EQ(readBytes(path), toCp932(fieldText(u"350円"_s)) + QByteArray(132, ' ') + "\r\n");
+}
+
+TEST_F(Results, Command9WritesOi03AndLeavesTheRaceKeyChanged)
+{
+    payouts().setTextMatrix(7, 8, u"121,350円"_s);
+    EXPECT_EQ(Command9_Click(context).error, QString());
+    EXPECT_EQ(form.text(Control::Text7) + form.text(Control::Text8), u"大井03"_s);
+    EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), QByteArray(132, ' ') + line(u"121,350円"_s));
+    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.sei"_s)));
+    EXPECT_EQ(Jyun_write(context).error, QString()); // later writers use the same key
+    EXPECT_TRUE(QFile::exists(oddsFile(u"大井03.jyun"_s)));
+
+    // Unlike the cycle's writers it does not make the day folder.
+    ASSERT_TRUE(QDir(folders.oddsFolder()).removeRecursively());
+    EXPECT_TRUE(Command9_Click(context).error.contains(u"大井03.sei"_s));
+    EXPECT_FALSE(QFileInfo::exists(folders.oddsFolder()));
+}
+
+TEST_F(Results, AFailedCommand9KeepsTheOldFileAndNamesIt)
+{
+    writeBytes(oddsFile(u"大井03.sei"_s), "old");
+    const QString error = Command9_Click(context, FailingFiles(0, FailingDevice::FailAt::Write)).error;
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井03.sei"_s)))) << error.toStdString();
+    EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), "old");
 }
