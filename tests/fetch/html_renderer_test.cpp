@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fetch/nesting_guard.h"
+
 #include "session/settings.h"
 #include "support/files.h"
 
@@ -27,4 +29,12 @@ TEST(RenderBody, SurvivesNestingDeeperThanTheCallStack)
     const int depth = 200'000;
     const QString html = u"<span>"_s.repeated(depth) + u"x"_s;
     EXPECT_EQ(renderBody(html, MarkupStyle::Modern), html + u"</span>"_s.repeated(depth));
+}
+
+TEST(NestingGuard, CountsOnlyElementsThatStayOpen)
+{
+    for (const QStringList& r : test::dataRows(u"nesting_depth.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        EXPECT_EQ(estimatedNestingDepth(r[1]), r[2].toInt());
+    }
 }

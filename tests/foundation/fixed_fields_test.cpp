@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/text_codec.h"
+#include "foundation/text_fields.h"
 #include "support/files.h"
 
 using namespace kazeyomi;
@@ -20,4 +21,16 @@ TEST(FixedFields, RightAlignedAndOneDecimalFieldsByteForByte)
         }
     }
     EXPECT_EQ(rightField(formatOneDecimal(u"1,234,567"_s), 8), u"234567.0"_s);
+}
+
+TEST(TextFields, TrimsBlanksOnlyAndEndsLinesAtCrLfOrALoneCr)
+{
+    for (const QStringList& r : test::dataRows(u"text_fields.tsv"_s)) {
+        SCOPED_TRACE(r[1].toStdString());
+        if (r[0] == u"trim"_s) {
+            EXPECT_EQ(trimSpaces(r[2]), r[3]);
+        } else {
+            EXPECT_EQ(splitLines(r[2]), r.mid(3));
+        }
+    }
 }
