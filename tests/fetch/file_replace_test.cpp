@@ -17,23 +17,11 @@ TEST(FileReplace, ReplacesInEveryLineAndCountsTheReplacements)
     QTemporaryDir dir;
     const QString src = dir.filePath(u"tmp.html2"_s);
     const QString dst = dir.filePath(u"tmp.html"_s);
-    const struct {
-        const char* name;
-        QByteArray in;
-        int count;
-        QByteArray out;
-    } rows[] = {
-        {"two tags, both cases", "<script>a</script><SCRIPT src=x>", 2, "<Sscript>a</script><Sscript src=x>\r\n"},
-        {"lone CR ends a line", "<script>\r<Script>", 2, "<Sscript>\r\n<Sscript>\r\n"},
-        {"lone LF stays inside", "a\n<script>\r\n", 1, "a\n<Sscript>\r\n"},
-        {"nothing to replace", "<p>\x91\xE5\x88\xE4</p>", 0, "<p>\x91\xE5\x88\xE4</p>\r\n"},
-        {"empty file", "", 0, ""},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        test::writeBytes(src, r.in);
-        EXPECT_EQ(File_Replace(src, dst, u"<script"_s, u"<Sscript"_s).count, r.count);
-        EXPECT_EQ(test::readBytes(dst), r.out);
+    for (const QStringList& r : test::dataRows(u"script_replace.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        test::writeBytes(src, QByteArray::fromPercentEncoding(r[1].toLatin1()));
+        EXPECT_EQ(File_Replace(src, dst, u"<script"_s, u"<Sscript"_s).count, r[2].toInt());
+        EXPECT_EQ(test::readBytes(dst), QByteArray::fromPercentEncoding(r[3].toLatin1()));
     }
 }
 

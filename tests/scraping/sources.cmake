@@ -2,5 +2,4 @@
 target_sources(core_tests PRIVATE
     scraping/cached_page_test.cpp
     scraping/text_helpers_test.cpp
-    scraping/work_file_test.cpp
 )

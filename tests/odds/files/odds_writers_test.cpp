@@ -230,33 +230,15 @@ TEST_F(OddsWriters, ExactaWritesEveryOrderedPairColumnByColumn)
 
 TEST_F(OddsWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
 {
-    const struct {
-        const char* name;
-        std::set<Pair> blank;
-        QByteArray fields;
-    } rows[] = {
-        {"5 runners: 10 fields",
-         {},
-         "01-02   102.001-03   103.001-04   104.001-05   105.0"
-         "02-03   203.002-04   204.002-05   205.0"
-         "03-04   304.003-05   305.0"
-         "04-05   405.0"},
-        // 2-3 heads row 1 of column 2: columns 2 to 4 get nothing in that row, so their
-        // columns end at once and horses 2 to 4 are not written at all.
-        {"blank 2-3", {{2, 3}}, "01-02   102.001-03   103.001-04   104.001-05   105.0"},
-        {"blank 1-5 at the foot of column 1",
-         {{1, 5}},
-         "01-02   102.001-03   103.001-04   104.0"
-         "02-03   203.002-04   204.002-05   205.0"
-         "03-04   304.003-05   305.0"
-         "04-05   405.0"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const QStringList& r : test::dataRows(u"quinella_blanks.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
         QFile::remove(oddsFile(u"大井10.uren"_s));
-        fillStaircase(Grid::VSFlexGrid5, 5, pairOdds, row.blank);
+        std::set<Pair> blank;
+        if (!r[1].isEmpty())
+            blank.insert({r[1].section(u'-', 0, 0).toInt(), r[1].section(u'-', 1, 1).toInt()});
+        fillStaircase(Grid::VSFlexGrid5, 5, pairOdds, blank);
         ASSERT_EQ(Uren_write(context).error, QString());
-        EXPECT_EQ(history(u"uren"_s), "10:25" + row.fields + "\r\n");
+        EXPECT_EQ(history(u"uren"_s), r[2].toLatin1());
     }
     // After the last row: the blank ended row 4's copy, the cells above it stayed.
     const GridModel& work = form.grid(Grid::VSFlexGrid17);
