@@ -132,12 +132,6 @@ protected:
         for (int r = 1; r <= 16; ++r)
             EXPECT_EQ(row(r), QStringList(4)) << "row " << r;
     }
-    // A page in the cache text form, padded past the short-page limit after its end.
-    void writeCachedPage(const QStringList& lines)
-    {
-        test::writeCp932(context.appFile(u"tmp.txt"_s),
-                         u"\""_s + lines.join(u"\r\n"_s) + u"\r\n"_s + QString(1800, u'x') + u"\"\r\n"_s);
-    }
     // The page cache as the fetch leaves it: one quoted record, with the site's navigation above
     // the tables to take it past the size of an error page.
     void cache(const QStringList& lines)
@@ -355,7 +349,7 @@ TEST_F(OddsScrapers, CutsTheTimeAsTheSiteWritesIt)
 {
     for (const QStringList& r : test::dataRows(u"win_place_times.tsv"_s)) {
         SCOPED_TRACE(r[0].toStdString());
-        writeCachedPage({r[1], u"<th>複勝</th>"_s});
+        cache({r[1], u"<th>複勝</th>"_s});
         EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
         EXPECT_EQ(form.text(Control::Text9), r[2]);
     }
@@ -366,9 +360,9 @@ TEST_F(OddsScrapers, CutsOddsCellsByTheirFixedMarkers)
     for (const QStringList& r : test::dataRows(u"win_place_cells.tsv"_s)) {
         SCOPED_TRACE(r[0].toStdString());
         odds().clear();
-        writeCachedPage({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"</tr>"_s, u"<tr>"_s, u"<td></td>"_s, u"</tr>"_s,
-                         u"<tr>"_s, u"<td>1</td>"_s, u"<td>name</td>"_s, r[1], u"</td>"_s, r[2], u"</td>"_s, u"</tr>"_s,
-                         u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
+        cache({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"</tr>"_s, u"<tr>"_s, u"<td></td>"_s, u"</tr>"_s, u"<tr>"_s,
+               u"<td>1</td>"_s, u"<td>name</td>"_s, r[1], u"</td>"_s, r[2], u"</td>"_s, u"</tr>"_s, u"</tbody>"_s,
+               u"</table>"_s, u"</div>"_s});
         EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
         EXPECT_EQ(row(1), QStringList{u"1"_s} + r.mid(3));
         EXPECT_EQ(form.race.runnerCount, 1);
@@ -379,10 +373,9 @@ TEST_F(OddsScrapers, ANumberLineCutInPlaceIsNotSkippedForRowspan)
 {
     // The loop starts on the number cell itself: the cut matches, upper-cases the line,
     // and its "rowspan" no longer counts.
-    writeCachedPage({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s,
-                     uR"(<td>1</td><td rowspan=""2"">)"_s, u"<td>name</td>"_s, uR"(<td class=""o"">2.3)"_s, u"</td>"_s,
-                     uR"(<td class=""o"">1.2-1.5)"_s, u"</td>"_s, u"</tr>"_s, u"</tbody>"_s, u"</table>"_s,
-                     u"</div>"_s});
+    cache({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s,
+           uR"(<td>1</td><td rowspan=""2"">)"_s, u"<td>name</td>"_s, uR"(<td class=""o"">2.3)"_s, u"</td>"_s,
+           uR"(<td class=""o"">1.2-1.5)"_s, u"</td>"_s, u"</tr>"_s, u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
     EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
     EXPECT_EQ(row(1), (QStringList{u"1"_s, u"2.3"_s, u"1.2"_s, u"1.5"_s}));
     EXPECT_EQ(form.race.runnerCount, 1);
