@@ -1,5 +1,4 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
-    scraping/cached_page_test.cpp
-    scraping/text_helpers_test.cpp
+    scraping/scraping_test.cpp
 )
