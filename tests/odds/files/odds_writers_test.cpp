@@ -1,5 +1,6 @@
-// The odds writers on grids laid out as their scrapers leave them: every file's line byte for
-// byte. What all eleven writers share is checked once over all of them in all_writers_test.
+// The odds writers on grids laid out as their scrapers leave them: the quirks of each file's line,
+// byte for byte. Every writer's line of an ordinary race, and what all eleven writers share, are
+// checked once over all of them with the results.
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -42,10 +43,6 @@ QString comboOdds(int a, int b, int c)
 QByteArray field(int first, int second, const QByteArray& odds)
 {
     return QString::asprintf("%02d-%02d%8s", first, second, odds.constData()).toLatin1();
-}
-QByteArray field(int a, int b, int c, const char* odds)
-{
-    return QString::asprintf("%02d-%02d-%02d%8s", a, b, c, odds).toLatin1();
 }
 
 // A field of a history line: its horses and its odds without the blanks in front.
@@ -246,31 +243,6 @@ TEST_F(OddsWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
     EXPECT_EQ(work.textMatrix(4, 1), QString());
 }
 
-TEST_F(OddsWriters, WideWritersWriteLowerAndUpperBoundsAndKeepStars)
-{
-    // Horse 3 is scratched: its pairs show "－", which the scraper leaves as "***" in both grids.
-    const auto bound = [](bool upper) {
-        return [upper](int a, int b) {
-            return a == 3 || b == 3 ? u"***"_s : u"%1.%2"_s.arg(a + b + (upper ? 10 : 0)).arg(a);
-        };
-    };
-    fillStaircase(Grid::VSFlexGrid10, 4, bound(false));
-    fillStaircase(Grid::VSFlexGrid12, 4, bound(true));
-    ASSERT_EQ(WideL_write(context).error, QString());
-    ASSERT_EQ(WideH_write(context).error, QString());
-
-    EXPECT_EQ(history(u"wideL"_s), "10:25"
-                                   "01-02     3.101-03     ***01-04     5.1"
-                                   "02-03     ***02-04     6.2"
-                                   "03-04     ***\r\n");
-    EXPECT_EQ(history(u"wideH"_s), "10:25"
-                                   "01-02    13.101-03     ***01-04    15.1"
-                                   "02-03     ***02-04    16.2"
-                                   "03-04     ***\r\n");
-    // The shared work grid shows the upper bounds after both writers.
-    EXPECT_EQ(form.grid(Grid::VSFlexGrid18).textMatrix(1, 1), u"13.1"_s);
-}
-
 // The quinella and wide files are read with fixed bounds: 15 table rows, lower parts up to
 // row 14, pair columns up to horse 14. On the local site's layout every pair of up to 15
 // runners fits. With 16 runners horse 9 + m's pairs sit in rows 10 + m to 16 of column 8 - m,
@@ -320,31 +292,6 @@ TEST_F(OddsWriters, StaircaseBoundsKeepAsManyPairsAsTheyAlwaysDid)
                 if (!written.count({a, b}))
                     missing.insert({a, b});
         EXPECT_EQ(missing, row.missing);
-    }
-}
-
-TEST_F(OddsWriters, TrioLinesByteForByte)
-{
-    const struct {
-        const char* name;
-        int runners;
-        std::function<QString(int, Triple)> odds;
-        QByteArray fields;
-    } rows[] = {
-        {"four runners: twelve fields, four with odds", 4, [](int, Triple t) { return comboOdds(t[0], t[1], t[2]); },
-         field(1, 2, 3, "10203.0") + field(1, 2, 4, "10204.0") + field(1, 3, 4, "10304.0") + field(2, 1, 3, "***") +
-             field(2, 1, 4, "***") + field(2, 3, 4, "20304.0") + field(3, 1, 2, "***") + field(3, 1, 4, "***") +
-             field(3, 2, 4, "***") + field(4, 1, 2, "***") + field(4, 1, 3, "***") + field(4, 2, 3, "***")},
-        {"a scratched cell is written as stars", 3, [](int, Triple) { return u"***"_s; },
-         field(1, 2, 3, "***") + field(2, 1, 3, "***") + field(3, 1, 2, "***")},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        QFile::remove(oddsFile(u"大井10.3fuku"_s));
-        fillTrioPage(r.runners, r.odds);
-        Sanfuku_arrange(form);
-        ASSERT_TRUE(Sanfuku_write(context).ok());
-        EXPECT_EQ(history(u"3fuku"_s), "10:25" + r.fields + "\r\n");
     }
 }
 
