@@ -39,11 +39,6 @@ TEST(FileReplace, NeverSearchesItsOwnReplacements)
     test::writeBytes(src, "aXAa");
     EXPECT_EQ(File_Replace(src, dst, u"a"_s, u"aa"_s).count, 3);
     EXPECT_EQ(test::readBytes(dst), QByteArray("aaXaaaa\r\n"));
-
-    // 160,000 matches on one line of 1.1 MB.
-    test::writeBytes(src, QByteArray("<script").repeated(160000));
-    EXPECT_EQ(File_Replace(src, dst, u"<script"_s, u"<Sscript"_s).count, 160000); // timed in the bench
-    EXPECT_EQ(test::readBytes(dst), QByteArray("<Sscript").repeated(160000) + "\r\n");
 }
 
 TEST(FileReplace, ReportsTheFileThatFailedAndLeavesNoPartOfTheCopy)

@@ -81,22 +81,6 @@ TEST_F(CachedPageTest, ThePageCopyFollowsTheFetch)
     }
 }
 
-TEST_F(CachedPageTest, TheLeastSizeCountsBytesOfThePageCache)
-{
-    for (const qint64 size : {59, 60}) {
-        SCOPED_TRACE(size);
-        writeBytes(appPath(u"tmp.txt"_s), QByteArray(size, 'a'));
-        CachedPage page = openCachedPage(fetcher, kExactaKind);
-        EXPECT_EQ(page.state, size < 60 ? PageState::Short : PageState::Ready);
-    }
-    // Without a copy name nothing is copied.
-    QFile::remove(appPath(u"馬単.txt"_s));
-    CachedPage page = openCachedPage(fetcher, {QString(), 1});
-    EXPECT_TRUE(page.ready());
-    EXPECT_FALSE(QFile::exists(appPath(u"馬単.txt"_s)));
-    EXPECT_EQ(page.reader.lineCount(), 1);
-}
-
 TEST(ReplaceInOrder, EachReplacementSeesWhatTheEarlierOnesMade)
 {
     const QString line = u"<th>1</th><td><span class=\"x\">2.5</span></td><th>2"_s;
