@@ -35,49 +35,22 @@ protected:
 
 } // namespace
 
+// A failed fetch leaves no copy of an older page; a fetch the program's end cuts short leaves the
+// last copy as it was. (The copies of pages that came are checked with each scraper.)
 TEST_F(CachedPageTest, ThePageCopyFollowsTheFetch)
 {
-    const QByteArray longBody = "<html><body><p>" + QByteArray(80, 'x') + "</p></body></html>";
-    struct Row {
-        const char* what;
-        QByteArray body; // empty: the site has no such page
-        bool ending;
-        PageState state;
-        bool copyKept; // the old copy is still there
-    };
-    const Row rows[] = {
-        {"a page long enough", longBody, false, PageState::Ready, false},
-        {"a page too short", "<p>x</p>", false, PageState::Short, false},
-        {"a failed fetch", {}, false, PageState::FetchFailed, false},
-        {"the program ending", longBody, true, PageState::FetchFailed, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+    for (const bool ending : {false, true}) { // the end last: it stops the fetcher for good
+        SCOPED_TRACE(ending ? "the program ending" : "a failed fetch");
         writeBytes(appPath(u"馬単.txt"_s), "the last page");
-        writeBytes(appPath(u"tmp.txt"_s), QByteArray(500, 'o')); // an older page
         site.pages.clear();
-        if (!row.body.isEmpty())
-            site.setPage(kUrl, row.body);
-        if (row.ending)
+        if (ending) {
+            site.setPage(kUrl, "<html><body><p>" + QByteArray(80, 'x') + "</p></body></html>");
             fetcher.stop();
-
-        CachedPage page = fetchCachedPage(fetcher, kUrl, kExactaKind);
-        EXPECT_EQ(page.state, row.state);
-        EXPECT_EQ(page.ready(), row.state == PageState::Ready);
-        EXPECT_EQ(page.reason().isEmpty(), page.ready());
-        if (row.copyKept) {
-            EXPECT_EQ(readBytes(appPath(u"馬単.txt"_s)), "the last page");
-        } else if (row.state == PageState::FetchFailed) {
-            EXPECT_FALSE(QFile::exists(appPath(u"馬単.txt"_s)));
-        } else {
-            EXPECT_EQ(readBytes(appPath(u"馬単.txt"_s)), readBytes(appPath(u"tmp.txt"_s)));
-            EXPECT_EQ(page.bytes, readBytes(appPath(u"tmp.txt"_s)).size());
         }
-        if (page.ready()) {
-            QString line;
-            ASSERT_TRUE(page.reader.readLine(line));
-            EXPECT_TRUE(line.startsWith(u"\"<P>"_s, Qt::CaseInsensitive)) << line.toStdString();
-        }
+        const CachedPage page = fetchCachedPage(fetcher, kUrl, kExactaKind);
+        EXPECT_EQ(page.state, PageState::FetchFailed);
+        EXPECT_FALSE(page.reason().isEmpty());
+        EXPECT_EQ(QFile::exists(appPath(u"馬単.txt"_s)), ending);
     }
 }
 
