@@ -1,6 +1,8 @@
 // The day keys, the data folders, the race file key and the field reader of the companion files.
 #include "foundation/day_folders.h"
 
+#include <utility>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -40,12 +42,8 @@ TEST(DayFolders, CreateWhatIsMissingAndNameWhatCannotBeMade)
 
 TEST(TwoDigitRace, KeepsTheLastTwoDigits)
 {
-    const struct {
-        int race;
-        const char* text;
-    } rows[] = {{5, "05"}, {10, "10"}, {12, "12"}, {0, "00"}, {123, "23"}};
-    for (const auto& r : rows)
-        EXPECT_EQ(twoDigitRace(r.race), QString::fromLatin1(r.text)) << r.race;
+    for (const auto& [race, text] : {std::pair{5, "05"}, {10, "10"}, {12, "12"}, {0, "00"}, {123, "23"}})
+        EXPECT_EQ(twoDigitRace(race), QString::fromLatin1(text)) << race;
 }
 
 TEST(RaceFileKey, IsTheVenueAndTheTwoDigitRaceAsTheyStand)

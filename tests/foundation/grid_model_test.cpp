@@ -1,8 +1,6 @@
 // The controls' state: the grids every table lives in and the named text boxes.
 #include "foundation/grid_model.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -25,15 +23,6 @@ void fill(GridModel& grid)
     grid.setTextMatrix(2, 2, u"line\r\nbreak\nand\rcr"_s);
     grid.setTextMatrix(3, 3, u"－～①\u00a0 "_s);
     grid.setTextMatrix(4, 1, u"\t"_s);
-}
-
-void expectSame(const GridModel& a, const GridModel& b)
-{
-    ASSERT_EQ(a.rows(), b.rows());
-    ASSERT_EQ(a.cols(), b.cols());
-    for (int r = 0; r < a.rows(); ++r)
-        for (int c = 0; c < a.cols(); ++c)
-            EXPECT_EQ(a.textMatrix(r, c), b.textMatrix(r, c)) << r << "," << c;
 }
 
 } // namespace
@@ -71,7 +60,11 @@ TEST(GridModel, SavedGridLoadsBackWithTheSameSizeAndEveryCell)
     GridModel other(u"g"_s, 5, 4);
     other.setTextMatrix(1, 3, u"old"_s);
     ASSERT_EQ(other.loadGrid(path).error, QString());
-    expectSame(grid, other);
+    ASSERT_EQ(other.rows(), grid.rows());
+    ASSERT_EQ(other.cols(), grid.cols());
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c)
+            EXPECT_EQ(other.textMatrix(r, c), grid.textMatrix(r, c)) << r << "," << c;
 }
 
 // A damaged snapshot, or a whole one of another grid's size, is refused before a cell is taken.

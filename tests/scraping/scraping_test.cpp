@@ -28,10 +28,7 @@ namespace {
 const QString kUrl = u"https://site.test/odds/X01.do"_s;
 const PageKind kExactaKind{u"馬単.txt"_s, 60};
 
-class CachedPageTest : public RaceFixture {
-protected:
-    QString appPath(const QString& name) const { return fetcher.path(name); }
-};
+class CachedPageTest : public RaceFixture {};
 
 } // namespace
 
@@ -41,7 +38,7 @@ TEST_F(CachedPageTest, ThePageCopyFollowsTheFetch)
 {
     for (const bool ending : {false, true}) { // the end last: it stops the fetcher for good
         SCOPED_TRACE(ending ? "the program ending" : "a failed fetch");
-        writeBytes(appPath(u"馬単.txt"_s), "the last page");
+        writeBytes(fetcher.path(u"馬単.txt"_s), "the last page");
         site.pages.clear();
         if (ending) {
             site.setPage(kUrl, "<html><body><p>" + QByteArray(80, 'x') + "</p></body></html>");
@@ -50,7 +47,7 @@ TEST_F(CachedPageTest, ThePageCopyFollowsTheFetch)
         const CachedPage page = fetchCachedPage(fetcher, kUrl, kExactaKind);
         EXPECT_EQ(page.state, PageState::FetchFailed);
         EXPECT_FALSE(page.reason().isEmpty());
-        EXPECT_EQ(QFile::exists(appPath(u"馬単.txt"_s)), ending);
+        EXPECT_EQ(QFile::exists(fetcher.path(u"馬単.txt"_s)), ending);
     }
 }
 

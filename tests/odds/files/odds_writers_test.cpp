@@ -8,7 +8,6 @@
 #include <set>
 #include <utility>
 
-#include <QDir>
 #include <QFile>
 
 #include "demo/pair_staircase.h"
