@@ -59,6 +59,8 @@ TEST(Cp932, EncodesTheCharactersThatDifferFromPlainShiftJis)
 TEST(Cp932, WritesAQuestionMarkForEachCharacterTheCodePageLacks)
 {
     const QString ab = QString(255, u'a');
+    const QString oi = QString(300, u'大'); // a run longer than the converter's chunk
+    const QByteArray oiBytes = QByteArray("\x91\xE5").repeated(300);
     const struct {
         const char* name;
         QString text;
@@ -74,6 +76,7 @@ TEST(Cp932, WritesAQuestionMarkForEachCharacterTheCodePageLacks)
         {"missing character on a chunk edge", ab + u"\u00e9\u00e9b"_s, ab.toLatin1() + "??b"},
         {"pair across a chunk edge", ab + u"\U0001F600大"_s, ab.toLatin1() + "?\x91\xE5"},
         {"every character missing", u"\u00e9\u00e8\u00ea"_s, "???"},
+        {"missing character inside a long run", oi + u"\u00e9"_s + oi, oiBytes + "?" + oiBytes},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -44,7 +44,6 @@ TEST(PageReading, ReadsEveryCombinationTheDemoPagesShow)
     for (const int n : {3, 5, 8, 9, 10, 12, 15, 16}) {
         SCOPED_TRACE(n);
         WinPlacePage race;
-        race.race = 11;
         race.raceCode = u"20261207201111"_s;
         race.time = u"9:05"_s;
         race.runners = sampleRunners(n);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -46,11 +47,7 @@ constexpr int kRow = 10;
 // Cells written as one text, split at blanks; "-" stands for an empty cell.
 QStringList cellsOf(const QString& text)
 {
-    QStringList cells = text.split(u' ');
-    for (QString& c : cells)
-        if (c == u"-"_s)
-            c.clear();
-    return cells;
+    return text.split(u' ').replaceInStrings(QRegularExpression(u"^-$"_s), QString());
 }
 
 QString shownAs(const PairCell& cell, bool high = false)
