@@ -1,4 +1,7 @@
+// The day keys, the data folders, the race file key and the field reader of the companion files.
 #include "foundation/day_folders.h"
+
+#include <utility>
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/free_format_reader.h"
+
+#include "foundation/controls.h"
+#include "foundation/form_state.h"
+#include "foundation/race_file_key.h"
 #include "support/fake_clock.h"
 #include "support/files.h"
 
@@ -34,10 +42,64 @@ TEST(DayFolders, CreateWhatIsMissingAndNameWhatCannotBeMade)
 
 TEST(TwoDigitRace, KeepsTheLastTwoDigits)
 {
+    for (const auto& [race, text] : {std::pair{5, "05"}, {10, "10"}, {12, "12"}, {0, "00"}, {123, "23"}})
+        EXPECT_EQ(twoDigitRace(race), QString::fromLatin1(text)) << race;
+}
+
+TEST(RaceFileKey, IsTheVenueAndTheTwoDigitRaceAsTheyStand)
+{
+    FormState form;
     const struct {
-        int race;
-        const char* text;
-    } rows[] = {{5, "05"}, {10, "10"}, {12, "12"}, {0, "00"}, {123, "23"}};
-    for (const auto& r : rows)
-        EXPECT_EQ(twoDigitRace(r.race), QString::fromLatin1(r.text)) << r.race;
+        const char* name;
+        QString venue;
+        QString race;
+        QString key;
+    } rows[] = {
+        {"the usual key", u"大井"_s, u"05"_s, u"大井05"_s},
+        {"no race yet", QString(), QString(), QString()},
+        {"text taken as it is", u"川崎 "_s, u"1"_s, u"川崎 1"_s},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        form.setText(Control::Text7, r.venue);
+        form.setText(Control::Text8, r.race);
+        EXPECT_EQ(raceFileKey(form), r.key);
+        EXPECT_EQ(raceFilePath(form, u"/base/dat2/251205"_s, u"tanA"_s), u"/base/dat2/251205/"_s + r.key + u".tanA"_s);
+    }
+}
+
+namespace {
+
+QStringList fieldsOf(const QString& text, FreeFormatReader::TrailingBlanks trailing)
+{
+    FreeFormatReader reader(text, trailing);
+    QStringList fields;
+    QString field;
+    while (reader.next(field))
+        fields << field;
+    return fields;
+}
+
+} // namespace
+
+TEST(FreeFormatReader, ReadsFieldsAsTheListReaderOfTheCompanionFilesDoes)
+{
+    using Blanks = FreeFormatReader::TrailingBlanks;
+    for (const QStringList& r : test::dataRows(u"free_format_fields.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        EXPECT_EQ(fieldsOf(r[1], r[2] == u"keep"_s ? Blanks::Keep : Blanks::Drop), r.mid(3));
+    }
+}
+
+TEST(FreeFormatReader, GivesTheLineAFieldStartsOn)
+{
+    FreeFormatReader reader(u"a,b\r\n\r\n\"x\ny\",c\nd"_s, FreeFormatReader::TrailingBlanks::Drop);
+    QString field;
+    int line = 0;
+    const int expected[] = {1, 1, 3, 4, 5};
+    for (int want : expected) {
+        ASSERT_TRUE(reader.next(field, &line));
+        EXPECT_EQ(line, want) << field.toStdString();
+    }
+    EXPECT_FALSE(reader.next(field));
 }

@@ -1,11 +1,12 @@
+// The controls' state: the grids every table lives in and the named text boxes.
 #include "foundation/grid_model.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "foundation/controls.h"
+#include "foundation/form_state.h"
 #include "support/failing_device.h"
 #include "support/files.h"
 
@@ -24,15 +25,6 @@ void fill(GridModel& grid)
     grid.setTextMatrix(4, 1, u"\t"_s);
 }
 
-void expectSame(const GridModel& a, const GridModel& b)
-{
-    ASSERT_EQ(a.rows(), b.rows());
-    ASSERT_EQ(a.cols(), b.cols());
-    for (int r = 0; r < a.rows(); ++r)
-        for (int c = 0; c < a.cols(); ++c)
-            EXPECT_EQ(a.textMatrix(r, c), b.textMatrix(r, c)) << r << "," << c;
-}
-
 } // namespace
 
 TEST(GridModel, ACellOutsideTheGridIsAnErrorTheCallerCanCatch)
@@ -43,18 +35,6 @@ TEST(GridModel, ACellOutsideTheGridIsAnErrorTheCallerCanCatch)
     EXPECT_THROW(grid.textMatrix(-1, 0), GridRangeError);
     EXPECT_THROW(grid.cell(1, 0, 0), GridRangeError);
     EXPECT_EQ(grid.textMatrix(16, 3), QString()); // never written reads as ""
-}
-
-TEST(GridModel, ClearEmptiesEveryCellAndKeepsTheSize)
-{
-    GridModel grid(u"g"_s, 5, 4);
-    fill(grid);
-    grid.clear();
-    EXPECT_EQ(grid.rows(), 5);
-    EXPECT_EQ(grid.cols(), 4);
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_TRUE(grid.textMatrix(r, c).isEmpty());
 }
 
 TEST(GridModel, GrowingAndShrinkingRowsKeepsTheRemainingCells)
@@ -80,18 +60,26 @@ TEST(GridModel, SavedGridLoadsBackWithTheSameSizeAndEveryCell)
     GridModel other(u"g"_s, 5, 4);
     other.setTextMatrix(1, 3, u"old"_s);
     ASSERT_EQ(other.loadGrid(path).error, QString());
-    expectSame(grid, other);
+    ASSERT_EQ(other.rows(), grid.rows());
+    ASSERT_EQ(other.cols(), grid.cols());
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c)
+            EXPECT_EQ(other.textMatrix(r, c), grid.textMatrix(r, c)) << r << "," << c;
 }
 
-TEST(GridModel, RefusesADamagedSnapshotAndKeepsItsCells)
+// A damaged snapshot, or a whole one of another grid's size, is refused before a cell is taken.
+TEST(GridModel, RefusesADamagedSnapshotOrOneOfAnotherSizeAndKeepsItsCells)
 {
     QTemporaryDir dir;
-    GridModel grid(u"g"_s, 5, 4);
-    fill(grid);
-    const QString path = dir.filePath(u"Grid3.dat"_s);
-    ASSERT_EQ(grid.saveGrid(path).error, QString());
-    const QByteArray good = test::readBytes(path);
-
+    const QString path = dir.filePath(u"Grid16.dat"_s);
+    const auto saved = [&](int rows, int cols, bool filled = false) {
+        GridModel grid(u"g"_s, rows, cols);
+        if (filled)
+            fill(grid);
+        EXPECT_EQ(grid.saveGrid(path).error, QString()); // a valid checksum
+        return test::readBytes(path);
+    };
+    const QByteArray good = saved(10, 18, true);
     QByteArray flipped = good;
     flipped[flipped.size() - 3] = char(flipped[flipped.size() - 3] ^ 0x40);
     const struct {
@@ -104,46 +92,16 @@ TEST(GridModel, RefusesADamagedSnapshotAndKeepsItsCells)
         {"not a snapshot", QByteArray("1,2,3\r\n")},
         {"empty", QByteArray()},
         {"trailing garbage", good + "x"},
+        {"one row fewer", saved(9, 18)},
+        {"one column more", saved(10, 19)},
+        {"another grid's size", saved(17, 4)},
+        {"no cells: a 66-byte file", saved(2'147'483'646, 0)},
+        {"no rows, no columns", saved(0, 0)},
     };
+    EXPECT_EQ(saved(2'147'483'646, 0).size(), 66); // a snapshot without cells
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         test::writeBytes(path, r.bytes);
-        GridModel target(u"g"_s, 3, 3);
-        target.setTextMatrix(2, 2, u"kept"_s);
-        const QString error = target.loadGrid(path).error;
-        EXPECT_TRUE(error.contains(path)) << error.toStdString();
-        EXPECT_EQ(target.rows(), 3);
-        EXPECT_EQ(target.textMatrix(2, 2), u"kept"_s);
-    }
-}
-
-TEST(GridModel, SaveToAMissingFolderFailsWithThePath)
-{
-    QTemporaryDir dir;
-    GridModel grid(u"g"_s, 2, 2);
-    const QString path = dir.filePath(u"missing/Grid8.dat"_s);
-    EXPECT_TRUE(grid.saveGrid(path).error.contains(path));
-    EXPECT_TRUE(grid.loadGrid(path).error.contains(path));
-}
-
-TEST(GridModel, RefusesASnapshotOfAnotherSizeBeforeTakingAnything)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"Grid16.dat"_s);
-    const struct {
-        const char* name;
-        int rows;
-        int cols;
-    } rows[] = {
-        {"one row fewer", 9, 18},
-        {"one column more", 10, 19},
-        {"another grid's size", 17, 4},
-        {"no cells: a 66-byte file", 2'147'483'646, 0},
-        {"empty", 0, 0},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        ASSERT_EQ(GridModel(u"g"_s, r.rows, r.cols).saveGrid(path).error, QString()); // a valid checksum
         GridModel payouts(u"VSFlexGrid16"_s, 10, 18);
         payouts.setTextMatrix(3, 2, u"350円"_s);
         const QString error = payouts.loadGrid(path).error;
@@ -152,7 +110,6 @@ TEST(GridModel, RefusesASnapshotOfAnotherSizeBeforeTakingAnything)
         EXPECT_EQ(payouts.cols(), 18);
         EXPECT_EQ(payouts.textMatrix(3, 2), u"350円"_s);
     }
-    EXPECT_EQ(QFileInfo(path).size(), 66); // a snapshot without cells
 }
 
 TEST(GridModel, AFailedSaveKeepsTheSnapshotThatWasThere)
@@ -170,4 +127,28 @@ TEST(GridModel, AFailedSaveKeepsTheSnapshotThatWasThere)
         EXPECT_EQ(test::readBytes(path), good);
     }
     EXPECT_TRUE(grid.loadGrid(u"/dev/zero"_s).error.contains(u"/dev/zero"_s)); // never read without end
+    const QString missing = dir.filePath(u"missing/Grid8.dat"_s);
+    EXPECT_TRUE(grid.saveGrid(missing).error.contains(missing));
+    EXPECT_TRUE(grid.loadGrid(missing).error.contains(missing));
+}
+
+TEST(FormState, RefusesAControlNameItDoesNotKnow)
+{
+    FormState form;
+    // Near misses of real names: each would once have created a control nobody shows.
+    const QString typos[] = {u"Text09"_s,   u"text9"_s,  u"Text9 "_s, u"Text5"_s,  u"Text5_6"_s,
+                             u"Text5(0)"_s, u"Text11"_s, u"Label2"_s, u"Lable1"_s, QString()};
+    for (const QString& name : typos) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_THROW(form.setText(name, u"大井"_s), UnknownControl);
+        EXPECT_THROW((void)form.text(name), UnknownControl);
+        try {
+            form.setText(name, u"x"_s);
+        } catch (const UnknownControl& e) {
+            EXPECT_EQ(e.name(), name);
+            EXPECT_NE(std::string(e.what()).find(name.toStdString()), std::string::npos);
+        }
+    }
+    // The refused writes created nothing: the real names still read their design texts.
+    EXPECT_EQ(form.text(Control::Text9), u"Text9"_s);
 }

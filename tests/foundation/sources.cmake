@@ -2,11 +2,6 @@
 target_sources(core_tests PRIVATE
     foundation/day_folders_test.cpp
     foundation/file_writer_test.cpp
-    foundation/fixed_fields_test.cpp
-    foundation/form_state_test.cpp
-    foundation/free_format_reader_test.cpp
     foundation/grid_model_test.cpp
-    foundation/race_file_key_test.cpp
-    foundation/text_codec_test.cpp
-    foundation/text_fields_test.cpp
+    foundation/text_test.cpp
 )

@@ -1,8 +1,4 @@
 # Tests of this folder.
 target_sources(core_tests PRIVATE
-    scraping/attempt_test.cpp
-    scraping/cached_page_test.cpp
-    scraping/page_reader_test.cpp
-    scraping/text_helpers_test.cpp
-    scraping/work_file_test.cpp
+    scraping/scraping_test.cpp
 )

@@ -6,6 +6,7 @@
 #include "demo/result_pages.h"
 #include "demo/triple_pages.h"
 #include "fetch/page_fetcher.h"
+#include "support/files.h"
 
 namespace kazeyomi {
 namespace {
@@ -23,20 +24,16 @@ void expectShown(const BetReading* bet, const QString& key, const PairCell& cell
     ASSERT_NE(bet, nullptr);
     const ShownOdds* odds = bet->find(key);
     ASSERT_NE(odds, nullptr) << key.toStdString();
-    switch (cell.state) {
-    case PairCell::State::Odds:
+    using Mark = ShownOdds::Mark;
+    const Mark mark = cell.state == PairCell::State::Blank       ? Mark::NotOnSale
+                      : cell.state == PairCell::State::Scratched ? Mark::Out
+                                                                 : Mark::None;
+    EXPECT_EQ(odds->mark, mark) << key.toStdString();
+    if (mark == Mark::None) {
         EXPECT_EQ(odds->low, QString(cell.odds).remove(u',')) << key.toStdString();
         if (range) {
             EXPECT_EQ(odds->high, QString(cell.high).remove(u',')) << key.toStdString();
         }
-        EXPECT_EQ(odds->mark, ShownOdds::Mark::None);
-        break;
-    case PairCell::State::Blank:
-        EXPECT_EQ(odds->mark, ShownOdds::Mark::NotOnSale) << key.toStdString();
-        break;
-    case PairCell::State::Scratched:
-        EXPECT_EQ(odds->mark, ShownOdds::Mark::Out) << key.toStdString();
-        break;
     }
 }
 
@@ -47,8 +44,6 @@ TEST(PageReading, ReadsEveryCombinationTheDemoPagesShow)
     for (const int n : {3, 5, 8, 9, 10, 12, 15, 16}) {
         SCOPED_TRACE(n);
         WinPlacePage race;
-        race.venue = u"大井"_s;
-        race.race = 11;
         race.raceCode = u"20261207201111"_s;
         race.time = u"9:05"_s;
         race.runners = sampleRunners(n);
@@ -132,31 +127,11 @@ TEST(PageReading, ReadsTheFinishersAndEveryPayoutOfAResultPage)
                   QStringList({f.position, f.frame, f.number, f.name, f.jockey, f.trainer, f.time, f.margin, f.last3f,
                                f.popularity, f.weight, f.change}));
     }
-    QStringList payouts;
-    for (const PayoutShown& p : read.payouts)
-        payouts << p.betType + u' ' + p.combination + u' ' + p.yen + u' ' + p.popularity;
-    QStringList expected;
-    const auto add = [&](const QString& type, const Payout& p) {
-        if (!p.combination.isEmpty() || !p.yen.isEmpty())
-            expected << type + u' ' + p.combination + u' ' + p.yen + u' ' + p.popularity;
-    };
     // In the page's order: row by row, bet type by bet type.
-    for (int row = 0; row < 3; ++row) {
-        const Payout none;
-        add(u"単勝"_s, row == 0 ? page.win : none);
-        add(u"複勝"_s, page.place[size_t(row)]);
-        add(u"枠複"_s, row == 0 ? page.bracketQuinella : none);
-        add(u"枠単"_s, row == 0 ? page.bracketExacta : none);
-        add(u"馬複"_s, row == 0 ? page.quinella : none);
-        add(u"馬単"_s, row == 0 ? page.exacta : none);
-    }
-    for (int row = 0; row < 3; ++row) {
-        const Payout none;
-        add(u"ワイド"_s, page.wide[size_t(row)]);
-        add(u"三連複"_s, row == 0 ? page.trio : none);
-        add(u"三連単"_s, row == 0 ? page.trifecta : none);
-    }
-    EXPECT_EQ(payouts, expected);
+    QList<QStringList> payouts;
+    for (const PayoutShown& p : read.payouts)
+        payouts << QStringList{p.betType, p.combination, p.yen, p.popularity};
+    EXPECT_EQ(payouts, test::dataRows(u"result_payouts.tsv"_s));
     EXPECT_TRUE(read.refund.contains(page.refund)) << read.refund.toStdString() << page.refund.toStdString();
 }
 

@@ -1,0 +1,729 @@
+// The odds scrapers against the stand-in site's pages and page caches written line by line,
+// cell by cell: win and place, exacta, quinella, wide, trio and trifecta.
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include "demo/odds_pages.h"
+#include "demo/pair_pages.h"
+#include "demo/pair_staircase.h"
+#include "demo/triple_pages.h"
+#include "fetch/page_fetcher.h"
+#include "foundation/controls.h"
+#include "foundation/fixed_fields.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/grid_model.h"
+#include "foundation/schedule_columns.h"
+#include "foundation/text_codec.h"
+#include "odds/capture/sanfuku_scraper.h"
+#include "odds/capture/santan_scraper.h"
+#include "odds/capture/tanfuku_scraper.h"
+#include "odds/capture/triple_table.h"
+#include "odds/capture/umafuku_scraper.h"
+#include "odds/capture/umatan_scraper.h"
+#include "odds/capture/wide_scraper.h"
+#include "odds/files/triple_writers.h"
+#include "schedule/race_fetch.h"
+#include "support/files.h"
+#include "support/race_fixture.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kRaceCode = u"20251205200110"_s;
+constexpr int kRow = 10;
+
+// Cells written as one text, split at blanks; "-" stands for an empty cell.
+QStringList cellsOf(const QString& text)
+{
+    return text.split(u' ').replaceInStrings(QRegularExpression(u"^-$"_s), QString());
+}
+
+QString shownAs(const PairCell& cell, bool high = false)
+{
+    switch (cell.state) {
+    case PairCell::State::Odds:
+        return high ? cell.high : cell.odds;
+    case PairCell::State::Scratched:
+        return u"***"_s;
+    case PairCell::State::Blank:
+        break;
+    }
+    return {};
+}
+
+TEST(SplitAtCells, PutsEachCellOnALineAndDropsTheHighlights)
+{
+    for (const QStringList& r : test::dataRows(u"cell_splits.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        EXPECT_EQ(splitAtCells(r[1], r[2] == u"yes"_s), r[3]);
+    }
+}
+
+class OddsScrapers : public test::RaceFixture {
+protected:
+    void SetUp() override
+    {
+        RaceFixture::SetUp();
+        setRace(u"大井"_s, 10);
+        form.race.row = kRow;
+    }
+
+    QString url(const QString& page) const { return test::kSite + u"/odds/"_s + kRaceCode + page; }
+    QStringList grid(Grid g, int rows)
+    {
+        QStringList cells;
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < std::min(9, form.grid(g).cols()); ++c)
+                cells << form.grid(g).textMatrix(r, c);
+        return cells;
+    }
+    void fillWithJunk(Grid g)
+    {
+        GridModel& model = form.grid(g);
+        for (int r = 0; r < model.rows(); ++r)
+            for (int c = 0; c < std::min(9, model.cols()); ++c)
+                model.setTextMatrix(r, c, u"x"_s);
+    }
+    // A body whose page cache text is exactly `bytes` long.
+    QByteArray pageOfCacheSize(qint64 bytes)
+    {
+        const auto page = [](qsizetype pad) { return "<html><body><p>" + QByteArray(pad, 'x') + "</p></body></html>"; };
+        site.setPage(url(u"probe"_s), page(0), kOddsPageContentType);
+        EXPECT_TRUE(fetcher.Navigate2(url(u"probe"_s)).ok());
+        return page(bytes - QFileInfo(context.appFile(u"tmp.txt"_s)).size());
+    }
+    void serve(const QByteArray& html) { site.setPage(url(u"01.do"_s), html, kOddsPageContentType); }
+    void serve(const WinPlacePage& page) { serve(winPlacePage(page)); }
+    static WinPlacePage field(int runners)
+    {
+        WinPlacePage page;
+        page.raceCode = kRaceCode;
+        page.time = u"09:58"_s;
+        page.runners = sampleRunners(runners);
+        return page;
+    }
+
+    GridModel& odds() { return form.grid(Grid::VSFlexGrid3); }
+    QStringList row(int r)
+    {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << odds().textMatrix(r, c);
+        return cells;
+    }
+    static QStringList expected(const WinPlaceRunner& h)
+    {
+        return {QString::number(h.number), h.win, h.placeLow, h.placeHigh};
+    }
+    void fillWithJunk()
+    {
+        fillWithJunk(Grid::VSFlexGrid3);
+        form.setText(Control::Text9, u"08:00"_s);
+        form.race.runnerCount = 9;
+    }
+    void expectOnlyHeaders()
+    {
+        EXPECT_EQ(row(0), (QStringList{QString(), u"単勝"_s, u"複勝"_s, u"複勝"_s}));
+        for (int r = 1; r <= 16; ++r)
+            EXPECT_EQ(row(r), QStringList(4)) << "row " << r;
+    }
+    // The page cache as the fetch leaves it: one quoted record, with the site's navigation above
+    // the tables to take it past the size of an error page.
+    void cache(const QStringList& lines)
+    {
+        const QString navigation = u"<div>"_s + QString(1800, u'n') + u"</div>"_s;
+        test::writeCp932(QDir(app.path()).filePath(u"tmp.txt"_s),
+                         u"\""_s + navigation + u"\r\n"_s + lines.join(u"\r\n"_s) + u"\"\r\n"_s);
+    }
+    QString workFile() const { return fromCp932(test::readBytes(QDir(app.path()).filePath(u"tmp2.txt"_s))); }
+    QString cell(Grid g, int row, int col) { return form.grid(g).textMatrix(row, col); }
+
+    // One trio table of `rows` rows as the page cache shows it; `slots` gives a row's slots.
+    static QStringList trioTable(int b, int rows, const std::function<QString(int)>& slots)
+    {
+        QStringList lines{u"<p>%1番を含む組番</p>"_s.arg(b), u"<table class=\"\"odds\"\">"_s, u"<tbody><tr> "_s};
+        for (int k = 1; k <= rows; ++k) {
+            if (k > 1)
+                lines << u"<tr>"_s;
+            lines << slots(k) << u"</tr>"_s;
+        }
+        return lines << u"</tbody></table>"_s;
+    }
+    // Every cell names the last horse of the race, so that the tables show its field.
+    QString slots(const QStringList& cells) const
+    {
+        QString line;
+        for (const QString& c : cells)
+            line += u"<th>%1</th><td>"_s.arg(form.race.runnerCount) + c + u"</td>"_s;
+        for (qsizetype i = cells.size(); i < 8; ++i)
+            line += u"<th></th><td class=\"\"odds-none\"\"></td>"_s;
+        return line;
+    }
+};
+
+TEST_F(OddsScrapers, CurrentOddsFillOneRowPerHorseWithThePageTime)
+{
+    // Another program replaces tmp.txt right after the fetch wrote it: the scraper still reads
+    // the page its fetch brought.
+    const QByteArray foreign = "\"" + QByteArray(2000, 'x') + "\"\r\n";
+    site.onGet = [&](const QString&) {
+        QMetaObject::invokeMethod(
+            qApp, [&] { test::writeBytes(context.appFile(u"tmp.txt"_s), foreign); }, Qt::QueuedConnection);
+    };
+    for (const int size : {5, 12, 16}) {
+        SCOPED_TRACE(size);
+        fillWithJunk();
+        const WinPlacePage page = field(size);
+        serve(page);
+
+        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(test::readBytes(context.appFile(u"tmp.txt"_s)), foreign);
+        EXPECT_EQ(form.text(Control::Text9), u"09:58"_s);
+        EXPECT_EQ(form.race.runnerCount, size);
+        for (int r = 1; r <= 16; ++r)
+            EXPECT_EQ(row(r), r <= size ? expected(page.runners[r - 1]) : QStringList(4)) << "row " << r;
+        EXPECT_EQ(test::readBytes(context.appFile(u"単勝・複勝.txt"_s)),
+                  preparePage(winPlacePage(page), kOddsPageContentType, MarkupStyle::Modern)->bytes);
+    }
+    EXPECT_EQ(site.requested, QStringList(3, url(u"01.do"_s)));
+}
+
+TEST_F(OddsScrapers, FinalOddsAreStampedWithTheClockTime)
+{
+    WinPlacePage page = field(5);
+    page.kind = WinPlacePage::Kind::Final;
+    serve(page);
+    for (const auto& [now, stamp] : {std::pair{QTime(14, 30), "14:30"}, {QTime(9, 5), "09:05"}}) { // zero-padded
+        SCOPED_TRACE(stamp);
+        clock.set(QDateTime(QDate(2025, 12, 5), now));
+        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(form.text(Control::Text9), QString::fromLatin1(stamp));
+        EXPECT_EQ(row(5), expected(page.runners[4]));
+    }
+}
+
+TEST_F(OddsScrapers, CancelledRaceMarksTheCurrentScheduleRowAndStops)
+{
+    form.race.row = 7; // not the race number: the fetch cycle's row decides
+    fillWithJunk();
+    WinPlacePage page = field(0);
+    page.kind = WinPlacePage::Kind::Cancelled;
+    serve(page);
+
+    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
+    const GridModel& schedule = form.grid(Grid::VSFlexGrid8);
+    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Mark6), ScheduleValue::kCalledOff);
+    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Payout), ScheduleValue::kPayoutDone);
+    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::State), FetchState::kComplete);
+    EXPECT_EQ(schedule.textMatrix(10, ScheduleColumn::Mark6), QString());
+    EXPECT_EQ(form.race.runnerCount, 9);
+    EXPECT_EQ(form.text(Control::Text9), QString());
+    expectOnlyHeaders();
+}
+
+// Horses out or without place odds get stars; only a "color33" span around the win odds is read;
+// a horse without upper place odds ends the table.
+TEST_F(OddsScrapers, HorsesOutHighlightedOrWithoutOdds)
+{
+    const struct {
+        const char* name;
+        std::function<void(WinPlacePage&)> change;
+        int runnerCount;
+        std::map<int, QString> rows; // the rows checked
+        QString readAs = u"大井"_s;  // the venue of the race being fetched
+    } cases[] = {
+        {"scratched, excluded, no place odds",
+         [](WinPlacePage& p) {
+             p.runners[1].state = WinPlaceRunner::State::Scratched;
+             p.runners[3].state = WinPlaceRunner::State::Excluded;
+             p.runners[4].placeShown = false;
+         },
+         6,
+         {{2, u"2 *** *** ***"_s}, {4, u"4 *** *** ***"_s}, {5, u"5 7.9 *** ***"_s}, {6, u"6 102.5 15.2 27.6"_s}}},
+        {"favourite", [](WinPlacePage& p) { p.runners[1].highlight = u"color33"_s; }, 6, {{2, u"2 12.6 2.8 4.5"_s}}},
+        {"another colour", [](WinPlacePage& p) { p.runners[1].highlight = u"color12"_s; }, 6, {{2, u"2 - 2.8 4.5"_s}}},
+        {"no upper place odds",
+         [](WinPlacePage& p) { p.runners[2].placeHigh.clear(); },
+         2,
+         {{2, u"2 12.6 2.8 4.5"_s}, {3, u"- 1.8 1.1 -"_s}, {4, u"- - - -"_s}}},
+        // A meeting outside Southern Kanto is read one line further; read as a home meeting, the
+        // row loop starts one line early and the cuts slide.
+        {"another region's meeting",
+         [](WinPlacePage& p) { p.venue = u"門別"_s; },
+         6,
+         {{1, u"1 3.4 1.3 1.8"_s}},
+         u"門別"_s},
+        {"another region's meeting read as a home one",
+         [](WinPlacePage& p) { p.venue = u"門別"_s; },
+         2, // the slid cuts end the table early
+         {{1, u"1 - - 3.4"_s}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WinPlacePage page = field(6);
+        c.change(page);
+        serve(page);
+        setRace(c.readAs, 10);
+        EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(form.race.runnerCount, c.runnerCount);
+        for (const auto& [r, cells] : c.rows)
+            EXPECT_EQ(row(r), cellsOf(cells)) << "row " << r;
+    }
+}
+
+// A page whose layout changed is named as the likely cause. The win/place page without its
+// markers has no odds, and a failed fetch ends it the same way (the race then stops); the pair
+// pages without their heading show no table the scraper knows: read, but no odds, and the race
+// goes on.
+TEST_F(OddsScrapers, AChangedLayoutIsNamed)
+{
+    const QByteArray winPlace = winPlacePage(field(5));
+    const QByteArray exacta = exactaPage(field(5)).html;
+    const QByteArray pairs = quinellaWidePage(field(5)).html;
+    const QString changed = u"the site's %1: its layout may have changed"_s;
+    const struct {
+        const char* name;
+        OddsScrape (*scrape)(Context&, const QString&);
+        QString page;
+        QByteArray html;
+        QString problem;
+    } rows[] = {
+        {"win/place: no marker words", TanFuku_get, u"01.do"_s, QByteArray(winPlace).replace("現在", "時点"),
+         changed.arg(u"単勝・複勝 page shows neither 現在, 最終オッズ nor 取り止め"_s)},
+        {"win/place: no place header", TanFuku_get, u"01.do"_s,
+         QByteArray(winPlace).replace("<th>複勝</th>", "<th>複勝オッズ</th>"),
+         changed.arg(u"単勝・複勝 page has no 複勝 column"_s)},
+        {"win/place: failed fetch", TanFuku_get, u"01.do"_s, QByteArray(), QString()},
+        // The tab holds the first ">馬単<": without the table's heading there is no second.
+        {"exacta", Umatan_get, u"03.do"_s, QByteArray(exacta).replace("odds-title\">馬単", "odds-title\">馬単式"),
+         changed.arg(u"馬単 page has no heading"_s)},
+        {"quinella", Umafuku_get, u"04.do"_s, QByteArray(pairs).replace(">普通馬複<", ">馬複<"),
+         changed.arg(u"普通馬複 page has no heading"_s)},
+        {"wide", Wide_get, u"04.do"_s, QByteArray(pairs).replace(">ワイド<", ">ワイド式<"),
+         changed.arg(u"ワイド page has no heading"_s)},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const bool winPlacePage = r.page == u"01.do"_s;
+        fillWithJunk();
+        form.race.runnerCount = winPlacePage ? 9 : 5;
+        site.pages.clear();
+        if (!r.html.isEmpty())
+            site.setPage(url(r.page), r.html, kOddsPageContentType);
+        const OddsScrape scraped = r.scrape(context, kRaceCode);
+        EXPECT_EQ(scraped, winPlacePage ? ScrapeResult::NoData : ScrapeResult::Parsed);
+        EXPECT_EQ(scraped.problem, r.problem);
+        EXPECT_EQ(scraped.fetch.ok(), !r.html.isEmpty());
+        if (winPlacePage) {
+            EXPECT_EQ(form.text(Control::Text9), r.html.isEmpty()          ? u"08:00"_s
+                                                 : r.html.contains("時点") ? QString()
+                                                                           : u"09:58"_s);
+            EXPECT_EQ(form.race.runnerCount, 9);
+            expectOnlyHeaders();
+            EXPECT_EQ(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)), !r.html.isEmpty());
+            continue;
+        }
+        site.setPage(url(r.page), r.page == u"03.do"_s ? exacta : pairs, kOddsPageContentType);
+        const OddsScrape whole = r.scrape(context, kRaceCode);
+        EXPECT_EQ(whole, ScrapeResult::Parsed);
+        EXPECT_EQ(whole.problem, QString());
+    }
+}
+
+TEST_F(OddsScrapers, ThePageLimitIs1800BytesOfTheCacheFile)
+{
+    const QStringList lines = {uR"(<p class=""t"">09:58現在</p>)"_s, u"<th>複勝</th>"_s};
+    const QString head = u"\""_s + lines.join(u"\r\n"_s) + u"\r\n"_s;
+    for (int size : {1799, 1800}) {
+        SCOPED_TRACE(size);
+        form.setText(Control::Text9, u"08:00"_s);
+        test::writeBytes(context.appFile(u"tmp.txt"_s), toCp932(head) + QByteArray(size - toCp932(head).size(), 'x'));
+        EXPECT_EQ(cutWinPlacePage(context), size < 1800 ? ScrapeResult::NoData : ScrapeResult::Parsed);
+        EXPECT_EQ(form.text(Control::Text9), size < 1800 ? u"08:00"_s : u"09:58"_s);
+    }
+}
+
+TEST_F(OddsScrapers, CutsTheTimeAsTheSiteWritesIt)
+{
+    for (const QStringList& r : test::dataRows(u"win_place_times.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        cache({r[1], u"<th>複勝</th>"_s});
+        EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
+        EXPECT_EQ(form.text(Control::Text9), r[2]);
+    }
+}
+
+TEST_F(OddsScrapers, CutsOddsCellsByTheirFixedMarkers)
+{
+    for (const QStringList& r : test::dataRows(u"win_place_cells.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        odds().clear();
+        cache({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"</tr>"_s, u"<tr>"_s, u"<td></td>"_s, u"</tr>"_s, u"<tr>"_s,
+               u"<td>1</td>"_s, u"<td>name</td>"_s, r[1], u"</td>"_s, r[2], u"</td>"_s, u"</tr>"_s, u"</tbody>"_s,
+               u"</table>"_s, u"</div>"_s});
+        EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
+        EXPECT_EQ(row(1), QStringList{u"1"_s} + r.mid(3));
+        EXPECT_EQ(form.race.runnerCount, 1);
+    }
+}
+
+TEST_F(OddsScrapers, ANumberLineCutInPlaceIsNotSkippedForRowspan)
+{
+    // The loop starts on the number cell itself: the cut matches, upper-cases the line,
+    // and its "rowspan" no longer counts.
+    cache({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s,
+           uR"(<td>1</td><td rowspan=""2"">)"_s, u"<td>name</td>"_s, uR"(<td class=""o"">2.3)"_s, u"</td>"_s,
+           uR"(<td class=""o"">1.2-1.5)"_s, u"</td>"_s, u"</tr>"_s, u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
+    EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
+    EXPECT_EQ(row(1), (QStringList{u"1"_s, u"2.3"_s, u"1.2"_s, u"1.5"_s}));
+    EXPECT_EQ(form.race.runnerCount, 1);
+}
+
+// What the exacta grid must hold: row r of the first block the pairs (c, r), of the second
+// block (c + 8, r); grey cells and columns without a horse empty.
+QStringList exactaExpected(const PairBoard& shown, int n)
+{
+    QStringList cells;
+    for (int r = 0; r < 33; ++r) {
+        const int block = r > n ? 1 : 0;
+        const int second = r - block * n;
+        const bool labelled = r >= 1 && second >= 1 && (block == 0 || n > 8) && r <= 2 * n;
+        for (int c = 0; c < 9; ++c) {
+            if (r == 0)
+                cells << (c == 0 ? QString() : QString::number(c));
+            else if (!labelled)
+                cells << QString();
+            else if (c == 0)
+                cells << QString::number(second);
+            else if (c + 8 * block > n || c + 8 * block == second)
+                cells << QString();
+            else
+                cells << shownAs(shown.at(c + 8 * block, second));
+        }
+    }
+    return cells;
+}
+
+// The quinella and wide grids: row r, column c the r-th slot of column c of the staircase.
+QStringList staircaseExpected(const PairBoard& shown, int n, bool high)
+{
+    const QList<StaircaseRow> rows = staircase(n);
+    QStringList cells;
+    for (int r = 0; r < 17; ++r) {
+        for (int c = 0; c < 9; ++c) {
+            if (r == 0)
+                cells << (c == 0 ? QString() : QString::number(c));
+            else if (r >= n)
+                cells << QString();
+            else if (c == 0)
+                cells << QString::number(r + 1);
+            else if (r <= rows.size() && rows[r - 1][size_t(c - 1)].kind == StaircaseSlot::Kind::Pair)
+                cells << shownAs(shown.at(rows[r - 1][size_t(c - 1)].first, rows[r - 1][size_t(c - 1)].second), high);
+            else
+                cells << QString();
+        }
+    }
+    return cells;
+}
+
+TEST_F(OddsScrapers, EveryCellAsThePageShowsIt)
+{
+    for (int n : {3, 5, 6, 8, 9, 12, 15, 16}) {
+        SCOPED_TRACE(n);
+        WinPlacePage race = field(n);
+        race.runners[1].state = WinPlaceRunner::State::Scratched; // horse 2
+        if (n >= 9)
+            race.runners[n - 1].state = WinPlaceRunner::State::Excluded; // the last horse
+        // Blank cells: the first cell of a table, one in the middle and the last one of a row.
+        const QList<QPair<int, int>> blank = {{1, 3}, {3, n}, {n - 1, n}, {n, 1}};
+        const ExactaPage exacta = exactaPage(race, blank);
+        const QuinellaWidePage pairs = quinellaWidePage(race, blank);
+        site.setPage(url(u"03.do"_s), exacta.html, kOddsPageContentType);
+        site.setPage(url(u"04.do"_s), pairs.html, kOddsPageContentType);
+        for (Grid g : {Grid::VSFlexGrid5, Grid::VSFlexGrid6, Grid::VSFlexGrid10, Grid::VSFlexGrid12})
+            fillWithJunk(g);
+        form.race.runnerCount = qint16(n);
+
+        EXPECT_EQ(Umafuku_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(Umatan_get(context, kRaceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(Wide_get(context, kRaceCode), ScrapeResult::Parsed);
+
+        EXPECT_EQ(grid(Grid::VSFlexGrid6, 33), exactaExpected(exacta.shown, n));
+        EXPECT_EQ(grid(Grid::VSFlexGrid5, 17), staircaseExpected(pairs.quinella, n, false));
+        EXPECT_EQ(grid(Grid::VSFlexGrid10, 17), staircaseExpected(pairs.wide, n, false));
+        EXPECT_EQ(grid(Grid::VSFlexGrid12, 17), staircaseExpected(pairs.wide, n, true));
+        // Each page copy is the page as rendered; the wide page was fetched last.
+        EXPECT_EQ(test::readBytes(context.appFile(u"ワイド.txt"_s)), test::readBytes(context.appFile(u"tmp.txt"_s)));
+        EXPECT_TRUE(QFileInfo::exists(context.appFile(u"普通馬複.txt"_s)));
+        EXPECT_TRUE(QFileInfo::exists(context.appFile(u"馬単.txt"_s)));
+    }
+}
+
+// Every odds scraper: without a venue in Label1 nothing is fetched and its grids stay as they are.
+TEST_F(OddsScrapers, AnEmptyLabel1LeavesTheGridsUntouchedAndFetchesNothing)
+{
+    const struct {
+        const char* name;
+        OddsScrape (*scrape)(Context&, const QString&);
+        Grid grid;
+    } rows[] = {
+        {"exacta", Umatan_get, Grid::VSFlexGrid6},           {"quinella", Umafuku_get, Grid::VSFlexGrid5},
+        {"wide lower", Wide_get, Grid::VSFlexGrid10},        {"wide upper", Wide_get, Grid::VSFlexGrid12},
+        {"win and place", TanFuku_get, Grid::VSFlexGrid3},   {"trio", Sanfuku_get, Grid::VSFlexGrid11},
+        {"trio staircase", Sanfuku_get, Grid::VSFlexGrid20}, {"trifecta", Santan_get, Grid::VSFlexGrid13},
+    };
+    form.setText(Control::Label1, QString());
+    form.race.runnerCount = 5;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        fillWithJunk(r.grid);
+        const QStringList before = grid(r.grid, 17);
+        EXPECT_EQ(r.scrape(context, kRaceCode), ScrapeResult::Empty);
+        EXPECT_EQ(grid(r.grid, 17), before);
+    }
+    EXPECT_TRUE(site.requested.isEmpty());
+}
+
+// A page of 1799 bytes ends the race: no odds or result file is written, and the page copy
+// holds the short page.
+TEST_F(OddsScrapers, AShortPageOfEachStopsTheRace)
+{
+    const std::span<const ScraperStep> all = raceScrapers();
+    const struct {
+        const char* name;
+        QString page;
+        QString copy;
+        size_t step;
+    } rows[] = {
+        {"quinella", u"04.do"_s, u"普通馬複.txt"_s, 1},
+        {"exacta", u"03.do"_s, u"馬単.txt"_s, 2},
+        {"wide", u"04.do"_s, u"ワイド.txt"_s, 3},
+    };
+    form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::PageId, kRaceCode);
+    const WinPlacePage race = field(8);
+    for (const auto& r : rows) {
+        {
+            constexpr qint64 size = 1799;
+            SCOPED_TRACE(r.name);
+            QDir(folders.oddsFolder()).removeRecursively();
+            ASSERT_EQ(folders.createAll(), QStringList());
+            const QByteArray shortPage = pageOfCacheSize(size);
+            site.setPage(url(u"01.do"_s), winPlacePage(race), kOddsPageContentType);
+            site.setPage(url(u"03.do"_s), exactaPage(race).html, kOddsPageContentType);
+            site.setPage(url(u"04.do"_s), quinellaWidePage(race).html, kOddsPageContentType);
+            site.setPage(url(r.page), shortPage, kOddsPageContentType);
+            // The wide page is the quinella's: the wide step runs alone after the win/place step.
+            const std::vector<ScraperStep> steps = {all[0], all[r.step], all[6]};
+            RaceCycle cycle(context, steps);
+
+            const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 10, kRow);
+            const QStringList written = QDir(folders.oddsFolder()).entryList(QDir::Files);
+            EXPECT_FALSE(outcome.stopped.isEmpty());
+            EXPECT_EQ(written, QStringList());
+            EXPECT_EQ(QFileInfo(context.appFile(r.copy)).size(), size);
+            EXPECT_EQ(test::readBytes(context.appFile(r.copy)), test::readBytes(context.appFile(u"tmp.txt"_s)));
+        }
+    }
+}
+
+TEST_F(OddsScrapers, TrioCellsAreReadElevenLinesARowAndRebuilt)
+{
+    form.race.runnerCount = 4;
+    QStringList page{u"<div class=\"\"top\"\">"_s};
+    page << trioTable(1, 2, [this](int k) {
+        return k == 1 ? slots({u"12.3"_s, u"<span class=\"\"nk23_u-color33\"\">4.5</span>"_s}) : slots({u"－"_s});
+    });
+    page << trioTable(2, 2, [this](int k) { return k == 1 ? slots({u"1,234.5"_s, u"n/a"_s}) : slots({u""_s}); });
+    page << u"</div>"_s;
+    cache(page);
+    EXPECT_EQ(cutTrioPage(context), ScrapeResult::Parsed);
+    // Blocks 3 and 4 are not on the page (row 5): the reading stops at the end of the work file.
+    const GridModel& trio = form.grid(Grid::VSFlexGrid11);
+    const GridModel& staircase = form.grid(Grid::VSFlexGrid20);
+    EXPECT_EQ((QStringList{trio.textMatrix(1, 1), trio.textMatrix(1, 2), trio.textMatrix(1, 3), trio.textMatrix(2, 1),
+                           trio.textMatrix(3, 1), trio.textMatrix(3, 2), trio.textMatrix(5, 1),
+                           staircase.textMatrix(1, 2), staircase.textMatrix(2, 1)}),
+              cellsOf(u"12.3 4.5 - *** 1,234.5 N/A - 4.5 ***"_s));
+    // Every line of a table goes into the work file, from its "<p>" to the line before its end.
+    const QStringList work = workFile().split(u"\r\n"_s);
+    EXPECT_EQ(work.first(), u"<p>1番を含む組番</p>"_s);
+    EXPECT_EQ(work.count(u"</tbody></table>"_s), 0);
+    EXPECT_EQ(work.count(u"<tbody><tr> "_s), 2);
+    EXPECT_FALSE(work.contains(u"<div class=\"\"top\"\">"_s));
+}
+
+// Pages that end inside a table, a table end that also opens the next table, a page without
+// tables: the scrapers stop, and without a table there is nothing to write from.
+TEST_F(OddsScrapers, BrokenLayoutsEndTheReadingWithoutHanging)
+{
+    form.race.runnerCount = 3;
+    const QString row = slots({u"5.5"_s});
+    const struct {
+        const char* name;
+        QStringList lines;
+        ScrapeResult result;
+    } pages[] = {
+        {"ends inside a table", {u"<p>1</p>"_s, u"<tbody><tr> "_s, row, u"</tr>"_s}, ScrapeResult::Parsed},
+        {"table end holds <p>",
+         {u"<p>1</p>"_s, u"<tbody><tr> "_s, row, u"</tr>"_s, u"</tbody></table><p>2</p>"_s, u"<tbody><tr> "_s, row},
+         ScrapeResult::Parsed},
+        {"no <p>", {u"<table>"_s, u"<tbody><tr> "_s, row, u"</tbody></table>"_s}, ScrapeResult::NoData},
+        {"nothing", {}, ScrapeResult::NoData},
+    };
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.name);
+        cache(p.lines);
+        form.grid(Grid::VSFlexGrid11).clear();
+        EXPECT_EQ(cutTrioPage(context), p.result);
+        EXPECT_EQ(cutTrifectaPage(context), p.result);
+        EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 1), p.result == ScrapeResult::Parsed ? u"5.5"_s : QString());
+    }
+}
+
+// Only lines with a plain "<th>", "<tbody><tr>" or "<p>" reach the trifecta's work file; a
+// line with the last two goes in twice. The cells follow the second line after "<tbody><tr>".
+TEST_F(OddsScrapers, TrifectaWorkFileAndCells)
+{
+    form.race.runnerCount = 3;
+    const QString row1 = u"<th>2</th><td>11.1</td><th>3</th><td>－</td>"_s;
+    const QString row2 = u"<tr><th>2</th><td>33.3</td><th>3</th><td>44.4</td></tr>"_s;
+    cache({u"<p class=\"\"time\"\">14:25</p>"_s, u"<p>1着 1番</p><table><tbody><tr>"_s, row1 + u"</tr>"_s, row2,
+           u"</tbody></table>"_s, u"<p>1着 2番</p>"_s, u"<div>"_s, u"<tbody><tr>"_s, row1, u"</tr>"_s,
+           u"</tbody></table>"_s});
+    EXPECT_EQ(cutTrifectaPage(context), ScrapeResult::Parsed);
+    EXPECT_EQ(workFile(), u"<p>1着 1番</p><table><tbody><tr>\r\n<p>1着 1番</p><table><tbody><tr>\r\n"
+                          "\r\n2</th><td>11.1</td>\r\n3</th><td>－</td></tr>\r\n"
+                          "<tr>\r\n2</th><td>33.3</td>\r\n3</th><td>44.4</td></tr>\r\n"
+                          "<p>1着 2番</p>\r\n<tbody><tr>\r\n\r\n2</th><td>11.1</td>\r\n3</th><td>－</td>\r\n"_s);
+    // The doubled line is the line after "<tbody><tr>", so the first cell line is the empty one.
+    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 2), u"11.1"_s);
+    EXPECT_EQ(cell(Grid::VSFlexGrid13, 1, 3), u"***"_s);
+}
+
+TEST_F(OddsScrapers, LabelsFollowTheRunnerCount)
+{
+    const struct {
+        int runners;
+        int lastLabelled; // the last labelled row of VSFlexGrid13
+    } cases[] = {{5, 36}, {8, 105}, {9, 144}, {10, 180}, {16, 480}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.runners);
+        form.race.runnerCount = qint16(c.runners);
+        EXPECT_EQ(Santan_get(context, u"X"_s), ScrapeResult::NoData); // the fake site has no page
+        const GridModel& grid = form.grid(Grid::VSFlexGrid13);
+        for (int r = 1; r < grid.rows(); ++r)
+            ASSERT_EQ(grid.textMatrix(r, 0),
+                      r <= c.lastLabelled ? QString::number((r - 1) % (c.runners - 1) + 1) : QString())
+                << r;
+        // The trio grid: N - 2 rows a horse.
+        EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
+        const GridModel& trio = form.grid(Grid::VSFlexGrid11);
+        for (int r = 1; r < trio.rows(); ++r)
+            ASSERT_EQ(trio.textMatrix(r, 0),
+                      r <= c.runners * (c.runners - 2) ? QString::number((r - 1) / (c.runners - 2) + 1) : QString())
+                << r;
+    }
+    const GridModel& trio = form.grid(Grid::VSFlexGrid11);
+    form.race.runnerCount = 2;
+    EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
+    EXPECT_EQ(trio.textMatrix(1, 0), QString());
+}
+
+// What the file says of a triple the page shows as `cell`: the odds' last 8 characters.
+QByteArray fileOdds(const PairCell& cell)
+{
+    return cell.state == PairCell::State::Odds ? formatOneDecimal(cell.odds).toLatin1().right(8) : "***";
+}
+
+// The stand-in site's pages through the scrapers and the writers: every trio and trifecta of the
+// file carries the odds the page shows for it, with a horse out and triples not shown yet.
+TEST_F(OddsScrapers, EveryOddsOfTheSitesPagesReachesItsOwnField)
+{
+    for (int n : {3, 4, 5, 8, 9, 10, 12, 15, 16}) {
+        SCOPED_TRACE(n);
+        for (const QString& ext : {u"3fuku"_s, u"3tan"_s})
+            QFile::remove(oddsFile(u"大井10."_s + ext));
+        WinPlacePage race;
+        race.raceCode = u"2025120520011"_s;
+        race.runners = sampleRunners(n);
+        race.runners[n / 2].state = WinPlaceRunner::State::Scratched;
+        // Not shown yet: on the trio page in all three tables, so it is never written.
+        const QList<std::array<int, 3>> blank = {{1, 2, 3}, {n - 2, n - 1, n}};
+        const TrioPage trio = trioPage(race, n >= 6 ? blank : QList<std::array<int, 3>>{});
+        const TrifectaPage trifecta = trifectaPage(race, blank);
+        const QString base = test::kSite + u"/odds/"_s + race.raceCode;
+        site.setPage(base + u"09.do"_s, trio.html, kOddsPageContentType);
+        site.setPage(base + u"08.do"_s, trifecta.html, kOddsPageContentType);
+        form.race.runnerCount = qint16(n);
+
+        ASSERT_EQ(Sanfuku_get(context, race.raceCode), ScrapeResult::Parsed);
+        // The copy is the rendered page the trio scraper read.
+        EXPECT_EQ(test::readBytes(context.appFile(u"三連複.txt"_s)), test::readBytes(context.appFile(u"tmp.txt"_s)));
+        ASSERT_TRUE(Sanfuku_write(context).ok());
+        QByteArray line = test::readBytes(oddsFile(u"大井10.3fuku"_s));
+        ASSERT_EQ(line.count("\r\n"), 1);
+        int withOdds = 0;
+        std::set<std::array<int, 3>> seen;
+        for (qsizetype at = 5; at + 16 <= line.size() - 2; at += 16) {
+            std::array<int, 3> t{line.mid(at, 2).toInt(), line.mid(at + 3, 2).toInt(), line.mid(at + 6, 2).toInt()};
+            std::sort(t.begin(), t.end());
+            const QByteArray odds = line.mid(at + 8, 8).trimmed();
+            if (seen.insert(t).second) {
+                ++withOdds;
+                EXPECT_EQ(odds, fileOdds(trio.shown.at(t[0], t[1], t[2]))) << t[0] << '-' << t[1] << '-' << t[2];
+            } else {
+                EXPECT_EQ(odds, "***");
+            }
+        }
+        // A blank trio ends its column's walk in each of its tables, so only the others are met.
+        if (n < 6) {
+            EXPECT_EQ(withOdds, n * (n - 1) * (n - 2) / 6);
+        }
+
+        ASSERT_EQ(Santan_get(context, race.raceCode), ScrapeResult::Parsed);
+        EXPECT_EQ(test::readBytes(context.appFile(u"三連単.txt"_s)), test::readBytes(context.appFile(u"tmp.txt"_s)));
+        ASSERT_TRUE(Santan_arrange(context).ok());
+        EXPECT_EQ(form.race.runnerCount, n - 1); // the block size, as the writer leaves it
+        line = test::readBytes(oddsFile(u"大井10.3tan"_s));
+        ASSERT_EQ(line.size(), 5 + 16 * n * (n - 1) * (n - 1) + 2);
+        qsizetype at = 5;
+        for (int a = 1; a <= n; ++a)
+            for (int b = 1; b <= n; ++b)
+                for (int c = 1; c <= n; ++c) {
+                    if (a == b || a == c)
+                        continue;
+                    const QByteArray odds = b == c ? "***" : fileOdds(trifecta.shown.at(a, b, c));
+                    ASSERT_EQ(line.mid(at, 16), QString::asprintf("%02d-%02d-%02d%8s", a, b, c, odds.constData()))
+                        << at;
+                    at += 16;
+                }
+    }
+}
+
+// A short trio page leaves neither its cells nor the staircases of the race before.
+TEST_F(OddsScrapers, AShortTrioPageClearsBothTrioGrids)
+{
+    form.race.runnerCount = 5;
+    form.grid(Grid::VSFlexGrid20).setTextMatrix(1, 1, u"12.3"_s);
+    form.grid(Grid::VSFlexGrid11).setTextMatrix(1, 1, u"12.3"_s);
+    site.setPage(test::kSite + u"/odds/X09.do"_s, "<html><body><p>busy</p></body></html>", kOddsPageContentType);
+    EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
+    EXPECT_EQ(cell(Grid::VSFlexGrid20, 1, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 1), QString());
+    EXPECT_EQ(cell(Grid::VSFlexGrid11, 1, 0), u"1"_s);
+}
+
+} // namespace

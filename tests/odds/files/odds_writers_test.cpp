@@ -1,0 +1,350 @@
+// The odds writers on grids laid out as their scrapers leave them: the quirks of each file's line,
+// byte for byte. Every writer's line of an ordinary race, and what all eleven writers share, are
+// checked once over all of them with the results.
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <map>
+#include <set>
+#include <utility>
+
+#include <QFile>
+
+#include "demo/pair_staircase.h"
+#include "foundation/controls.h"
+#include "foundation/grid_layouts.h"
+#include "foundation/grid_model.h"
+#include "odds/capture/sanfuku_scraper.h"
+#include "odds/files/pair_writers.h"
+#include "odds/files/tanfuku_writers.h"
+#include "odds/files/triple_writers.h"
+#include "support/files.h"
+#include "support/race_fixture.h"
+
+using namespace kazeyomi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Pair = std::pair<int, int>;
+using Triple = std::array<int, 3>;
+
+// Odds that say which pair or trio they belong to: 8-11 shows 811, 1-12-7 shows 11207.
+QString pairOdds(int first, int second)
+{
+    return QString::number(first * 100 + second);
+}
+QString comboOdds(int a, int b, int c)
+{
+    return QString::number(a * 10000 + b * 100 + c);
+}
+
+QByteArray field(int first, int second, const QByteArray& odds)
+{
+    return QString::asprintf("%02d-%02d%8s", first, second, odds.constData()).toLatin1();
+}
+
+// A field of a history line: its horses and its odds without the blanks in front.
+struct Field {
+    std::vector<int> horses;
+    QByteArray odds;
+};
+
+class OddsWriters : public test::RaceFixture {
+protected:
+    void SetUp() override
+    {
+        RaceFixture::SetUp();
+        setRace(u"大井"_s, 10);
+        form.setText(Control::Text9, u"10:25"_s);
+    }
+    QByteArray history(const QString& ext) { return test::readBytes(oddsFile(u"大井10."_s + ext)); }
+
+    // The fields of the only line of a history file, "10:25" first.
+    std::vector<Field> fieldsOf(const QString& ext)
+    {
+        const QByteArray line = history(ext);
+        EXPECT_TRUE(line.startsWith("10:25") && line.endsWith("\r\n") && line.count('\n') == 1);
+        const QByteArray body = line.mid(5, line.size() - 7);
+        const int width = ext == u"3fuku"_s ? 16 : 13;
+        EXPECT_EQ(body.size() % width, 0);
+        std::vector<Field> fields;
+        for (qsizetype at = 0; at + width <= body.size(); at += width) {
+            const QByteArray f = body.mid(at, width);
+            Field parsed{{}, f.mid(width - 8).trimmed()};
+            for (const QByteArray& horse : f.left(width - 8).split('-'))
+                parsed.horses.push_back(horse.toInt());
+            EXPECT_EQ(parsed.horses.size(), size_t(width == 16 ? 3 : 2)) << f.constData();
+            parsed.horses.resize(3);
+            fields.push_back(parsed);
+        }
+        return fields;
+    }
+
+    void horse(int row, const QString& win, const QString& low, const QString& high)
+    {
+        GridModel& grid = form.grid(Grid::VSFlexGrid3);
+        grid.setTextMatrix(row, 0, QString::number(row));
+        grid.setTextMatrix(row, 1, win);
+        grid.setTextMatrix(row, 2, low);
+        grid.setTextMatrix(row, 3, high);
+    }
+
+    // The exacta grid as its scraper leaves it; odds(column horse, row horse), self pairs grey.
+    void fillExacta(int runners, const std::function<QString(int, int)>& odds)
+    {
+        form.race.runnerCount = qint16(runners);
+        GridModel& grid = form.grid(Grid::VSFlexGrid6);
+        grid.clear();
+        for (int c = 1; c <= 8; ++c)
+            grid.setTextMatrix(0, c, QString::number(c));
+        const int blocks = runners > 8 ? 2 : 1;
+        for (int b = 0; b < blocks; ++b) {
+            for (int r = 1; r <= runners; ++r) {
+                grid.setTextMatrix(b * runners + r, 0, QString::number(r));
+                for (int c = 1; c <= 8 && b * 8 + c <= runners; ++c)
+                    if (b * 8 + c != r)
+                        grid.setTextMatrix(b * runners + r, c, odds(b * 8 + c, r));
+            }
+        }
+    }
+
+    // A quinella or wide grid as its scraper leaves it from a page laid out as the local site
+    // lays it: N - 1 table rows, grey cells empty, `blank` pairs without odds yet.
+    void fillStaircase(Grid which, int runners, const std::function<QString(int, int)>& odds,
+                       const std::set<Pair>& blank = {})
+    {
+        form.race.runnerCount = qint16(runners);
+        GridModel& grid = form.grid(which);
+        grid.clear();
+        for (int c = 1; c <= 8; ++c)
+            grid.setTextMatrix(0, c, QString::number(c));
+        for (int i = 2; i <= runners; ++i)
+            grid.setTextMatrix(i - 1, 0, QString::number(i));
+        const QList<StaircaseRow> rows = staircase(runners);
+        for (int r = 1; r <= runners - 1 && r <= rows.size(); ++r) {
+            for (int c = 1; c <= 8; ++c) {
+                const StaircaseSlot& slot = rows[r - 1][size_t(c - 1)];
+                if (slot.kind == StaircaseSlot::Kind::Pair && !blank.count({slot.first, slot.second}))
+                    grid.setTextMatrix(r, c, odds(slot.first, slot.second));
+            }
+        }
+    }
+
+    // The trio grid as the scraper cuts it from the site's page: one block per horse b, column j
+    // the j-th other horse o(j) with its trios with the later others, then under an empty cell
+    // the trios of the (17 - j)-th other horse. `odds` gives a cell's text for a trio in block b.
+    void fillTrioPage(int runners, const std::function<QString(int b, Triple trio)>& odds)
+    {
+        form.race.runnerCount = qint16(runners);
+        GridModel& grid = form.grid(Grid::VSFlexGrid11);
+        grid.clear();
+        const int rows = runners - 2;
+        for (int b = 1; b <= runners; ++b) {
+            QList<int> others;
+            for (int h = 1; h <= runners; ++h)
+                if (h != b)
+                    others << h;
+            const auto o = [&](int i) { return others[i - 1]; };
+            const auto put = [&](int k, int j, int s, int x) {
+                Triple trio{b, s, x};
+                std::sort(trio.begin(), trio.end());
+                grid.setTextMatrix((b - 1) * rows + k, j, odds(b, trio));
+            };
+            for (int k = 1; k <= rows; ++k)
+                grid.setTextMatrix((b - 1) * rows + k, 0, QString::number(b));
+            for (int j = 1; j <= 8 && j <= runners - 1; ++j) {
+                for (int k = 1; k <= runners - 1 - j; ++k)
+                    put(k, j, o(j), o(j + k));
+                const int lower = 17 - j;
+                for (int i = 1; i <= runners - 18 + j; ++i)
+                    put(runners - j + i, j, o(lower), o(lower + i));
+            }
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(OddsWriters, ThreeRunnerExactaAndQuinellaLinesByteForByte)
+{
+    const std::map<Pair, QString> exacta = {
+        {{1, 2}, u"12.3"_s},     {{1, 3}, u"45"_s},  {{2, 1}, u"5.6"_s},
+        {{2, 3}, u"1,234.56"_s}, {{3, 1}, u"***"_s}, {{3, 2}, u"***"_s},
+    };
+    fillExacta(3, [&](int c, int r) { return exacta.at({c, r}); });
+    // 2-3 shows a value too long for 8 characters: only its last 8 are kept.
+    const std::map<Pair, QString> quinella = {{{1, 2}, u" 3.4 "_s}, {{1, 3}, u"10"_s}, {{2, 3}, u"1234567.8"_s}};
+    fillStaircase(Grid::VSFlexGrid5, 3, [&](int a, int b) { return quinella.at({a, b}); });
+    ASSERT_EQ(Utan_write(context).error, QString());
+    ASSERT_EQ(Uren_write(context).error, QString());
+
+    EXPECT_EQ(history(u"utan"_s), "10:25"
+                                  "01-01     ***01-02    12.301-03    45.0"
+                                  "02-01     5.602-02     ***02-03  1234.6"
+                                  "03-01     ***03-02     ***03-03     ***\r\n");
+    EXPECT_EQ(history(u"uren"_s), "10:2501-02     3.401-03    10.002-03234567.8\r\n");
+}
+
+TEST_F(OddsWriters, ExactaWritesEveryOrderedPairColumnByColumn)
+{
+    const struct {
+        const char* name;
+        int runners;
+        std::set<Pair> blank; // odds not shown yet: written "***"
+    } rows[] = {
+        {"5 runners", 5, {}},
+        {"8 runners", 8, {}},
+        {"9 runners: column 9 from the second block", 9, {}},
+        {"12 runners", 12, {{3, 7}, {10, 2}}},
+        {"16 runners: 16 rows without a second label 1", 16, {{16, 15}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(oddsFile(u"大井10.utan"_s));
+        // A blank cell is empty or holds only blanks.
+        fillExacta(row.runners, [&](int c, int r) { return row.blank.count({c, r}) ? u" "_s : pairOdds(c, r); });
+        ASSERT_EQ(Utan_write(context).error, QString());
+
+        QByteArray expected = "10:25";
+        for (int c = 1; c <= row.runners; ++c)
+            for (int r = 1; r <= row.runners; ++r)
+                expected += field(c, r, c == r || row.blank.count({c, r}) ? "***" : pairOdds(c, r).toLatin1() + ".0");
+        EXPECT_EQ(history(u"utan"_s), expected + "\r\n");
+    }
+}
+
+TEST_F(OddsWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
+{
+    for (const QStringList& r : test::dataRows(u"quinella_blanks.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        QFile::remove(oddsFile(u"大井10.uren"_s));
+        std::set<Pair> blank;
+        if (!r[1].isEmpty())
+            blank.insert({r[1].section(u'-', 0, 0).toInt(), r[1].section(u'-', 1, 1).toInt()});
+        fillStaircase(Grid::VSFlexGrid5, 5, pairOdds, blank);
+        ASSERT_EQ(Uren_write(context).error, QString());
+        EXPECT_EQ(history(u"uren"_s), r[2].toLatin1());
+    }
+    // After the last row: the blank ended row 4's copy, the cells above it stayed.
+    const GridModel& work = form.grid(Grid::VSFlexGrid17);
+    EXPECT_EQ(work.textMatrix(3, 1), u"104"_s);
+    EXPECT_EQ(work.textMatrix(4, 1), QString());
+}
+
+// The quinella and wide files are read with fixed bounds: 15 table rows, lower parts up to
+// row 14, pair columns up to horse 14. On the local site's layout every pair of up to 15
+// runners fits. With 16 runners horse 9 + m's pairs sit in rows 10 + m to 16 of column 8 - m,
+// under horse 8 - m's 8 + m pairs and the grey head, and only rows 10 + m to 14 are copied:
+// 5 + 4 + 3 + 2 + 1 pairs for horses 9 to 13, none for horse 14 and 15 (no layout can start
+// them higher, and horse 15 would be the fifteenth column). 92 + 15 = 107 of 120 pairs reach
+// the file; the 13 lost are those among horses 9 to 16 with 15 or 16 in them.
+// With 12 runners column 8 holds 8-9 to 8-12, then the grey head of horse 9 and 9-10 to 9-12:
+// a blank 8-10 (odds not shown yet) ends column 8 there, but must not be taken for that head,
+// or the odds of 8-11 and 8-12 would be written under 09-10 and 09-11.
+TEST_F(OddsWriters, StaircaseBoundsKeepAsManyPairsAsTheyAlwaysDid)
+{
+    std::set<Pair> lostAt16;
+    for (int a = 9; a <= 15; ++a)
+        for (int b = std::max(a + 1, 15); b <= 16; ++b)
+            lostAt16.insert({a, b});
+    const struct {
+        int runners;
+        size_t written;
+        std::set<Pair> missing;
+        std::set<Pair> blank;
+    } rows[] = {
+        {2, 1, {}, {}},
+        {8, 28, {}, {}},
+        {9, 36, {}, {}},
+        {12, 66, {}, {}},
+        {15, 105, {}, {}},
+        {16, 107, lostAt16, {}},
+        {12, 63, {{8, 10}, {8, 11}, {8, 12}}, {{8, 10}}},
+    };
+    ASSERT_EQ(lostAt16.size(), 13u);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.runners);
+        QFile::remove(oddsFile(u"大井10.uren"_s));
+        fillStaircase(Grid::VSFlexGrid5, row.runners, pairOdds, row.blank);
+        ASSERT_EQ(Uren_write(context).error, QString());
+        std::set<Pair> written;
+        for (const Field& f : fieldsOf(u"uren"_s)) {
+            EXPECT_EQ(f.odds, pairOdds(f.horses[0], f.horses[1]).toLatin1() + ".0")
+                << f.horses[0] << "-" << f.horses[1];
+            written.insert({f.horses[0], f.horses[1]});
+        }
+        EXPECT_EQ(written.size(), row.written);
+        std::set<Pair> missing;
+        for (int a = 1; a <= row.runners; ++a)
+            for (int b = a + 1; b <= row.runners; ++b)
+                if (!written.count({a, b}))
+                    missing.insert({a, b});
+        EXPECT_EQ(missing, row.missing);
+    }
+}
+
+// The sixteen-runner numbers, and a trio blank in its first block written at its next sighting.
+TEST_F(OddsWriters, ABlankTrioIsWrittenWithOddsWhereItIsNextSeen)
+{
+    fillTrioPage(16, [](int, Triple t) { return comboOdds(t[0], t[1], t[2]); });
+    Sanfuku_arrange(form);
+    ASSERT_TRUE(Sanfuku_write(context).ok());
+    std::vector<Field> fields = fieldsOf(u"3fuku"_s);
+    EXPECT_EQ(fields.size(), 1680u);
+    EXPECT_EQ(std::count_if(fields.begin(), fields.end(), [](const Field& f) { return f.odds != "***"; }), 560);
+
+    QFile::remove(oddsFile(u"大井10.3fuku"_s));
+    const Triple blank{1, 5, 9};
+    fillTrioPage(16, [&](int b, Triple t) { return b == 1 && t == blank ? QString() : comboOdds(t[0], t[1], t[2]); });
+    Sanfuku_arrange(form);
+    ASSERT_TRUE(Sanfuku_write(context).ok());
+    fields = fieldsOf(u"3fuku"_s);
+    const auto at = std::find_if(fields.begin(), fields.end(), [&](const Field& f) {
+        std::vector<int> sorted = f.horses;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted == std::vector<int>(blank.begin(), blank.end());
+    });
+    ASSERT_NE(at, fields.end());
+    EXPECT_EQ(at->horses, (std::vector<int>{5, 1, 9}));
+    EXPECT_EQ(at->odds, "10509.0");
+}
+
+TEST_F(OddsWriters, ATrifectaGridWithoutLabelsOrWithABadLabelWritesNothing)
+{
+    form.grid(Grid::VSFlexGrid13).clear();
+    EXPECT_TRUE(Santan_arrange(context).ok());
+    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.3tan"_s)));
+
+    GridModel& page = form.grid(Grid::VSFlexGrid13);
+    for (int r = 1; r <= 11 * 5; ++r) // six runners: five rows a table, eleven tables
+        page.setTextMatrix(r, 0, QString::number((r - 1) % 5 + 1));
+    page.setTextMatrix(3, 0, u"x"_s);
+    const Outcome bad = Santan_arrange(context);
+    EXPECT_FALSE(bad.ok());
+    EXPECT_TRUE(bad.error.contains(u"VSFlexGrid13"_s)) << bad.error.toStdString();
+    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.3tan"_s)));
+    EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.3tanT"_s)));
+}
+
+// Horses with win odds but no place odds yet get 8 blanks in the place files; without a time
+// stamp the first field loses its leading blanks.
+TEST_F(OddsWriters, WinAndPlaceLinesOfTwelveRunnersByteForByte)
+{
+    for (int r = 1; r <= 12; ++r)
+        horse(r, r == 1 ? u"2.3"_s : u"12"_s, r == 1 ? u"1.1"_s : QString(), r == 1 ? u"1.4"_s : QString());
+    ASSERT_EQ(TanA_write(context).error, QString());
+    ASSERT_EQ(Fuk1_write(context).error, QString());
+    ASSERT_EQ(Fuk2_write(context).error, QString());
+    const QByteArray win = "     2.3" + QByteArray("    12.0").repeated(11) + QByteArray("     0.0").repeated(4);
+    EXPECT_EQ(history(u"tanA"_s), "10:25" + win + "\r\n");
+    EXPECT_EQ(history(u"Fuk1"_s),
+              "10:25     1.1" + QByteArray(11 * 8, ' ') + QByteArray("     0.0").repeated(4) + "\r\n");
+    EXPECT_EQ(history(u"Fuk2"_s),
+              "10:25     1.4" + QByteArray(11 * 8, ' ') + QByteArray("     0.0").repeated(4) + "\r\n");
+
+    QFile::remove(oddsFile(u"大井10.tanA"_s));
+    form.setText(Control::Text9, QString());
+    ASSERT_EQ(TanA_write(context).error, QString());
+    EXPECT_EQ(history(u"tanA"_s), win.mid(5) + "\r\n");
+}
