@@ -124,6 +124,8 @@ private:
     void finish();
     void closeAfterFlush();
     void reset();
+    // The connection is gone: a response still waiting or going out is logged as abandoned.
+    void hungUp();
 
     SiteServer& m_server;
     QTcpSocket* m_socket;
@@ -174,15 +176,10 @@ SiteServer::Connection::Connection(SiteServer& server, QTcpSocket* socket)
         else if (m_phase == Phase::Idle)
             readRequests();
     });
-    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
-        m_phase = Phase::Closed;
-        deleteLater();
-    });
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] { hungUp(); });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this] {
-        if (m_socket->state() == QAbstractSocket::UnconnectedState) {
-            m_phase = Phase::Closed;
-            deleteLater();
-        }
+        if (m_socket->state() == QAbstractSocket::UnconnectedState)
+            hungUp();
     });
     readRequests();
 }
@@ -352,7 +349,7 @@ void SiteServer::Connection::finish()
 {
     const bool complete = m_sent == m_response.body.size();
     if (complete || m_head || hasNoBody(m_response.status))
-        m_server.markAnswered(m_serial);
+        m_server.settle(m_serial, &Request::answered);
     if (m_response.chunked && complete && !m_head && !hasNoBody(m_response.status))
         m_socket->write("0\r\n\r\n");
     const bool close = !m_keepAlive || m_response.cutAfterBytes >= 0;
@@ -365,6 +362,14 @@ void SiteServer::Connection::finish()
         m_idle.start();
     Q_EMIT m_server.requestServed(target);
     readRequests();
+}
+
+void SiteServer::Connection::hungUp()
+{
+    if (m_phase == Phase::Waiting || m_phase == Phase::Sending)
+        m_server.settle(m_serial, &Request::abandoned);
+    m_phase = Phase::Closed;
+    deleteLater();
 }
 
 void SiteServer::Connection::closeAfterFlush()
@@ -467,11 +472,11 @@ quint64 SiteServer::record(Request request)
     return m_serial;
 }
 
-void SiteServer::markAnswered(quint64 serial)
+void SiteServer::settle(quint64 serial, bool Request::*how)
 {
     for (qsizetype i = m_requests.size() - 1; i >= 0; --i) {
         if (m_requests[i].serial == serial) {
-            m_requests[i].answered = true;
+            m_requests[i].*how = true;
             return;
         }
     }

@@ -48,6 +48,7 @@ public:
         QString pathAndQuery;                 // as sent, still percent-encoded
         QMap<QByteArray, QByteArray> headers; // names lower-cased; repeated headers joined with ", "
         bool answered = false;                // the whole answer was handed to the connection
+        bool abandoned = false;               // the client hung up before the whole answer was sent
         quint64 serial = 0;                   // the request's number since the start, from 1
     };
 
@@ -85,9 +86,9 @@ private:
 
     void acceptConnections();
     SiteResponse respond(const QString& pathAndQuery) const;
-    // Logs the request; the number it gets says which entry markAnswered() sets.
+    // Logs the request; the number it gets says which entry settle() marks.
     quint64 record(Request request);
-    void markAnswered(quint64 serial);
+    void settle(quint64 serial, bool Request::*how);
 
     QTcpServer* m_listener;
     QHash<QString, SiteResponse> m_pages;

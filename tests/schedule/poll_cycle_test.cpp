@@ -28,11 +28,9 @@ public:
     std::vector<Fetch> fetches;
     int completeAfter = 0; // mark the row complete on this fetch (0: never)
     int throwOn = 0;       // throw as a grid out of range does on this call (0: never)
-    bool busyNow = false;  // another fetch is waiting for its page
     int calls = 0;
     std::vector<Fetch> askedAhead, taken; // within the tick
 
-    bool busy() const override { return busyNow; }
     // Every tick asks ahead for exactly the races it then fetches, in its order.
     void prefetchRace(const QString& venue, int row) override { askedAhead.push_back({{}, venue, 0, row}); }
     void dropPrefetched() override
@@ -78,14 +76,7 @@ protected:
             if (c.venue != previous)
                 form.setVenueBox(k++, {true, previous = c.venue, true});
     }
-    // Runs the tick once a second from now until `until`, as the armed timer would.
-    void tickUntil(const QTime& until)
-    {
-        while (clock.now().time() < until) {
-            clock.advance(1);
-            poll.Timer1_Timer();
-        }
-    }
+    // Runs the tick once a second, as the armed timer would.
     void tickFor(int seconds)
     {
         for (int i = 0; i < seconds; ++i) {
@@ -93,111 +84,113 @@ protected:
             poll.Timer1_Timer();
         }
     }
-    int logLinesWith(const QString& text)
-    {
-        int n = 0;
-        for (const QString& line : form.fetchLog())
-            n += line.contains(text) ? 1 : 0;
-        return n;
-    }
-    std::vector<QString> fetchTimes()
-    {
-        std::vector<QString> times;
-        for (const auto& f : races.fetches)
-            times.push_back(f.at.left(5));
-        return times;
-    }
+    int logLinesWith(const QString& text) { return int(form.fetchLog().filter(text).size()); }
 };
 
 } // namespace
 
-// The fetch times of one race, post 15:00, from the start button on.
+// The fetch times from the start button on, each row fetched as its own venue and race.
 TEST_F(Polling, FetchTimesFollowThePostTimeBands)
 {
+    const std::vector<RaceCard> race10 = {{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}};
     const QString first = u"14:16 14:20 14:24 14:28 14:32 14:36 14:40 "_s; // every 4 minutes
     const QString last = u"14:54 14:55 14:56 14:57 14:58 14:59 15:00 15:02 15:04 15:06"_s;
     const struct {
         const char* name;
         QTime start;
-        bool noMiddleOrFinalBand; // Text5(1) and Text5(2) set to 0
-        int seconds;              // ticked after the start
-        QString next;             // the next time after the start, null: not checked
-        QString state;            // the row's state after the start, null: not checked
-        QString times;
+        std::vector<RaceCard> cards;
+        QString unticked;     // a venue whose box is not ticked
+        bool noMiddleOrFinal; // Text5(1) and Text5(2) set to 0
+        bool completeAtFirst; // the first fetch reads the whole result
+        int seconds;          // ticked after the start
+        QString startNext;    // row 1's next time right after the start, null: not checked
+        QString fetches;      // "hh:mm/row", or "hh:mm" when every fetch is of row 1
+        QString endNext;      // row 1's next time at the end, null: not checked
+        QString logged;       // what every line of the log tells; null: nothing told
+        int activeRows;       // at the end
+        int step = 1;         // seconds from one tick to the next
+        int told = 1;         // lines in the log
     } rows[] = {
-        {"at 13:30: at once, then every 10 minutes", QTime(13, 30), false, 20 * 60 + 1, u"13:30"_s,
-         FetchState::kScheduled, u"13:30 13:40 13:50"_s},
-        {"exactly an hour before: at once, then every 4 minutes", QTime(14, 0), false, 8 * 60 + 1, u""_s, QString(),
-         u"14:00 14:04 14:08"_s},
-        {"every minute from 20 minutes before, every 2 after the post", QTime(14, 15), false, 52 * 60, QString(),
-         QString(), first + u"14:41 14:42 14:43 14:44 14:45 14:46 14:47 14:48 14:49 14:50 14:51 14:52 14:53 "_s + last},
-        {"started after the post: the 1-minute grid, then every 2", QTime(15, 1, 30), false, 5 * 60, u"15:02"_s,
-         FetchState::kStartedBeforeRun, u"15:02 15:04 15:06"_s},
-        {"no middle or final band: every 10 minutes to the post", QTime(14, 25), true, 35 * 60 + 1, QString(),
-         QString(), u"14:30 14:40 14:50 15:00"_s},
+        // clang-format off
+        {"at 13:30: at once, then every 10 minutes", QTime(13, 30), race10, {}, false, false, 20 * 60 + 1, u"13:30"_s,
+         u"13:30 13:40 13:50"_s, {}, {}, 1},
+        {"exactly an hour before: at once, then every 4 minutes", QTime(14, 0), race10, {}, false, false, 8 * 60 + 1,
+         u""_s, u"14:00 14:04 14:08"_s, {}, {}, 1},
+        {"every minute from 20 minutes before, every 2 after the post", QTime(14, 15), race10, {}, false, false,
+         52 * 60, {},
+         first + u"14:41 14:42 14:43 14:44 14:45 14:46 14:47 14:48 14:49 14:50 14:51 14:52 14:53 "_s + last, {}, {}, 1},
+        {"started after the post: the 1-minute grid, then every 2", QTime(15, 1, 30), race10, {}, false, false, 5 * 60,
+         u"15:02"_s, u"15:02 15:04 15:06"_s, {}, {}, 1},
+        {"no middle or final band: every 10 minutes to the post", QTime(14, 25), race10, {}, true, false, 35 * 60 + 1,
+         {}, u"14:30 14:40 14:50 15:00"_s, {}, {}, 1},
+        {"a complete result stops the row", QTime(15, 1, 30), race10, {}, false, true, 28 * 60 + 30, {}, u"15:02"_s, {},
+         {}, 0},
+        {"a race still running at midnight is stopped", QTime(23, 57), {{u"大井"_s, 12, u"23:58"_s, u"x"_s, u"ID12"_s}},
+         {}, false, false, 6 * 60, {}, u"23:57 23:58"_s, u"23:58"_s, u"past midnight"_s, 0},
+        {"an unticked venue is never fetched, but its times move on", QTime(13, 30), {{u"川崎"_s, 1, u"14:00"_s, u"a"_s,
+         u"K1"_s}, {u"大井"_s, 1, u"14:10"_s, u"b"_s, u"O1"_s}}, u"川崎"_s, false, false, 20 * 60 + 1, {},
+         u"13:30/2 13:34/2 13:38/2 13:42/2 13:46/2 13:50/2"_s, u"13:51"_s, {}, 2},
+        {"the second meeting has its own rows", QTime(13, 30), {{u"川崎"_s, 1, u"13:40"_s, u"a"_s, u"K1"_s}, {u"大井"_s, 1,
+         u"13:40"_s, u"b"_s, u"O1"_s}}, {}, false, false, 1, {}, u"13:30/1 13:30/2"_s, {}, {}, 2},
+        {"a post time that is no time is told once, the other rows go on", QTime(13, 30), {{u"大井"_s, 1, u"1510"_s,
+         u"a"_s, u"O1"_s}, {u"大井"_s, 2, u"14:40"_s, u"b"_s, u"O2"_s}}, {}, false, false, 5, {}, u"13:30/2"_s, {},
+         u"\"1510\""_s, 1},
+        {"a tick after midnight fetches no race of the polled day", QTime(23, 30), {{u"大井"_s, 11, u"23:50"_s, u"x"_s,
+         u"ID11"_s}, {u"大井"_s, 12, u"23:55"_s, u"y"_s, u"ID12"_s}}, {}, false, false, 2 * 2400, {}, {}, {},
+         u"2025-12-05 is over"_s, 0, 2400, 2},
+        // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         FormState form;
         test::FakeClock clock{QDateTime(QDate(2025, 12, 5), r.start)};
         RecordingRaces races{clock, form};
+        races.completeAfter = r.completeAtFirst ? 1 : 0;
         PollCycle poll{form, clock, races};
         GridModel& schedule = form.grid(Grid::VSFlexGrid8);
-        fillScheduleGrid(schedule, {{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-        form.setVenueBox(0, {true, u"大井"_s, true});
-        if (r.noMiddleOrFinalBand) {
+        fillScheduleGrid(schedule, r.cards);
+        for (int box = 0; box < 2; ++box)
+            form.setVenueBox(box, {true, box ? u"川崎"_s : u"大井"_s, r.unticked != (box ? u"川崎"_s : u"大井"_s)});
+        if (r.noMiddleOrFinal) {
             form.setText(Control::Text5[1], u"0"_s);
             form.setText(Control::Text5[2], u"0"_s);
         }
         poll.Command2_Click();
-        if (!r.next.isNull()) {
-            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::NextTime), r.next);
+        if (!r.startNext.isNull()) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::NextTime), r.startNext);
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::State),
+                      r.start < QTime(15, 0) ? FetchState::kScheduled : FetchState::kStartedBeforeRun);
         }
-        if (!r.state.isNull()) {
-            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::State), r.state);
-        }
-        for (int i = 0; i < r.seconds; ++i) {
-            clock.advance(1);
+        for (int i = 0; i < r.seconds; i += r.step) {
+            clock.advance(r.step);
             poll.Timer1_Timer();
         }
-        QStringList times;
-        for (const auto& f : races.fetches)
-            times << f.at.left(5);
-        EXPECT_EQ(times.join(u' '), r.times);
-        ASSERT_FALSE(races.fetches.empty());
-        EXPECT_EQ(races.fetches[0].race, 10);
-        EXPECT_EQ(races.fetches[0].row, 1);
-        EXPECT_TRUE(form.fetchLog().isEmpty());
+        QStringList fetches;
+        for (const auto& f : races.fetches) {
+            fetches << (r.fetches.contains(u'/') ? f.at.left(5) + u"/"_s + QString::number(f.row) : f.at.left(5));
+            EXPECT_EQ(f.venue, r.cards[size_t(f.row - 1)].venue);
+            EXPECT_EQ(f.race, r.cards[size_t(f.row - 1)].race);
+        }
+        EXPECT_EQ(fetches.join(u' '), r.fetches);
+        if (!r.endNext.isNull()) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::NextTime), r.endNext);
+        }
+        if (r.activeRows == 0) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::State), FetchState::kComplete);
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::Countdown), ScheduleValue::kStopped);
+        }
+        if (r.completeAtFirst) {
+            EXPECT_EQ(schedule.textMatrix(1, ScheduleColumn::Payout), ScheduleValue::kPayoutDone);
+        }
+        EXPECT_EQ(form.fetchLog().size(), r.logged.isNull() ? 0 : r.told) << form.fetchLog().join(u'\n').toStdString();
+        EXPECT_EQ(form.fetchLog().filter(r.logged).size(), form.fetchLog().size());
+        EXPECT_EQ(poll.activeRows(), r.activeRows);
+        EXPECT_TRUE(poll.armed());
+        // A new start reopens every stopped row.
+        clock.set(QDateTime(QDate(2025, 12, 5), r.start));
+        poll.Command2_Click();
+        EXPECT_EQ(poll.activeRows(), r.activeRows ? r.activeRows : int(r.cards.size()));
     }
-}
-
-TEST_F(Polling, AStoppedRowShowsStopAndIsNotFetchedAgain)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(15, 1, 30)));
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    races.completeAfter = 1;
-    poll.Command2_Click();
-    tickUntil(QTime(15, 30, 0));
-    EXPECT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(cell(1, ScheduleColumn::Countdown), ScheduleValue::kStopped);
-    EXPECT_EQ(cell(1, ScheduleColumn::Payout), ScheduleValue::kPayoutDone);
-    EXPECT_EQ(poll.activeRows(), 0);
-
-    poll.Command2_Click(); // a new start reopens every row
-    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kStartedBeforeRun);
-    EXPECT_EQ(poll.activeRows(), 1);
-}
-
-TEST_F(Polling, AnUntickedVenueIsNeverFetchedButItsTimesMoveOn)
-{
-    day({{u"川崎"_s, 1, u"14:00"_s, u"a"_s, u"K1"_s}, {u"大井"_s, 1, u"14:10"_s, u"b"_s, u"O1"_s}});
-    form.setVenueChecked(0, false);
-    poll.Command2_Click();
-    tickUntil(QTime(13, 50, 1));
-    for (const auto& f : races.fetches)
-        EXPECT_EQ(f.venue, u"大井"_s);
-    EXPECT_FALSE(races.fetches.empty());
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:51"_s); // 4-minute band, then every minute
 }
 
 TEST_F(Polling, AVenueIsPolledWhileAnyOfItsBoxesIsTicked)
@@ -212,30 +205,6 @@ TEST_F(Polling, AVenueIsPolledWhileAnyOfItsBoxesIsTicked)
     EXPECT_EQ(poll.DounChk(u"大井"_s), 0);
     EXPECT_EQ(poll.DounChk(u"川崎"_s), 1);
     EXPECT_EQ(poll.DounChk(u"浦和"_s), 0);
-}
-
-TEST_F(Polling, TheSecondMeetingUsesItsOwnRows)
-{
-    day({{u"川崎"_s, 1, u"13:40"_s, u"a"_s, u"K1"_s}, {u"大井"_s, 1, u"13:40"_s, u"b"_s, u"O1"_s}});
-    poll.Command2_Click();
-    tickUntil(QTime(13, 30, 1));
-    ASSERT_EQ(races.fetches.size(), 2u);
-    EXPECT_EQ(races.fetches[0].row, 1);
-    EXPECT_EQ(races.fetches[1].row, 2);
-    EXPECT_EQ(races.fetches[1].venue, u"大井"_s);
-}
-
-TEST_F(Polling, BadTimesAndSettingsAreReportedOnceAndNeverEndThePolling)
-{
-    day({{u"大井"_s, 1, u"1510"_s, u"a"_s, u"O1"_s}, {u"大井"_s, 2, u"14:40"_s, u"b"_s, u"O2"_s}});
-    poll.Command2_Click();
-    ASSERT_EQ(form.fetchLog().size(), 1);
-    EXPECT_TRUE(form.fetchLog()[0].contains(u"\"1510\""_s));
-    tickUntil(QTime(13, 30, 5));
-    EXPECT_EQ(form.fetchLog().size(), 1); // not repeated every second
-    ASSERT_EQ(races.fetches.size(), 1u);  // row 2 goes on; row 1 is never fetched
-    EXPECT_EQ(races.fetches[0].row, 2);
-    EXPECT_TRUE(poll.armed());
 }
 
 TEST_F(Polling, AnIntervalBoxBeingTypedKeepsTheRowsDueUntilItIsCorrected)
@@ -288,52 +257,6 @@ TEST_F(Polling, AnIntervalBoxBeingTypedKeepsTheRowsDueUntilItIsCorrected)
         EXPECT_EQ(races.fetches.back().row, row); // fetched at the next tick
         EXPECT_NE(form.grid(Grid::VSFlexGrid8).textMatrix(row, ScheduleColumn::NextTime), due);
     }
-}
-
-TEST_F(Polling, ARaceStillRunningAtMidnightIsStoppedNotFetchedEverySecond)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(23, 57, 0)));
-    day({{u"大井"_s, 12, u"23:58"_s, u"x"_s, u"ID12"_s}});
-    poll.Command2_Click();
-    tickFor(6 * 60); // to 00:03 of the next day
-    EXPECT_EQ(fetchTimes(), (std::vector<QString>{u"23:57"_s, u"23:58"_s}));
-    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kComplete);
-    EXPECT_EQ(cell(1, ScheduleColumn::Countdown), ScheduleValue::kStopped);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"23:58"_s);
-    EXPECT_EQ(logLinesWith(u"past midnight"_s), 1);
-    EXPECT_EQ(poll.activeRows(), 0);
-}
-
-TEST_F(Polling, AfterMidnightNoRaceOfThePolledDayIsFetched)
-{
-    clock.set(QDateTime(QDate(2025, 12, 5), QTime(23, 30, 0)));
-    day({{u"大井"_s, 11, u"23:50"_s, u"x"_s, u"ID11"_s}, {u"大井"_s, 12, u"23:55"_s, u"y"_s, u"ID12"_s}});
-    poll.Command2_Click();
-    tickFor(2);
-    const size_t before = races.fetches.size();
-    // A fetch that hangs past midnight: the next tick comes on the next day.
-    clock.set(QDateTime(QDate(2025, 12, 6), QTime(0, 10, 0)));
-    tickFor(60);
-    EXPECT_EQ(races.fetches.size(), before);
-    EXPECT_EQ(cell(1, ScheduleColumn::State), FetchState::kComplete);
-    EXPECT_EQ(cell(2, ScheduleColumn::Countdown), ScheduleValue::kStopped);
-    EXPECT_EQ(logLinesWith(u"2025-12-05 is over"_s), 2);
-    EXPECT_EQ(poll.activeRows(), 0);
-}
-
-TEST_F(Polling, ATickDuringAnotherFetchLeavesTheDueRowsForTheNextTick)
-{
-    day({{u"大井"_s, 10, u"15:00"_s, u"x"_s, u"ID10"_s}});
-    poll.Command2_Click();
-    races.busyNow = true; // a test button's fetch is waiting for its page
-    tickFor(3);
-    EXPECT_TRUE(races.fetches.empty());
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:30"_s);
-    EXPECT_TRUE(poll.armed());
-    races.busyNow = false;
-    tickFor(1);
-    ASSERT_EQ(races.fetches.size(), 1u);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
 }
 
 TEST_F(Polling, AFailureThrownInsideATickIsReportedAndTheNextTickRuns)

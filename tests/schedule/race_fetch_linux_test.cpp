@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "schedule/race_get_fixture.h"
+#include "support/race_desk.h"
 
 namespace kazeyomi::test {
 namespace {

@@ -4,6 +4,7 @@ target_sources(core_tests PRIVATE
     support/core_test_main.cpp
     support/failing_device.cpp
     support/race_card_sample.cpp
+    support/race_desk.cpp
     support/files.cpp
     support/small_file_system.cpp
 )
