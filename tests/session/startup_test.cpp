@@ -186,3 +186,10 @@ TEST(DayFolders, TheDayKeyFollowsTheClockPastMidnight)
     clock.advance(1);
     EXPECT_EQ(folders.cardFolder(), u"/base/nsdat2/251206"_s);
 }
+
+TEST(Startup, TheSampleDayShippedWithTheProgramIsReadWhole)
+{
+    const CardReading sample = readDayCards(QStringLiteral(KAZEYOMI_SAMPLES_DIR "/uma/nsdat2/251205"));
+    EXPECT_TRUE(sample.problems.isEmpty()) << sample.problems.join(u'\n').toStdString();
+    EXPECT_EQ(sample.races.size(), 23u);
+}
