@@ -130,26 +130,6 @@ TEST_F(SessionTest, AClickThatWouldChangeTheRaceBeingFetchedIsRefused)
     EXPECT_TRUE(QFile::exists(base.filePath(u"uma/dat2/251205/大井03.sei"_s)));
 }
 
-TEST_F(SessionTest, ATickDuringATestButtonsFetchLeavesTheDueRowForTheNextTick)
-{
-    startDay(11);
-    session->click(u"Command2"_s);
-    ASSERT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
-    clock->set(QDateTime(QDate(2025, 12, 5), QTime(13, 40, 30))); // row 1 is due
-    waiting->whileWaiting = [&] { session->poll().Timer1_Timer(); };
-    session->click(u"Command5"_s);
-
-    EXPECT_EQ(requestsFor(u"KW01"_s), 0);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:40"_s);
-    EXPECT_LT(cell(1, ScheduleColumn::Countdown).toInt(), 0);
-    EXPECT_GT(requestsFor(u"KW10"_s), 0);
-
-    clock->advance(1);
-    session->poll().Timer1_Timer();
-    EXPECT_GT(requestsFor(u"KW01"_s), 0);
-    EXPECT_EQ(cell(1, ScheduleColumn::NextTime), u"13:50"_s);
-}
-
 // On a day of two races: a test button without its row, controls that do not exist, a click
 // that fails inside; each is logged once and the program goes on.
 TEST_F(SessionTest, AClickThatCannotRunIsLoggedAndTheProgramGoesOn)

@@ -1,6 +1,8 @@
 #include "session/startup.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -31,35 +33,19 @@ bool anyLineHas(const QString& message, const QString& a, const QString& b)
 
 } // namespace
 
-TEST(CardFiles, TitleAndUrlGiveVenuePostTimeAndPageId)
+TEST(CardFiles, EachFieldReaderTakesWhatItMayAndRefusesTheRest)
 {
-    EXPECT_EQ(venueFromTitle(u"第５回　大井　第３日　15:10"_s), u"大井"_s);
-    EXPECT_EQ(postTimeFromTitle(u"第５回　大井　第３日　15:10"_s), u"15:10"_s);
-    EXPECT_EQ(venueFromTitle(u"  第５回 川崎 15:10"_s), u"川崎"_s); // leading blanks skipped
-    EXPECT_EQ(venueFromTitle(u"第５回大井"_s), std::nullopt);
-    EXPECT_EQ(pageIdFromUrl(u"https://www.example.jp/race_info/2025120520100310.do"_s), u"2025120520100310"_s);
-    EXPECT_EQ(pageIdFromUrl(u"https://www.example.jp/race_info/abc"_s), std::nullopt);
-    EXPECT_EQ(pageIdFromUrl(u"https://www.example.jp/x.do"_s), std::nullopt);
-}
-
-TEST(CardFiles, APostTimeIsATimeOfDayOfFiveCharacters)
-{
-    for (const auto& ok : {u"15:10"_s, u"00:00"_s, u"23:59"_s, u"09:30"_s, u" 9:30"_s, u" 0:00"_s})
-        EXPECT_TRUE(isTimeOfDay(ok)) << ok.toStdString();
-    for (const auto& bad : {u"5:10 "_s, u"25:10"_s, u"24:00"_s, u"99:99"_s, u"ab:cd"_s, u"12:60"_s, u"日9:30"_s,
-                            u"  :30"_s, u"１５:１０"_s, u"15.10"_s, u"15:1"_s, u"015:10"_s, QString()})
-        EXPECT_FALSE(isTimeOfDay(bad)) << bad.toStdString();
-}
-
-TEST(CardFiles, OnlyPlainNamesMayBecomePartOfAPath)
-{
-    for (const auto& ok : {u"大井"_s, u"川崎"_s, u"Ab"_s})
-        EXPECT_TRUE(isSafeVenueName(ok)) << ok.toStdString();
-    for (const auto& bad : {u".."_s, u"a/"_s, u"\\b"_s, u"大"_s, u"大井町"_s, u"a:"_s, u"a\t"_s, u"a*"_s, u" a"_s})
-        EXPECT_FALSE(isSafeVenueName(bad)) << bad.toStdString();
-    EXPECT_TRUE(isSafePageId(u"2025120520100310"_s));
-    for (const auto& bad : {QString(), u"12/3"_s, u"..%2F"_s, u"１２"_s, u"12 3"_s})
-        EXPECT_FALSE(isSafePageId(bad)) << bad.toStdString();
+    const auto yes = [](bool ok) { return ok ? u"yes"_s : u"no"_s; };
+    const std::map<QString, std::function<QString(const QString&)>> readers = {
+        {u"venue"_s, [](const QString& t) { return venueFromTitle(t).value_or(u"-"_s); }},
+        {u"post"_s, [](const QString& t) { return postTimeFromTitle(t); }},
+        {u"page id"_s, [](const QString& t) { return pageIdFromUrl(t).value_or(u"-"_s); }},
+        {u"time of day"_s, [&](const QString& t) { return yes(isTimeOfDay(t)); }},
+        {u"safe venue"_s, [&](const QString& t) { return yes(isSafeVenueName(t)); }},
+        {u"safe page id"_s, [&](const QString& t) { return yes(isSafePageId(t)); }},
+    };
+    for (const QStringList& r : test::dataRows(u"card_fields.tsv"_s))
+        EXPECT_EQ(readers.at(r[0])(r[1]), r[2]) << r[0].toStdString() << " \"" << r[1].toStdString() << '"';
 }
 
 TEST(Startup, TwoMeetingsFillTheScheduleInFileOrderWithATickedBoxEach)
