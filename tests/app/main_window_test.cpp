@@ -291,14 +291,8 @@ TEST_F(WindowOnRaceDay, TheChartDrawsEachHorsesWinOddsOfTheRaceShownAfterEachCyc
     }
 }
 
-TEST(WindowSize, FitsA1366By768ScreenWithEveryButtonOnIt)
+TEST_F(Window, FitsA1366By768ScreenWithEveryButtonOnIt)
 {
-    FormState form;
-    class : public FormActions {
-        void click(const QString&) override {}
-        Outcome chooseMeeting(int) override { return {}; }
-    } actions;
-    MainWindow window(form, actions);
     const QSize opening = MainWindow::openingSize(QSize(1366, 768 - 28)); // less a taskbar
     EXPECT_LE(opening.width(), 1366);
     EXPECT_LE(opening.height(), 740);

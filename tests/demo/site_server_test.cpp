@@ -5,7 +5,6 @@
 #include <functional>
 #include <memory>
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -59,15 +58,6 @@ SiteResponse page(const QByteArray& body)
 
 class SiteServerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        // The core tests share gtest's main, so the first one that needs an event loop makes the application.
-        static int argc = 1;
-        static char name[] = "core_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
     void SetUp() override
     {
         ASSERT_TRUE(server.listen()) << server.errorString().toStdString();
