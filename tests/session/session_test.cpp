@@ -100,9 +100,10 @@ TEST_F(SessionTest, AClickThatWouldChangeTheRaceBeingFetchedIsRefused)
     startDay(11);
     QString venueSeen;
     QString raceSeen;
+    const QStringList refused = {u"Command9"_s, u"Command5"_s,  u"Command6"_s,
+                                 u"Command7"_s, u"Command11"_s, u"Option2_3"_s};
     waiting->whileWaiting = [&] {
-        for (const QString& control : {u"Command9"_s, u"Command5"_s, u"Command6"_s, u"Command7"_s, u"Command11"_s,
-                                       u"Option2_3"_s, u"Command2"_s, u"Command12"_s})
+        for (const QString& control : refused + QStringList{u"Command2"_s, u"Command12"_s})
             session->click(control);
         venueSeen = form().text(Control::Text7) + form().text(Control::Label1);
         raceSeen = form().text(Control::Text8) + form().text(Control::Text3);
@@ -111,10 +112,8 @@ TEST_F(SessionTest, AClickThatWouldChangeTheRaceBeingFetchedIsRefused)
 
     EXPECT_EQ(venueSeen, u"川崎川崎"_s);
     EXPECT_EQ(raceSeen, u"077"_s);
-    for (const char* control : {"Command9", "Command5", "Command6", "Command7", "Command11", "Option2_3"}) {
-        SCOPED_TRACE(control);
-        EXPECT_EQ(logLinesWith(QString::fromLatin1(control) + u" is refused: 川崎 7R is being fetched"_s), 1);
-    }
+    for (const QString& control : refused)
+        EXPECT_EQ(logLinesWith(control + u" is refused: 川崎 7R is being fetched"_s), 1) << control.toStdString();
     EXPECT_FALSE(QFile::exists(base.filePath(u"uma/dat2/251205/大井03.sei"_s)));
     EXPECT_EQ(form().race.resultTestFlag, 0);
     EXPECT_EQ(requestsFor(u"KW10"_s), 0); // Command5 started no fetch of its own
