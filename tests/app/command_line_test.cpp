@@ -14,11 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "demo/odds_pages.h"
-#include "demo/pair_pages.h"
-#include "demo/result_pages.h"
 #include "demo/site_server.h"
-#include "demo/triple_pages.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/text_codec.h"
 #include "schedule/schedule_grid.h"
@@ -27,7 +23,6 @@
 #include "support/fake_clock.h"
 #include "support/files.h"
 #include "support/race_card_sample.h"
-#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -183,51 +178,6 @@ TEST(Copies, ASecondPollerIsRefusedACommandKeepsItsOwnPagesAndAKilledPollerHolds
     EXPECT_FALSE(third.output.contains(u"in use by"_s)) << third.output.toStdString();
     third.process->kill();
     third.process->waitForFinished(20'000);
-}
-
-// An exacta page without its heading: the site's layout changed. The race's other files are
-// written, the exacta file gets no line, and the run says what failed and fails.
-TEST(RaceCommand, APairPageWithoutItsHeadingFailsTheRunAndTheRestIsWritten)
-{
-    QTemporaryDir base;
-    test::writeCardFolder(base.filePath(u"uma/nsdat2/251205"_s), {{u"oi"_s, u"大井"_s, 1, u"14:00"_s, u"OI"_s}});
-    SiteServer site;
-    ASSERT_TRUE(site.listen());
-    WinPlacePage odds;
-    odds.raceCode = u"OI01"_s;
-    odds.runners = sampleRunners(10);
-    const QString pages = u"/odds/"_s + odds.raceCode;
-    for (auto [path, body] : test::racePages(odds)) {
-        SiteResponse page;
-        page.body = path.endsWith(u"03.do"_s) ? body.replace("odds-title\">馬単", "odds-title\">馬単式") : body;
-        page.contentType = kOddsPageContentType;
-        site.setPage(path, page);
-    }
-    CommandLine line;
-    line.mode = CommandLine::Mode::Race;
-    line.positional = {u"大井"_s, u"1"_s};
-    line.settings.baseDir = base.filePath(u"uma"_s);
-    line.settings.appDir = base.filePath(u"app"_s);
-    line.settings.siteUrl = site.baseUrl();
-    line.settings.now = QDateTime(QDate(2025, 12, 5), QTime(14, 5));
-
-    testing::internal::CaptureStdout();
-    const int code = runRace(line);
-    const QString out = QString::fromLocal8Bit(testing::internal::GetCapturedStdout());
-
-    EXPECT_EQ(code, kExitFailed) << out.toStdString();
-    EXPECT_TRUE(out.contains(u"wrote .sei .jyun .tanA .Fuk1 .Fuk2 .uren .wideL .wideH .3fuku .3tan\n"_s))
-        << out.toStdString();
-    EXPECT_TRUE(
-        out.contains(u"failed: exacta odds: the site's 馬単 page has no heading: its layout may have changed"_s))
-        << out.toStdString();
-    const QDir folder(base.filePath(u"uma/dat2/251205"_s));
-    EXPECT_FALSE(folder.exists(u"大井01.utan"_s));
-    // The quinella and the wide read one answer: the site was asked for their page once.
-    EXPECT_EQ(site.hits(pages + u"04.do"_s), 1);
-    for (const QString& ext : {u"tanA"_s, u"uren"_s, u"wideH"_s, u"3tan"_s})
-        EXPECT_EQ(test::readBytes(folder.filePath(u"大井01."_s + ext)).count("\r\n"), 1) << ext.toStdString();
-    EXPECT_TRUE(test::readBytes(folder.filePath(u"大井01.sei"_s)).contains(toCp932(u"円"_s)));
 }
 
 // What a user sees from the program itself: each mistake is named with what is accepted.
