@@ -2,6 +2,5 @@
 target_sources(core_tests PRIVATE
     demo/demo_day_test.cpp
     demo/demo_site_test.cpp
-    demo/odds_pages_test.cpp
     demo/site_server_test.cpp
 )

@@ -195,27 +195,11 @@ TEST_F(RaceHistoryTest, TheDatabaseAgreesWithTheFilesAndHoldsWhatTheyCannotCarry
 // race and the first cell where the file and the page differ; the unchanged pages none.
 TEST_F(RaceHistoryTest, AChangedLayoutRaisesOneAlarmNamingTheFirstDifferingCell)
 {
-    // A column before the slots, with a head of its own: a row number, say.
-    const QList<std::pair<QString, QString>> extraColumn = {
-        {u"<thead><tr>"_s, u"<thead><tr><th colspan=\"2\">順</th>"_s},
-        {u"<tr><th>"_s, u"<tr><th></th><td>1</td><th>"_s},
-    };
-    // The triple pages open a row's slots on a line of their own, or right after the <tr>.
-    const QList<std::pair<QString, QString>> tripleExtraColumn = {
-        {u"<thead><tr>"_s, u"<thead><tr><th colspan=\"2\">順</th>"_s},
-        {u"\n<th>"_s, u"\n<th></th><td>1</td><th>"_s},
-        {u"<tr><th>"_s, u"<tr><th></th><td>1</td><th>"_s},
-    };
-    const std::map<QString, QList<std::pair<QString, QString>>> sets = {{u"@extraColumn"_s, extraColumn},
-                                                                        {u"@tripleExtraColumn"_s, tripleExtraColumn}};
     for (const QStringList& r : test::dataRows(u"layout_alarms.tsv"_s)) {
         SCOPED_TRACE(r[0].toStdString());
         Change change{r[1], r[2], {}};
-        if (r.size() > 4 && sets.contains(r[4]))
-            change.replace = sets.at(r[4]);
-        else
-            for (qsizetype i = 4; i + 1 < r.size(); i += 2)
-                change.replace.append({r[i], r[i + 1]});
+        for (qsizetype i = 4; i + 1 < r.size(); i += 2)
+            change.replace.append({r[i], r[i + 1]});
         serveRace(race(12), change);
         RaceHistory history(context);
         const qsizetype from = qsizetype(form.events().entries().size());

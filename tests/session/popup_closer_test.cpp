@@ -1,5 +1,6 @@
 #include "session/popup_closer.h"
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -35,60 +36,43 @@ public:
     void activateAndClick(Handle window) override { clicked.push_back(window); }
 };
 
-FakeWindows companionWithButton(const std::u16string& caption)
-{
-    FakeWindows w;
-    w.topLevels[u"Kazeyomi for 南関東"s] = 1;
-    w.popups[1] = 2;
-    w.children[2] = 3;
-    w.texts[3] = caption;
-    return w;
-}
-
 } // namespace
 
 TEST(PopupCloser, ClicksOnlyAnOkButtonOfTheCompanionWindow)
 {
     const struct {
         const char* name;
-        FakeWindows windows;
+        std::u16string caption;
+        std::function<void(FakeWindows&)> spoil;
         bool clicks;
     } rows[] = {
-        {"OK button", companionWithButton(u"OK"s), true},
-        {"blanks around OK", companionWithButton(u"  OK "s), true},
-        {"text cut at NUL", companionWithButton(u"OK\0junk"s), true},
-        {"other caption", companionWithButton(u"キャンセル"s), false},
-        {"lower-case ok", companionWithButton(u"ok"s), false},
-        {"no window with the exact title",
-         [] {
-             auto w = companionWithButton(u"OK"s);
+        {"OK button", u"OK"s, {}, true},
+        {"blanks around OK", u"  OK "s, {}, true},
+        {"text cut at NUL", u"OK\0junk"s, {}, true},
+        {"other caption", u"キャンセル"s, {}, false},
+        {"lower-case ok", u"ok"s, {}, false},
+        {"no window with the exact title", u"OK"s,
+         [](FakeWindows& w) {
              w.topLevels = {{u"Kazeyomi for 南関東 "s, 1}, {u"Kazeyomi for 地方競馬V4.17 2025_10"s, 1}};
-             return w;
-         }(),
+         },
          false},
-        {"no pop-up",
-         [] {
-             auto w = companionWithButton(u"OK"s);
-             w.popups.clear();
-             return w;
-         }(),
-         false},
-        {"pop-up without child",
-         [] {
-             auto w = companionWithButton(u"OK"s);
-             w.children.clear();
-             return w;
-         }(),
-         false},
+        {"no pop-up", u"OK"s, [](FakeWindows& w) { w.popups.clear(); }, false},
+        {"pop-up without child", u"OK"s, [](FakeWindows& w) { w.children.clear(); }, false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        FakeWindows windows = r.windows;
+        FakeWindows windows;
+        windows.topLevels[u"Kazeyomi for 南関東"s] = 1;
+        windows.popups[1] = 2;
+        windows.children[2] = 3;
+        windows.texts[3] = r.caption;
+        if (r.spoil)
+            r.spoil(windows);
         PopupCloser closer(windows);
         EXPECT_EQ(closer.Timer2_Timer(), r.clicks);
-        EXPECT_EQ(windows.clicked.size(), r.clicks ? 1u : 0u);
+        EXPECT_EQ(windows.clicked,
+                  r.clicks ? std::vector<WindowSystem::Handle>{3} : std::vector<WindowSystem::Handle>{});
         if (r.clicks) {
-            EXPECT_EQ(windows.clicked.front(), WindowSystem::Handle(3));
             EXPECT_EQ(windows.lastMaxChars, 255);
         }
     }

@@ -76,28 +76,12 @@ TEST_F(SettingsSourcesTest, DefaultsNeedNoFileAndBuildInNoHost)
 
 TEST_F(SettingsSourcesTest, BadValuesAreErrorsThatNameTheirSource)
 {
-    const struct {
-        const char* name;
-        QStringList args;
-        const char* mentions;
-    } rows[] = {
-        {"timeout not a number", {u"--timeout"_s, u"soon"_s}, "--timeout"},
-        {"timeout zero", {u"--timeout=0"_s}, "--timeout"},
-        {"now not a time", {u"--now"_s, u"tomorrow"_s}, "--now"},
-        {"option without value", {u"--base"_s}, "--base"},
-        {"unknown style", {u"--site-style"_s, u"fancy"_s}, "--site-style"},
-        {"site without a scheme", {u"--site"_s, u"www.example.jp"_s}, "--site"},
-        {"portal with a query", {u"--portal=https://portal.example.jp/?a=1"_s}, "--portal"},
-        {"site without a host", {u"--site=http:///odds"_s}, "--site"},
-        {"odds fall without its seconds", {u"--odds-fall=30"_s}, "--odds-fall"},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        sources.args = r.args;
+    for (const QStringList& r : test::dataRows(u"bad_settings.tsv"_s)) {
+        SCOPED_TRACE(r[0].toStdString());
+        sources.args = r[1].split(u' ');
         const SettingsResult result = resolveSettings(sources);
         ASSERT_EQ(result.errors.size(), 1);
-        EXPECT_TRUE(result.errors.front().contains(QString::fromLatin1(r.mentions)))
-            << result.errors.front().toStdString();
+        EXPECT_TRUE(result.errors.front().contains(r[2])) << result.errors.front().toStdString();
     }
     sources.args.clear();
     sources.environment = {{u"KAZEYOMI_TIMEOUT"_s, u"-3"_s}};

@@ -50,38 +50,31 @@ protected:
 
 } // namespace
 
-TEST_F(Snapshots, SaveThenLoadGivesBackEveryGridAndTheEveningStamp)
+TEST_F(Snapshots, SaveThenLoadGivesBackEveryGridAndTheEveningStampOnceTheUserAgrees)
 {
     fillGrids();
+    form.setText(Control::Text9, u"14:25"_s);
+    notifier.answer = false; // cancel: no file, no grid and no stamp changes
+    EXPECT_EQ(Command6_Click(form, folders, notifier).error, QString());
+    EXPECT_TRUE(QDir(folders.cardFolder()).entryList({u"*.dat"_s}).isEmpty());
+    EXPECT_EQ(Command7_Click(form, folders, notifier).error, QString());
+    EXPECT_EQ(form.grid(Grid::VSFlexGrid3).textMatrix(1, 1), u"grid 3, 大井 \"1,2\""_s);
+    EXPECT_EQ(form.text(Control::Text9), u"14:25"_s);
+
+    notifier.answer = true;
+    notifier.asked.clear();
     ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
     for (Grid g : kSnapshotGrids) {
         EXPECT_TRUE(QFile::exists(QDir(folders.cardFolder()).filePath(u"Grid%1.dat"_s.arg(gridNumber(g)))));
         form.grid(g).clear();
     }
-    form.setText(Control::Text9, u"14:25"_s);
     ASSERT_EQ(Command7_Click(form, folders, notifier).error, QString());
     for (Grid g : kSnapshotGrids)
         EXPECT_EQ(form.grid(g).textMatrix(1, 1), u"grid %1, 大井 \"1,2\""_s.arg(gridNumber(g)));
     EXPECT_EQ(form.text(Control::Text9), u"20:00"_s);
     EXPECT_EQ(notifier.asked, (QStringList{u"保存しますか？"_s, u"読み込みしますか？"_s}));
-}
 
-TEST_F(Snapshots, CancelChangesNoFileNoGridAndNoStamp)
-{
-    fillGrids();
-    notifier.answer = false;
-    EXPECT_EQ(Command6_Click(form, folders, notifier).error, QString());
-    EXPECT_TRUE(QDir(folders.cardFolder()).entryList({u"*.dat"_s}).isEmpty());
-    form.setText(Control::Text9, u"14:25"_s);
-    EXPECT_EQ(Command7_Click(form, folders, notifier).error, QString());
-    EXPECT_EQ(form.grid(Grid::VSFlexGrid3).textMatrix(1, 1), u"grid 3, 大井 \"1,2\""_s);
-    EXPECT_EQ(form.text(Control::Text9), u"14:25"_s);
-}
-
-TEST_F(Snapshots, AMissingSnapshotIsReportedAndTheOthersStillLoad)
-{
-    fillGrids();
-    ASSERT_EQ(Command6_Click(form, folders, notifier).error, QString());
+    // A missing snapshot is reported and the others still load.
     QFile::remove(QDir(folders.cardFolder()).filePath(u"Grid5.dat"_s));
     form.grid(Grid::VSFlexGrid16).clear();
     form.setText(Control::Text9, u"14:25"_s);
