@@ -2,6 +2,7 @@
 // and what every writer of a race's files shares, over all eleven of them.
 #include "results/seiseki_scraper.h"
 
+#include <array>
 #include <functional>
 
 #include <QDir>
@@ -140,69 +141,50 @@ protected:
 
 } // namespace
 
+// The finishers and payouts of a result page; "r,c text" names a payout cell. A scratched horse has
+// no margin and its refund line shifts the second table; a first place payout "-" keeps the other
+// two without reading them; the second table is found all the same.
 TEST_F(Results, CutsEveryFinisherAndEveryPayoutOfACompleteResult)
 {
-    const ResultPage page = resultAfterRace(u"大井"_s, 10, 12);
-    capture(page, 12);
-
-    EXPECT_EQ(site.requested, QStringList{kSite + u"/result/"_s + kCode + u".do"_s});
-    for (int r = 1; r <= 12; ++r) {
-        SCOPED_TRACE(r);
-        EXPECT_EQ(finishRow(r), expectedRow(page.finishers[r - 1]));
-    }
-    // Third home is horse 3; names, jockeys and trainers come out of their links upper-cased.
-    EXPECT_EQ(finishRow(3),
-              (QStringList{u"3"_s, u"3"_s, u"3"_s, u"ミッドナイトSTARLIGHT"_s, u"牝6"_s, u"56.0"_s, u"452"_s, u"0"_s,
-                           u"本田K"_s, u"1:25.7"_s, u"田中KEN"_s, u"1/2"_s, u"40.2"_s, u"11"_s}));
-    EXPECT_EQ(dataRows(), 12);
-
-    const struct {
-        int row, col;
-        const char* text;
-    } payouts[] = {{3, 2, "350円"},   {3, 5, "150円"},    {4, 5, "230円"},    {5, 5, "1,480円"},
-                   {3, 8, "1,020円"}, {3, 11, "1,870円"}, {3, 17, "2,560円"}, {7, 2, "460円"},
-                   {8, 2, "890円"},   {9, 2, "1,230円"},  {7, 5, "4,520円"},  {7, 8, "121,350円"}};
-    for (const auto& p : payouts)
-        EXPECT_EQ(cell(Grid::VSFlexGrid16, p.row, p.col), QString::fromUtf8(p.text)) << p.row << "," << p.col;
-    EXPECT_EQ(filledPayouts(), 12);
-    EXPECT_EQ(mark(), u"2"_s);
-    EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), readBytes(context.appFile(u"tmp.txt"_s)));
-}
-
-TEST_F(Results, ScratchedHorseHasNoMarginAndTheRefundLineShiftsTheSecondTable)
-{
-    const ResultPage page = resultWithScratch(u"大井"_s, 10, 9);
-    capture(page, 9);
-    EXPECT_EQ(finishRow(8), expectedRow(page.finishers[7]));
-    EXPECT_EQ(finishRow(9), expectedRow(page.finishers[8])); // "取消", no margin, still aligned
-    EXPECT_EQ(cell(Grid::VSFlexGrid16, 7, 2) + cell(Grid::VSFlexGrid16, 7, 5) + cell(Grid::VSFlexGrid16, 7, 8) +
-                  cell(Grid::VSFlexGrid16, 9, 2),
-              u"460円4,520円121,350円1,230円"_s);
-    EXPECT_EQ(mark(), u"2"_s);
-}
-
-TEST_F(Results, FirstPlacePayoutDashKeepsTheOtherTwoWithoutReadingThem)
-{
+    const QString dashes = u"|3,17 2,560円|8,2 890円"_s;
     const struct {
         const char* name;
         ResultPage page;
-        int runners;
-        const char* second;
-        const char* third;
+        QString payouts;
     } rows[] = {
-        {"place not sold", resultAfterRace(u"大井"_s, 10, 4), 4, "-円", "-円"},
+        {"a horse scratched", resultWithScratch(u"大井"_s, 10, 9),
+         u"7,2 460円|7,5 4,520円|7,8 121,350円|9,2 1,230円"_s},
+        {"place not sold", resultAfterRace(u"大井"_s, 10, 4), u"4,5 -円|5,5 -円"_s + dashes},
         {"dash above shown payouts",
-         changed(resultAfterRace(u"大井"_s, 10, 12), [](ResultPage& p) { p.place[0].yen = u"-"_s; }), 12, "-円", "-円"},
-        {"two place payouts", resultAfterRace(u"大井"_s, 10, 7), 7, "230円", "円"},
+         changed(resultAfterRace(u"大井"_s, 10, 12), [](ResultPage& p) { p.place[0].yen = u"-"_s; }),
+         u"4,5 -円|5,5 -円"_s + dashes},
+        {"two place payouts", resultAfterRace(u"大井"_s, 10, 7), u"4,5 230円|5,5 円"_s + dashes},
+        {"twelve runners", resultAfterRace(u"大井"_s, 10, 12),
+         u"3,2 350円|3,5 150円|4,5 230円|5,5 1,480円|3,8 1,020円|3,11 1,870円|3,17 2,560円|7,2 460円|8,2 890円|"
+         u"9,2 1,230円|7,5 4,520円|7,8 121,350円"_s},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        capture(r.page, r.runners);
-        EXPECT_EQ(cell(Grid::VSFlexGrid16, 4, 5), QString::fromUtf8(r.second));
-        EXPECT_EQ(cell(Grid::VSFlexGrid16, 5, 5), QString::fromUtf8(r.third));
-        EXPECT_EQ(cell(Grid::VSFlexGrid16, 3, 17), u"2,560円"_s);
-        EXPECT_EQ(cell(Grid::VSFlexGrid16, 8, 2), u"890円"_s); // the second table is found all the same
+        site.requested.clear();
+        const int runners = int(r.page.finishers.size());
+        capture(r.page, runners);
+        EXPECT_EQ(site.requested, QStringList{kSite + u"/result/"_s + kCode + u".do"_s});
+        for (int f = 1; f <= runners; ++f)
+            EXPECT_EQ(finishRow(f), expectedRow(r.page.finishers[f - 1])) << "finisher " << f;
+        EXPECT_EQ(dataRows(), runners);
+        for (const QString& p : r.payouts.split(u'|'))
+            EXPECT_EQ(
+                cell(Grid::VSFlexGrid16, p.section(u',', 0, 0).toInt(), p.section(u' ', 0, 0).section(u',', 1).toInt()),
+                p.section(u' ', 1))
+                << p.toStdString();
+        EXPECT_EQ(mark(), u"2"_s);
+        EXPECT_EQ(readBytes(context.appFile(u"成績.txt"_s)), readBytes(context.appFile(u"tmp.txt"_s)));
     }
+    EXPECT_EQ(filledPayouts(), 12);
+    // Names, jockeys and trainers come out of their links upper-cased.
+    EXPECT_EQ(finishRow(3),
+              (QStringList{u"3"_s, u"3"_s, u"3"_s, u"ミッドナイトSTARLIGHT"_s, u"牝6"_s, u"56.0"_s, u"452"_s, u"0"_s,
+                           u"本田K"_s, u"1:25.7"_s, u"田中KEN"_s, u"1/2"_s, u"40.2"_s, u"11"_s}));
 }
 
 TEST_F(Results, LeavesNoResultWhenThereIsNoneToRead)
@@ -408,13 +390,32 @@ protected:
     {
         RaceFixture::SetUp();
         setRace(u"大井"_s, 10);
+        capture(6);
+    }
+    // The grids the scrapers fill from the local site's pages of a race of `runners`: with six, one
+    // horse out; with more, the last one excluded too and odds not shown yet for some pairs and
+    // triples (8-10 ends column 8 of the twelve-runner quinella early).
+    void capture(int runners)
+    {
         WinPlacePage race;
         race.race = 10;
         race.raceCode = kAllCode;
-        race.runners = sampleRunners(6);
+        race.runners = sampleRunners(runners);
         race.runners[2].state = WinPlaceRunner::State::Scratched;
-        for (const auto& [path, body] : test::racePages(race))
+        std::vector<test::RacePage> pages = test::racePages(race);
+        if (runners > 6) {
+            race.runners[runners - 1].state = WinPlaceRunner::State::Excluded;
+            const QList<QPair<int, int>> pairs = {{1, 3}, {8, 10}, {runners - 1, runners}, {runners, 1}};
+            const QList<std::array<int, 3>> triples = {{1, 2, 4}, {runners - 2, runners - 1, runners}};
+            pages = test::racePages(race);
+            pages[1].body = exactaPage(race, pairs).html;
+            pages[2].body = quinellaWidePage(race, pairs).html;
+            pages[3].body = trioPage(race, triples).html;
+            pages[4].body = trifectaPage(race, triples).html;
+        }
+        for (const auto& [path, body] : pages)
             site.setPage(test::kSite + path, body, kOddsPageContentType);
+        form.race.runnerCount = 0;
         ASSERT_EQ(TanFuku_get(context, kAllCode), ScrapeResult::Parsed);
         ASSERT_EQ(Umafuku_get(context, kAllCode), ScrapeResult::Parsed);
         ASSERT_EQ(Umatan_get(context, kAllCode), ScrapeResult::Parsed);
@@ -434,26 +435,37 @@ protected:
 
 } // namespace
 
+// Every writer's file byte for byte (CP932, CR LF, the field widths) for races of 6, 12 and 16
+// runners; a second write adds a whole line to a history and replaces a result file.
 TEST_F(AllWriters, AHistoryGainsOneWholeLinePerWriteAndAResultFileIsReplaced)
 {
-    for (const WriterRow& w : kWriters) {
-        SCOPED_TRACE(w.ext);
-        form.setText(Control::Text9, u"10:25"_s);
-        ASSERT_EQ(w.write(context, realFiles()).error, QString());
-        // Every writer's file byte for byte: CP932, CR LF, the field widths.
-        const QByteArray first = test::readBytes(file(w));
-        EXPECT_EQ(first, test::readBytes(QString::fromUtf8(KAZEYOMI_SAMPLES_DIR "/../tests/data/writers/oi10.") +
-                                         QString::fromLatin1(w.ext)));
-        form.setText(Control::Text9, u"10:27"_s);
-        ASSERT_EQ(w.write(context, realFiles()).error, QString());
-        QByteArray second = first;
-        if (w.history)
-            second = first + QByteArray(first).replace("10:25", "10:27");
-        EXPECT_EQ(test::readBytes(file(w)), second);
-        EXPECT_EQ(leftovers(), QStringList());
+    for (const char* race : {"oi10", "oi10-12", "oi10-16"}) {
+        const int runners = QByteArray(race).mid(5).toInt();
+        if (runners) {
+            ASSERT_TRUE(QDir(folders.oddsFolder()).removeRecursively());
+            ASSERT_EQ(folders.createAll(), QStringList());
+            capture(runners);
+        }
+        for (const WriterRow& w : kWriters) {
+            SCOPED_TRACE(std::string(race) + "." + w.ext);
+            form.setText(Control::Text9, u"10:25"_s);
+            ASSERT_EQ(w.write(context, realFiles()).error, QString());
+            const QByteArray first = test::readBytes(file(w));
+            const QString golden = QString::fromUtf8(KAZEYOMI_SAMPLES_DIR "/../tests/data/writers/") +
+                                   QString::fromLatin1(race) + u'.' + QString::fromLatin1(w.ext);
+            EXPECT_EQ(first, test::readBytes(golden));
+            form.setText(Control::Text9, u"10:27"_s);
+            ASSERT_EQ(w.write(context, realFiles()).error, QString());
+            QByteArray second = first;
+            if (w.history)
+                second = first + QByteArray(first).replace("10:25", "10:27");
+            EXPECT_EQ(test::readBytes(file(w)), second);
+            EXPECT_EQ(leftovers(), QStringList());
+        }
+        if (!runners) { // the two wide writers share their work grid, which shows the upper bounds after a cycle
+            EXPECT_EQ(form.grid(Grid::VSFlexGrid18).textMatrix(1, 1), u"1.2"_s);
+        }
     }
-    // The two wide writers share their work grid, which shows the upper bounds after a cycle.
-    EXPECT_EQ(form.grid(Grid::VSFlexGrid18).textMatrix(1, 1), u"1.2"_s);
 }
 
 // The disk fills up or the file cannot be closed: the file keeps every byte it had, no

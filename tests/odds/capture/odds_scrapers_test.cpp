@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <set>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,11 +14,8 @@
 
 #include "demo/odds_pages.h"
 #include "demo/pair_pages.h"
-#include "demo/pair_staircase.h"
-#include "demo/triple_pages.h"
 #include "fetch/page_fetcher.h"
 #include "foundation/controls.h"
-#include "foundation/fixed_fields.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
 #include "foundation/schedule_columns.h"
@@ -31,7 +27,6 @@
 #include "odds/capture/umafuku_scraper.h"
 #include "odds/capture/umatan_scraper.h"
 #include "odds/capture/wide_scraper.h"
-#include "odds/files/triple_writers.h"
 #include "schedule/race_fetch.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
@@ -48,19 +43,6 @@ constexpr int kRow = 10;
 QStringList cellsOf(const QString& text)
 {
     return text.split(u' ').replaceInStrings(QRegularExpression(u"^-$"_s), QString());
-}
-
-QString shownAs(const PairCell& cell, bool high = false)
-{
-    switch (cell.state) {
-    case PairCell::State::Odds:
-        return high ? cell.high : cell.odds;
-    case PairCell::State::Scratched:
-        return u"***"_s;
-    case PairCell::State::Blank:
-        break;
-    }
-    return {};
 }
 
 TEST(SplitAtCells, PutsEachCellOnALineAndDropsTheHighlights)
@@ -370,76 +352,22 @@ TEST_F(OddsScrapers, CutsOddsCellsByTheirFixedMarkers)
     for (const QStringList& r : test::dataRows(u"win_place_cells.tsv"_s)) {
         SCOPED_TRACE(r[0].toStdString());
         odds().clear();
-        cache({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"</tr>"_s, u"<tr>"_s, u"<td></td>"_s, u"</tr>"_s, u"<tr>"_s,
-               u"<td>1</td>"_s, u"<td>name</td>"_s, r[1], u"</td>"_s, r[2], u"</td>"_s, u"</tr>"_s, u"</tbody>"_s,
-               u"</table>"_s, u"</div>"_s});
+        cache({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s,
+               r.value(6, u"</tr>\r\n<tr>\r\n<td></td>\r\n</tr>\r\n<tr>\r\n<td>1</td>"_s), u"<td>name</td>"_s, r[1],
+               u"</td>"_s, r[2], u"</td>"_s, u"</tr>"_s, u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
         EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
-        EXPECT_EQ(row(1), QStringList{u"1"_s} + r.mid(3));
+        EXPECT_EQ(row(1), QStringList{u"1"_s} + r.mid(3, 3));
         EXPECT_EQ(form.race.runnerCount, 1);
     }
 }
 
-TEST_F(OddsScrapers, ANumberLineCutInPlaceIsNotSkippedForRowspan)
-{
-    // The loop starts on the number cell itself: the cut matches, upper-cases the line,
-    // and its "rowspan" no longer counts.
-    cache({u"<p>09:58現在</p>"_s, u"<th>複勝</th>"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s,
-           uR"(<td>1</td><td rowspan=""2"">)"_s, u"<td>name</td>"_s, uR"(<td class=""o"">2.3)"_s, u"</td>"_s,
-           uR"(<td class=""o"">1.2-1.5)"_s, u"</td>"_s, u"</tr>"_s, u"</tbody>"_s, u"</table>"_s, u"</div>"_s});
-    EXPECT_EQ(cutWinPlacePage(context), ScrapeResult::Parsed);
-    EXPECT_EQ(row(1), (QStringList{u"1"_s, u"2.3"_s, u"1.2"_s, u"1.5"_s}));
-    EXPECT_EQ(form.race.runnerCount, 1);
-}
-
-// What the exacta grid must hold: row r of the first block the pairs (c, r), of the second
-// block (c + 8, r); grey cells and columns without a horse empty.
-QStringList exactaExpected(const PairBoard& shown, int n)
-{
-    QStringList cells;
-    for (int r = 0; r < 33; ++r) {
-        const int block = r > n ? 1 : 0;
-        const int second = r - block * n;
-        const bool labelled = r >= 1 && second >= 1 && (block == 0 || n > 8) && r <= 2 * n;
-        for (int c = 0; c < 9; ++c) {
-            if (r == 0)
-                cells << (c == 0 ? QString() : QString::number(c));
-            else if (!labelled)
-                cells << QString();
-            else if (c == 0)
-                cells << QString::number(second);
-            else if (c + 8 * block > n || c + 8 * block == second)
-                cells << QString();
-            else
-                cells << shownAs(shown.at(c + 8 * block, second));
-        }
-    }
-    return cells;
-}
-
-// The quinella and wide grids: row r, column c the r-th slot of column c of the staircase.
-QStringList staircaseExpected(const PairBoard& shown, int n, bool high)
-{
-    const QList<StaircaseRow> rows = staircase(n);
-    QStringList cells;
-    for (int r = 0; r < 17; ++r) {
-        for (int c = 0; c < 9; ++c) {
-            if (r == 0)
-                cells << (c == 0 ? QString() : QString::number(c));
-            else if (r >= n)
-                cells << QString();
-            else if (c == 0)
-                cells << QString::number(r + 1);
-            else if (r <= rows.size() && rows[r - 1][size_t(c - 1)].kind == StaircaseSlot::Kind::Pair)
-                cells << shownAs(shown.at(rows[r - 1][size_t(c - 1)].first, rows[r - 1][size_t(c - 1)].second), high);
-            else
-                cells << QString();
-        }
-    }
-    return cells;
-}
-
+// Every cell of the exacta, quinella and wide grids as the local site's pages show them, over
+// grids left full of junk by the race before; the expected grids are kept in pair_grids.tsv.
 TEST_F(OddsScrapers, EveryCellAsThePageShowsIt)
 {
+    QMap<QString, QStringList> expectedGrids; // "size grid": the cells, row by row
+    for (const QStringList& r : test::dataRows(u"pair_grids.tsv"_s))
+        expectedGrids[r[0] + u' ' + r[1]] += r.mid(3);
     for (int n : {3, 5, 6, 8, 9, 12, 15, 16}) {
         SCOPED_TRACE(n);
         WinPlacePage race = field(n);
@@ -460,10 +388,12 @@ TEST_F(OddsScrapers, EveryCellAsThePageShowsIt)
         EXPECT_EQ(Umatan_get(context, kRaceCode), ScrapeResult::Parsed);
         EXPECT_EQ(Wide_get(context, kRaceCode), ScrapeResult::Parsed);
 
-        EXPECT_EQ(grid(Grid::VSFlexGrid6, 33), exactaExpected(exacta.shown, n));
-        EXPECT_EQ(grid(Grid::VSFlexGrid5, 17), staircaseExpected(pairs.quinella, n, false));
-        EXPECT_EQ(grid(Grid::VSFlexGrid10, 17), staircaseExpected(pairs.wide, n, false));
-        EXPECT_EQ(grid(Grid::VSFlexGrid12, 17), staircaseExpected(pairs.wide, n, true));
+        for (const auto& [g, rows] : {std::pair{Grid::VSFlexGrid6, 33},
+                                      {Grid::VSFlexGrid5, 17},
+                                      {Grid::VSFlexGrid10, 17},
+                                      {Grid::VSFlexGrid12, 17}}) {
+            EXPECT_EQ(grid(g, rows), expectedGrids.value(u"%1 %2"_s.arg(n).arg(form.grid(g).name())));
+        }
         // Each page copy is the page as rendered; the wide page was fetched last.
         EXPECT_EQ(test::readBytes(context.appFile(u"ワイド.txt"_s)), test::readBytes(context.appFile(u"tmp.txt"_s)));
         EXPECT_TRUE(QFileInfo::exists(context.appFile(u"普通馬複.txt"_s)));
@@ -513,28 +443,25 @@ TEST_F(OddsScrapers, AShortPageOfEachStopsTheRace)
     };
     form.grid(Grid::VSFlexGrid8).setTextMatrix(kRow, ScheduleColumn::PageId, kRaceCode);
     const WinPlacePage race = field(8);
+    constexpr qint64 size = 1799;
     for (const auto& r : rows) {
-        {
-            constexpr qint64 size = 1799;
-            SCOPED_TRACE(r.name);
-            QDir(folders.oddsFolder()).removeRecursively();
-            ASSERT_EQ(folders.createAll(), QStringList());
-            const QByteArray shortPage = pageOfCacheSize(size);
-            site.setPage(url(u"01.do"_s), winPlacePage(race), kOddsPageContentType);
-            site.setPage(url(u"03.do"_s), exactaPage(race).html, kOddsPageContentType);
-            site.setPage(url(u"04.do"_s), quinellaWidePage(race).html, kOddsPageContentType);
-            site.setPage(url(r.page), shortPage, kOddsPageContentType);
-            // The wide page is the quinella's: the wide step runs alone after the win/place step.
-            const std::vector<ScraperStep> steps = {all[0], all[r.step], all[6]};
-            RaceCycle cycle(context, steps);
+        SCOPED_TRACE(r.name);
+        QDir(folders.oddsFolder()).removeRecursively();
+        ASSERT_EQ(folders.createAll(), QStringList());
+        const QByteArray shortPage = pageOfCacheSize(size);
+        site.setPage(url(u"01.do"_s), winPlacePage(race), kOddsPageContentType);
+        site.setPage(url(u"03.do"_s), exactaPage(race).html, kOddsPageContentType);
+        site.setPage(url(u"04.do"_s), quinellaWidePage(race).html, kOddsPageContentType);
+        site.setPage(url(r.page), shortPage, kOddsPageContentType);
+        // The wide page is the quinella's: the wide step runs alone after the win/place step.
+        const std::vector<ScraperStep> steps = {all[0], all[r.step], all[6]};
+        RaceCycle cycle(context, steps);
 
-            const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 10, kRow);
-            const QStringList written = QDir(folders.oddsFolder()).entryList(QDir::Files);
-            EXPECT_FALSE(outcome.stopped.isEmpty());
-            EXPECT_EQ(written, QStringList());
-            EXPECT_EQ(QFileInfo(context.appFile(r.copy)).size(), size);
-            EXPECT_EQ(test::readBytes(context.appFile(r.copy)), test::readBytes(context.appFile(u"tmp.txt"_s)));
-        }
+        const RaceOutcome outcome = cycle.Race_get(u"大井"_s, 10, kRow);
+        EXPECT_FALSE(outcome.stopped.isEmpty());
+        EXPECT_EQ(QDir(folders.oddsFolder()).entryList(QDir::Files), QStringList());
+        EXPECT_EQ(QFileInfo(context.appFile(r.copy)).size(), size);
+        EXPECT_EQ(test::readBytes(context.appFile(r.copy)), test::readBytes(context.appFile(u"tmp.txt"_s)));
     }
 }
 
@@ -640,77 +567,6 @@ TEST_F(OddsScrapers, LabelsFollowTheRunnerCount)
     form.race.runnerCount = 2;
     EXPECT_EQ(Sanfuku_get(context, u"X"_s), ScrapeResult::NoData);
     EXPECT_EQ(trio.textMatrix(1, 0), QString());
-}
-
-// What the file says of a triple the page shows as `cell`: the odds' last 8 characters.
-QByteArray fileOdds(const PairCell& cell)
-{
-    return cell.state == PairCell::State::Odds ? formatOneDecimal(cell.odds).toLatin1().right(8) : "***";
-}
-
-// The stand-in site's pages through the scrapers and the writers: every trio and trifecta of the
-// file carries the odds the page shows for it, with a horse out and triples not shown yet.
-TEST_F(OddsScrapers, EveryOddsOfTheSitesPagesReachesItsOwnField)
-{
-    for (int n : {3, 4, 5, 8, 9, 10, 12, 15, 16}) {
-        SCOPED_TRACE(n);
-        for (const QString& ext : {u"3fuku"_s, u"3tan"_s})
-            QFile::remove(oddsFile(u"大井10."_s + ext));
-        WinPlacePage race;
-        race.raceCode = u"2025120520011"_s;
-        race.runners = sampleRunners(n);
-        race.runners[n / 2].state = WinPlaceRunner::State::Scratched;
-        // Not shown yet: on the trio page in all three tables, so it is never written.
-        const QList<std::array<int, 3>> blank = {{1, 2, 3}, {n - 2, n - 1, n}};
-        const TrioPage trio = trioPage(race, n >= 6 ? blank : QList<std::array<int, 3>>{});
-        const TrifectaPage trifecta = trifectaPage(race, blank);
-        const QString base = test::kSite + u"/odds/"_s + race.raceCode;
-        site.setPage(base + u"09.do"_s, trio.html, kOddsPageContentType);
-        site.setPage(base + u"08.do"_s, trifecta.html, kOddsPageContentType);
-        form.race.runnerCount = qint16(n);
-
-        ASSERT_EQ(Sanfuku_get(context, race.raceCode), ScrapeResult::Parsed);
-        // The copy is the rendered page the trio scraper read.
-        EXPECT_EQ(test::readBytes(context.appFile(u"三連複.txt"_s)), test::readBytes(context.appFile(u"tmp.txt"_s)));
-        ASSERT_TRUE(Sanfuku_write(context).ok());
-        QByteArray line = test::readBytes(oddsFile(u"大井10.3fuku"_s));
-        ASSERT_EQ(line.count("\r\n"), 1);
-        int withOdds = 0;
-        std::set<std::array<int, 3>> seen;
-        for (qsizetype at = 5; at + 16 <= line.size() - 2; at += 16) {
-            std::array<int, 3> t{line.mid(at, 2).toInt(), line.mid(at + 3, 2).toInt(), line.mid(at + 6, 2).toInt()};
-            std::sort(t.begin(), t.end());
-            const QByteArray odds = line.mid(at + 8, 8).trimmed();
-            if (seen.insert(t).second) {
-                ++withOdds;
-                EXPECT_EQ(odds, fileOdds(trio.shown.at(t[0], t[1], t[2]))) << t[0] << '-' << t[1] << '-' << t[2];
-            } else {
-                EXPECT_EQ(odds, "***");
-            }
-        }
-        // A blank trio ends its column's walk in each of its tables, so only the others are met.
-        if (n < 6) {
-            EXPECT_EQ(withOdds, n * (n - 1) * (n - 2) / 6);
-        }
-
-        ASSERT_EQ(Santan_get(context, race.raceCode), ScrapeResult::Parsed);
-        EXPECT_EQ(test::readBytes(context.appFile(u"三連単.txt"_s)), test::readBytes(context.appFile(u"tmp.txt"_s)));
-        ASSERT_TRUE(Santan_arrange(context).ok());
-        EXPECT_EQ(form.race.runnerCount, n - 1); // the block size, as the writer leaves it
-        line = test::readBytes(oddsFile(u"大井10.3tan"_s));
-        ASSERT_EQ(line.size(), 5 + 16 * n * (n - 1) * (n - 1) + 2);
-        qsizetype at = 5;
-        for (int a = 1; a <= n; ++a)
-            for (int b = 1; b <= n; ++b)
-                for (int c = 1; c <= n; ++c) {
-                    if (a == b || a == c)
-                        continue;
-                    const QByteArray odds = b == c ? "***" : fileOdds(trifecta.shown.at(a, b, c));
-                    ASSERT_EQ(line.mid(at, 16), QString::asprintf("%02d-%02d-%02d%8s", a, b, c, odds.constData()))
-                        << at;
-                    at += 16;
-                }
-    }
 }
 
 // A short trio page leaves neither its cells nor the staircases of the race before.

@@ -39,11 +39,6 @@ QString comboOdds(int a, int b, int c)
     return QString::number(a * 10000 + b * 100 + c);
 }
 
-QByteArray field(int first, int second, const QByteArray& odds)
-{
-    return QString::asprintf("%02d-%02d%8s", first, second, odds.constData()).toLatin1();
-}
-
 // A field of a history line: its horses and its odds without the blanks in front.
 struct Field {
     std::vector<int> horses;
@@ -186,34 +181,6 @@ TEST_F(OddsWriters, ThreeRunnerExactaAndQuinellaLinesByteForByte)
     EXPECT_EQ(history(u"uren"_s), "10:2501-02     3.401-03    10.002-03234567.8\r\n");
 }
 
-TEST_F(OddsWriters, ExactaWritesEveryOrderedPairColumnByColumn)
-{
-    const struct {
-        const char* name;
-        int runners;
-        std::set<Pair> blank; // odds not shown yet: written "***"
-    } rows[] = {
-        {"5 runners", 5, {}},
-        {"8 runners", 8, {}},
-        {"9 runners: column 9 from the second block", 9, {}},
-        {"12 runners", 12, {{3, 7}, {10, 2}}},
-        {"16 runners: 16 rows without a second label 1", 16, {{16, 15}}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        QFile::remove(oddsFile(u"大井10.utan"_s));
-        // A blank cell is empty or holds only blanks.
-        fillExacta(row.runners, [&](int c, int r) { return row.blank.count({c, r}) ? u" "_s : pairOdds(c, r); });
-        ASSERT_EQ(Utan_write(context).error, QString());
-
-        QByteArray expected = "10:25";
-        for (int c = 1; c <= row.runners; ++c)
-            for (int r = 1; r <= row.runners; ++r)
-                expected += field(c, r, c == r || row.blank.count({c, r}) ? "***" : pairOdds(c, r).toLatin1() + ".0");
-        EXPECT_EQ(history(u"utan"_s), expected + "\r\n");
-    }
-}
-
 TEST_F(OddsWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
 {
     for (const QStringList& r : test::dataRows(u"quinella_blanks.tsv"_s)) {
@@ -230,58 +197,6 @@ TEST_F(OddsWriters, QuinellaBlankCellGivesNoFieldAndEndsItsRowsCopy)
     const GridModel& work = form.grid(Grid::VSFlexGrid17);
     EXPECT_EQ(work.textMatrix(3, 1), u"104"_s);
     EXPECT_EQ(work.textMatrix(4, 1), QString());
-}
-
-// The quinella and wide files are read with fixed bounds: 15 table rows, lower parts up to
-// row 14, pair columns up to horse 14. On the local site's layout every pair of up to 15
-// runners fits. With 16 runners horse 9 + m's pairs sit in rows 10 + m to 16 of column 8 - m,
-// under horse 8 - m's 8 + m pairs and the grey head, and only rows 10 + m to 14 are copied:
-// 5 + 4 + 3 + 2 + 1 pairs for horses 9 to 13, none for horse 14 and 15 (no layout can start
-// them higher, and horse 15 would be the fifteenth column). 92 + 15 = 107 of 120 pairs reach
-// the file; the 13 lost are those among horses 9 to 16 with 15 or 16 in them.
-// With 12 runners column 8 holds 8-9 to 8-12, then the grey head of horse 9 and 9-10 to 9-12:
-// a blank 8-10 (odds not shown yet) ends column 8 there, but must not be taken for that head,
-// or the odds of 8-11 and 8-12 would be written under 09-10 and 09-11.
-TEST_F(OddsWriters, StaircaseBoundsKeepAsManyPairsAsTheyAlwaysDid)
-{
-    std::set<Pair> lostAt16;
-    for (int a = 9; a <= 15; ++a)
-        for (int b = std::max(a + 1, 15); b <= 16; ++b)
-            lostAt16.insert({a, b});
-    const struct {
-        int runners;
-        size_t written;
-        std::set<Pair> missing;
-        std::set<Pair> blank;
-    } rows[] = {
-        {2, 1, {}, {}},
-        {8, 28, {}, {}},
-        {9, 36, {}, {}},
-        {12, 66, {}, {}},
-        {15, 105, {}, {}},
-        {16, 107, lostAt16, {}},
-        {12, 63, {{8, 10}, {8, 11}, {8, 12}}, {{8, 10}}},
-    };
-    ASSERT_EQ(lostAt16.size(), 13u);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.runners);
-        QFile::remove(oddsFile(u"大井10.uren"_s));
-        fillStaircase(Grid::VSFlexGrid5, row.runners, pairOdds, row.blank);
-        ASSERT_EQ(Uren_write(context).error, QString());
-        std::set<Pair> written;
-        for (const Field& f : fieldsOf(u"uren"_s)) {
-            EXPECT_EQ(f.odds, pairOdds(f.horses[0], f.horses[1]).toLatin1() + ".0")
-                << f.horses[0] << "-" << f.horses[1];
-            written.insert({f.horses[0], f.horses[1]});
-        }
-        EXPECT_EQ(written.size(), row.written);
-        std::set<Pair> missing;
-        for (int a = 1; a <= row.runners; ++a)
-            for (int b = a + 1; b <= row.runners; ++b)
-                if (!written.count({a, b}))
-                    missing.insert({a, b});
-        EXPECT_EQ(missing, row.missing);
-    }
 }
 
 // The sixteen-runner numbers, and a trio blank in its first block written at its next sighting.
