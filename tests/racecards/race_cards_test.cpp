@@ -69,7 +69,7 @@ protected:
     }
 };
 
-TEST_F(RaceCards, ButtonsOneToTwelveAddressTheirRace)
+TEST_F(RaceCards, ButtonsAddressTheirRaceUpToTheMeetingsRaceCount)
 {
     for (const auto& [k, text3, text8] :
          {std::tuple{0, "1", "01"}, std::tuple{10, "11", "11"}, std::tuple{11, "12", "12"}}) {
@@ -84,10 +84,8 @@ TEST_F(RaceCards, ButtonsOneToTwelveAddressTheirRace)
         EXPECT_EQ(form.text(Control::Text8), QString::fromLatin1(text8));
         EXPECT_EQ(form.cardInGrid.race, 0);
     }
-}
-
-TEST_F(RaceCards, RaceBeyondTheMeetingsRaceCountDoesNothing)
-{
+    // A race beyond the meeting's race count does nothing.
+    site.requested.clear();
     form.setText(Control::Text4, u"2"_s); // 川崎, 3 races
     form.setText(Control::Text2, u"21"_s);
     form.setText(Control::Text3, u"7"_s);
@@ -112,11 +110,11 @@ TEST_F(RaceCards, TwelveRunnersGiveThirteenLineFileByteForByte)
     EXPECT_EQ(cell(4, 3), u" "_s);
     EXPECT_FALSE(QFile::exists(context.appFile(u"tmp.txt"_s)));
 
+    setRace(u"川崎"_s, 9); // the polling moves on: the file is named after the captured race
     const CardWrite written = write();
     ASSERT_TRUE(written.ok()) << written.error.toStdString();
     EXPECT_EQ(written.path, QDir(folders.cardFolder()).filePath(u"大井05.txt"_s));
-    const QString expected = twelveRunnerCardFile();
-    EXPECT_EQ(readBytes(written.path), toCp932(expected));
+    EXPECT_EQ(readBytes(written.path), toCp932(twelveRunnerCardFile()));
 }
 
 TEST_F(RaceCards, RunnerBlockWithoutItsMarkersLeavesThoseCellsEmpty)
@@ -130,17 +128,6 @@ TEST_F(RaceCards, RunnerBlockWithoutItsMarkersLeavesThoseCellsEmpty)
     EXPECT_EQ(cell(1, 3), QString());
     EXPECT_EQ(cell(1, 4), u"浦河　川上牧場"_s);
     EXPECT_EQ(cell(2, 3), u"山田　太郎"_s);
-}
-
-TEST_F(RaceCards, CardFileIsNamedAfterTheCapturedRaceNotThePolledOne)
-{
-    site.setPage(address(3), raceCardPage(twelveRunnerCard()));
-    ASSERT_TRUE(Option2_Click(context, kPortal, 2).ok());
-    setRace(u"川崎"_s, 9); // the polling moves on to another race
-    const CardWrite written = write();
-    ASSERT_TRUE(written.ok()) << written.error.toStdString();
-    EXPECT_TRUE(QFile::exists(QDir(folders.cardFolder()).filePath(u"大井03.txt"_s)));
-    EXPECT_FALSE(QFile::exists(QDir(folders.cardFolder()).filePath(u"川崎09.txt"_s)));
 }
 
 TEST_F(RaceCards, EmptyTitleSpaceOnlyNumberEmptyChangeColumnAndACommaInACell)
@@ -157,18 +144,7 @@ TEST_F(RaceCards, EmptyTitleSpaceOnlyNumberEmptyChangeColumnAndACommaInACell)
     EXPECT_TRUE(written.notices[0].contains(u"row 3 column 4 \"e,f\""_s)) << written.notices[0].toStdString();
 }
 
-TEST_F(RaceCards, SecondWriteReplacesTheFile)
-{
-    form.setText(Control::Text6, u"第1競走"_s);
-    setRow(1, {u"1"_s, u"1"_s, u"A"_s});
-    setRow(2, {u"2"_s, u"2"_s, u"B"_s});
-    ASSERT_TRUE(write().ok());
-    setRow(2, {u""_s, u""_s, u""_s});
-    ASSERT_TRUE(write().ok());
-    EXPECT_EQ(readBytes(cardPath()), toCp932(u"第1競走,aa,bb,cc\r\n1,1,A,,,,,,,,,\r\n"_s));
-}
-
-TEST_F(RaceCards, MissingCardFolderIsReportedWithThePath)
+TEST_F(RaceCards, AMissingFolderIsNamedAndNothingCapturedWritesNothing)
 {
     setRow(1, {u"1"_s, u"1"_s, u"A"_s});
     ASSERT_TRUE(QDir(folders.cardFolder()).removeRecursively());
@@ -176,6 +152,11 @@ TEST_F(RaceCards, MissingCardFolderIsReportedWithThePath)
     EXPECT_FALSE(written.ok());
     EXPECT_TRUE(written.error.contains(QDir::toNativeSeparators(cardPath()))) << written.error.toStdString();
     EXPECT_FALSE(QFile::exists(cardPath()));
+
+    ASSERT_TRUE(QDir().mkpath(folders.cardFolder()));
+    form.cardInGrid = {}; // nothing captured: nothing written
+    EXPECT_FALSE(write().ok());
+    EXPECT_TRUE(QDir(folders.cardFolder()).isEmpty());
 }
 
 TEST_F(RaceCards, ScheduleCardFileIsReplacedOnlyAfterOk)
@@ -183,7 +164,9 @@ TEST_F(RaceCards, ScheduleCardFileIsReplacedOnlyAfterOk)
     form.meetings = {{u"大井"_s, 2, u"大井"_s}};
     const QByteArray startupCard = toCp932(u"第１回　大井　第３日　10:30,a,b,C1,http://x/y/z/1.do,0\r\n"_s);
     writeBytes(cardPath(), startupCard);
+    form.setText(Control::Text6, u"第1競走"_s);
     setRow(1, {u"1"_s, u"1"_s, u"A"_s});
+    setRow(2, {u"2"_s, u"2"_s, u"B"_s});
 
     // The card command without --replace writes nothing and says how to replace it.
     const CardWrite refused = write(ScheduleCardReplace::Refuse);
@@ -202,20 +185,16 @@ TEST_F(RaceCards, ScheduleCardFileIsReplacedOnlyAfterOk)
 
     notifier.answer = true;
     ASSERT_TRUE(write().ok());
-    EXPECT_EQ(readBytes(cardPath()), toCp932(u",aa,bb,cc\r\n1,1,A,,,,,,,,,\r\n"_s));
+    EXPECT_EQ(readBytes(cardPath()), toCp932(u"第1競走,aa,bb,cc\r\n1,1,A,,,,,,,,,\r\n2,2,B,,,,,,,,,\r\n"_s));
 
-    // The card command with --replace writes without asking and is told what it replaced.
+    // The card command with --replace writes without asking and is told what it replaced; the
+    // new file replaces the old one whole.
+    setRow(2, {u""_s, u""_s, u""_s});
     const CardWrite unasked = write(ScheduleCardReplace::Write);
     EXPECT_TRUE(unasked.ok());
     EXPECT_TRUE(unasked.replacedSchedule);
     EXPECT_EQ(notifier.asked.size(), 2);
-}
-
-TEST_F(RaceCards, NothingCapturedWritesNothing)
-{
-    form.cardInGrid = {};
-    EXPECT_FALSE(write().ok());
-    EXPECT_TRUE(QDir(folders.cardFolder()).isEmpty());
+    EXPECT_EQ(readBytes(cardPath()), toCp932(u"第1競走,aa,bb,cc\r\n1,1,A,,,,,,,,,\r\n"_s));
 }
 
 TEST(VenueCodes, BuiltInTableExtendedAndOverriddenBySettings)

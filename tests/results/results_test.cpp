@@ -284,46 +284,41 @@ TEST_F(Results, WritesBlankFieldsUntilACompleteResultIsCaptured)
     }
 }
 
-TEST_F(Results, SeiHoldsTheTwelvePayoutsInFieldOrder)
+// The twelve payouts in field order, and frame, number, name and margin of the first five, byte for
+// byte: "円" counts as one character of twelve, only the last 12 of a long payout or name are kept;
+// spaces are trimmed, ideographic spaces are not.
+TEST_F(Results, SeiAndJyunHoldTheirFieldsInOrder)
 {
     const struct {
         int row, col;
         QString text;
-    } cells[] = {{3, 2, u"350円"_s},   {3, 5, u"-円"_s},        {4, 5, u"-円"_s},     {5, 5, u"-円"_s},
-                 {3, 8, u"1,020円"_s}, {3, 11, u" 1,870円 "_s}, {7, 2, u"460円"_s},   {8, 2, u"890円"_s},
-                 {9, 2, u"円"_s},      {3, 17, u"2,560円"_s},   {7, 5, u"4,520円"_s}, {7, 8, u"12,345,678,910円"_s}};
+    } cells[] = {{3, 2, u"350円"_s},
+                 {3, 5, u"-円"_s},
+                 {4, 5, u"-円"_s},
+                 {5, 5, u"-円"_s},
+                 {3, 8, u"1,020円"_s},
+                 {3, 11, u" 1,870円 "_s},
+                 {7, 2, u"460円"_s},
+                 {8, 2, u"890円"_s},
+                 {9, 2, u"円"_s},
+                 {3, 17, u"2,560円"_s},
+                 {7, 5, u"4,520円"_s},
+                 {7, 8, u"12,345,678,910円"_s},
+                 {3, 14, u"quinella, not written"_s}};
     for (const auto& c : cells)
         payouts().setTextMatrix(c.row, c.col, c.text);
-    payouts().setTextMatrix(3, 14, u"quinella, not written"_s);
-    writeBoth();
-    const QString expected = fieldText(u"-円"_s) + fieldText(u"-円"_s) + fieldText(u"-円"_s) + fieldText(u"1,020円"_s) +
-                             fieldText(u"1,870円"_s) + fieldText(u"460円"_s) + fieldText(u"890円"_s) +
-                             fieldText(u"円"_s) + fieldText(u"2,560円"_s) + fieldText(u"4,520円"_s) +
-                             u"345,678,910円"_s;
-    EXPECT_EQ(sei(), QByteArray(8, ' ') + "350\x89\x7e" + toCp932(expected) + "\r\n");
-}
-
-TEST_F(Results, JyunHoldsFrameNumberNameAndMarginOfTheFirstFive)
-{
     const QStringList rows[] = {
-        {u"3"_s, u"5"_s, u"ミッドナイトSTARLIGHT"_s, QString()},
-        {u"8"_s, u"16"_s, u"ABCDEFGHIJKLM"_s, u"クビ"_s},
-        {u"1"_s, u"1"_s, u"　ギンガ　"_s, u" 1/2 "_s},
+        {u"not written"_s, u"3"_s, u"5"_s, u"ミッドナイトSTARLIGHT"_s, QString()},
+        {u"not written"_s, u"8"_s, u"16"_s, u"ABCDEFGHIJKLM"_s, u"クビ"_s},
+        {u"not written"_s, u"1"_s, u"1"_s, u"　ギンガ　"_s, u" 1/2 "_s},
     };
-    const int columns[] = {2, 3, 4, 12};
-    for (int r = 1; r <= 3; ++r) {
-        table().setTextMatrix(r, 1, u"not written"_s);
-        for (int k = 0; k < 4; ++k)
-            table().setTextMatrix(r, columns[k], rows[r - 1][k]);
-    }
+    for (int r = 1; r <= 3; ++r)
+        for (int k = 0; k < 5; ++k)
+            table().setTextMatrix(r, k < 4 ? k + 1 : 12, rows[r - 1][k]);
     writeBoth();
-    // Spaces are trimmed, ideographic spaces are not; a long name keeps its last 12 characters.
-    const QString none;
-    const QStringList lines = QStringList{u"3"_s, u"8"_s, u"1"_s, none, none} +
-                              QStringList{u"5"_s, u"16"_s, u"1"_s, none, none} +
-                              QStringList{u"ナイトSTARLIGHT"_s, u"BCDEFGHIJKLM"_s, u"　ギンガ　"_s, none, none} +
-                              QStringList{none, u"クビ"_s, u"1/2"_s, none, none};
-    EXPECT_EQ(jyun(), jyunLines(lines));
+    const QString data = QString::fromUtf8(KAZEYOMI_SAMPLES_DIR "/../tests/data/writers/fields.");
+    EXPECT_EQ(sei(), readBytes(data + u"sei"_s));
+    EXPECT_EQ(jyun(), readBytes(data + u"jyun"_s));
 }
 
 TEST_F(Results, FallsBackWhenNoTemporaryFileCanBeMade)

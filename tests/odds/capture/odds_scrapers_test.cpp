@@ -196,25 +196,6 @@ TEST_F(OddsScrapers, FinalOddsAreStampedWithTheClockTime)
     }
 }
 
-TEST_F(OddsScrapers, CancelledRaceMarksTheCurrentScheduleRowAndStops)
-{
-    form.race.row = 7; // not the race number: the fetch cycle's row decides
-    fillWithJunk();
-    WinPlacePage page = field(0);
-    page.kind = WinPlacePage::Kind::Cancelled;
-    serve(page);
-
-    EXPECT_EQ(TanFuku_get(context, kRaceCode), ScrapeResult::NoData);
-    const GridModel& schedule = form.grid(Grid::VSFlexGrid8);
-    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Mark6), ScheduleValue::kCalledOff);
-    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Payout), ScheduleValue::kPayoutDone);
-    EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::State), FetchState::kComplete);
-    EXPECT_EQ(schedule.textMatrix(10, ScheduleColumn::Mark6), QString());
-    EXPECT_EQ(form.race.runnerCount, 9);
-    EXPECT_EQ(form.text(Control::Text9), QString());
-    expectOnlyHeaders();
-}
-
 // Horses out or without place odds get stars; only a "color33" span around the win odds is read;
 // a horse without upper place odds ends the table.
 TEST_F(OddsScrapers, HorsesOutHighlightedOrWithoutOdds)
@@ -265,6 +246,7 @@ TEST_F(OddsScrapers, HorsesOutHighlightedOrWithoutOdds)
     }
 }
 
+// A cancelled race marks the fetch cycle's schedule row (not the race number's) and has no odds.
 // A page whose layout changed is named as the likely cause. The win/place page without its
 // markers has no odds, and a failed fetch ends it the same way (the race then stops); the pair
 // pages without their heading show no table the scraper knows: read, but no odds, and the race
@@ -275,12 +257,16 @@ TEST_F(OddsScrapers, AChangedLayoutIsNamed)
     const QByteArray exacta = exactaPage(field(5)).html;
     const QByteArray pairs = quinellaWidePage(field(5)).html;
     const QString changed = u"the site's %1: its layout may have changed"_s;
+    WinPlacePage cancelled = field(0);
+    cancelled.kind = WinPlacePage::Kind::Cancelled;
+    form.race.row = 7;
     const struct {
         const char* name;
         OddsScrape (*scrape)(Context&, const QString&);
         QString page;
         QByteArray html;
         QString problem;
+        bool cancelled = false;
     } rows[] = {
         {"win/place: no marker words", TanFuku_get, u"01.do"_s, QByteArray(winPlace).replace("現在", "時点"),
          changed.arg(u"単勝・複勝 page shows neither 現在, 最終オッズ nor 取り止め"_s)},
@@ -288,6 +274,7 @@ TEST_F(OddsScrapers, AChangedLayoutIsNamed)
          QByteArray(winPlace).replace("<th>複勝</th>", "<th>複勝オッズ</th>"),
          changed.arg(u"単勝・複勝 page has no 複勝 column"_s)},
         {"win/place: failed fetch", TanFuku_get, u"01.do"_s, QByteArray(), QString()},
+        {"win/place: race cancelled", TanFuku_get, u"01.do"_s, winPlacePage(cancelled), QString(), true},
         // The tab holds the first ">馬単<": without the table's heading there is no second.
         {"exacta", Umatan_get, u"03.do"_s, QByteArray(exacta).replace("odds-title\">馬単", "odds-title\">馬単式"),
          changed.arg(u"馬単 page has no heading"_s)},
@@ -309,10 +296,17 @@ TEST_F(OddsScrapers, AChangedLayoutIsNamed)
         EXPECT_EQ(scraped.problem, r.problem);
         EXPECT_EQ(scraped.fetch.ok(), !r.html.isEmpty());
         if (winPlacePage) {
-            EXPECT_EQ(form.text(Control::Text9), r.html.isEmpty()          ? u"08:00"_s
-                                                 : r.html.contains("時点") ? QString()
-                                                                           : u"09:58"_s);
+            EXPECT_EQ(form.text(Control::Text9), r.html.isEmpty()                         ? u"08:00"_s
+                                                 : r.html.contains("時点") || r.cancelled ? QString()
+                                                                                          : u"09:58"_s);
             EXPECT_EQ(form.race.runnerCount, 9);
+            const GridModel& schedule = form.grid(Grid::VSFlexGrid8);
+            EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Mark6),
+                      r.cancelled ? ScheduleValue::kCalledOff : QString());
+            EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::Payout),
+                      r.cancelled ? ScheduleValue::kPayoutDone : QString());
+            EXPECT_EQ(schedule.textMatrix(7, ScheduleColumn::State), r.cancelled ? FetchState::kComplete : QString());
+            EXPECT_EQ(schedule.textMatrix(kRow, ScheduleColumn::Mark6), QString());
             expectOnlyHeaders();
             EXPECT_EQ(QFileInfo::exists(context.appFile(u"単勝・複勝.txt"_s)), !r.html.isEmpty());
             continue;
