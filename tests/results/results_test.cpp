@@ -40,24 +40,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QByteArray kBlankSei = QByteArray(144, ' ') + "\r\n";
-
-// Twelve characters, blanks in front (a field with 円 is 13 bytes: widths count characters).
-QString fieldText(const QString& text)
-{
-    return QString(12 - text.size(), u' ') + text;
-}
-QByteArray line(const QString& text)
-{
-    return toCp932(fieldText(text)) + "\r\n";
-}
-
-QByteArray jyunLines(const QStringList& fields)
-{
-    QByteArray bytes;
-    for (const QString& f : fields)
-        bytes += line(f);
-    return bytes;
-}
+const QByteArray kBlankJyun = QByteArray(12, ' ').append("\r\n").repeated(20);
 
 const QString kCode = u"2025120520100110"_s;
 constexpr int kRow = 10; // the race's schedule row
@@ -280,7 +263,7 @@ TEST_F(Results, WritesBlankFieldsUntilACompleteResultIsCaptured)
         capture(r.page, 10);
         writeBoth();
         EXPECT_EQ(sei(), kBlankSei);
-        EXPECT_EQ(jyun(), jyunLines(QStringList(20)));
+        EXPECT_EQ(jyun(), kBlankJyun);
     }
 }
 
@@ -329,7 +312,7 @@ TEST_F(Results, FallsBackWhenNoTemporaryFileCanBeMade)
     writeBytes(path, "old");
     payouts().setTextMatrix(3, 2, u"350円"_s);
     EXPECT_EQ(Sei_write(context).error, QString());
-    EXPECT_EQ(readBytes(path), toCp932(fieldText(u"350円"_s)) + QByteArray(132, ' ') + "\r\n");
+    EXPECT_EQ(readBytes(path), toCp932(u"        350円"_s) + QByteArray(132, ' ') + "\r\n");
 }
 
 TEST_F(Results, Command9WritesOi03AndLeavesTheRaceKeyChanged)
@@ -337,7 +320,7 @@ TEST_F(Results, Command9WritesOi03AndLeavesTheRaceKeyChanged)
     payouts().setTextMatrix(7, 8, u"121,350円"_s);
     EXPECT_EQ(Command9_Click(context).error, QString());
     EXPECT_EQ(form.text(Control::Text7) + form.text(Control::Text8), u"大井03"_s);
-    EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), QByteArray(132, ' ') + line(u"121,350円"_s));
+    EXPECT_EQ(readBytes(oddsFile(u"大井03.sei"_s)), QByteArray(132, ' ') + toCp932(u"    121,350円\r\n"_s));
     EXPECT_FALSE(QFile::exists(oddsFile(u"大井10.sei"_s)));
     EXPECT_EQ(Jyun_write(context).error, QString()); // later writers use the same key
     EXPECT_TRUE(QFile::exists(oddsFile(u"大井03.jyun"_s)));
@@ -346,10 +329,9 @@ TEST_F(Results, Command9WritesOi03AndLeavesTheRaceKeyChanged)
     ASSERT_TRUE(QDir(folders.oddsFolder()).removeRecursively());
     EXPECT_TRUE(Command9_Click(context).error.contains(u"大井03.sei"_s));
     EXPECT_FALSE(QFileInfo::exists(folders.oddsFolder()));
-}
 
-TEST_F(Results, AFailedCommand9KeepsTheOldFileAndNamesIt)
-{
+    // A failed write keeps the old file and names it.
+    ASSERT_EQ(folders.createAll(), QStringList());
     writeBytes(oddsFile(u"大井03.sei"_s), "old");
     const QString error = Command9_Click(context, FailingFiles(0, FailingDevice::FailAt::Write)).error;
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(oddsFile(u"大井03.sei"_s)))) << error.toStdString();
@@ -397,12 +379,12 @@ protected:
         race.raceCode = kAllCode;
         race.runners = sampleRunners(runners);
         race.runners[2].state = WinPlaceRunner::State::Scratched;
+        if (runners > 6)
+            race.runners[runners - 1].state = WinPlaceRunner::State::Excluded;
         std::vector<test::RacePage> pages = test::racePages(race);
         if (runners > 6) {
-            race.runners[runners - 1].state = WinPlaceRunner::State::Excluded;
             const QList<QPair<int, int>> pairs = {{1, 3}, {8, 10}, {runners - 1, runners}, {runners, 1}};
             const QList<std::array<int, 3>> triples = {{1, 2, 4}, {runners - 2, runners - 1, runners}};
-            pages = test::racePages(race);
             pages[1].body = exactaPage(race, pairs).html;
             pages[2].body = quinellaWidePage(race, pairs).html;
             pages[3].body = trioPage(race, triples).html;

@@ -33,10 +33,7 @@ TEST(OddsCellCut, CutsTheOddsOfOneCellLineAndSplitsTheWideRangeIntoBothGrids)
         EXPECT_EQ(low.textMatrix(1, 2), r[3]);
         EXPECT_EQ(high.textMatrix(1, 2), r[4]);
     }
-}
-
-TEST(OddsCellCut, AFailedCutKeepsTheCellBefore)
-{
+    // A failed cut keeps the cell before.
     OddsCellCut cut;
     EXPECT_EQ(cut.cut(u"2</th><td>5.6"_s), u"5.6"_s);
     EXPECT_EQ(cut.cut(u"@3</th><td>7.8"_s), u"5.6"_s);

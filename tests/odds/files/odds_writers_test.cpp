@@ -49,15 +49,6 @@ protected:
     }
     QByteArray history(const QString& ext) { return test::readBytes(oddsFile(u"大井10."_s + ext)); }
 
-    void horse(int row, const QString& win, const QString& low, const QString& high)
-    {
-        GridModel& grid = form.grid(Grid::VSFlexGrid3);
-        grid.setTextMatrix(row, 0, QString::number(row));
-        grid.setTextMatrix(row, 1, win);
-        grid.setTextMatrix(row, 2, low);
-        grid.setTextMatrix(row, 3, high);
-    }
-
     // A quinella or wide grid as its scraper leaves it from a page laid out as the local site
     // lays it: N - 1 table rows, grey cells empty, `blank` pairs without odds yet.
     void fillStaircase(Grid which, int runners, const std::function<QString(int, int)>& odds,
@@ -192,8 +183,12 @@ TEST_F(OddsWriters, ATrifectaGridWithoutLabelsOrWithABadLabelWritesNothing)
 // stamp the first field loses its leading blanks.
 TEST_F(OddsWriters, WinAndPlaceLinesOfTwelveRunnersByteForByte)
 {
-    for (int r = 1; r <= 12; ++r)
-        horse(r, r == 1 ? u"2.3"_s : u"12"_s, r == 1 ? u"1.1"_s : QString(), r == 1 ? u"1.4"_s : QString());
+    for (int r = 1; r <= 12; ++r) {
+        const QStringList cells = r == 1 ? QStringList{u"1"_s, u"2.3"_s, u"1.1"_s, u"1.4"_s}
+                                         : QStringList{QString::number(r), u"12"_s, QString(), QString()};
+        for (int c = 0; c < 4; ++c)
+            form.grid(Grid::VSFlexGrid3).setTextMatrix(r, c, cells[c]);
+    }
     ASSERT_EQ(TanA_write(context).error, QString());
     ASSERT_EQ(Fuk1_write(context).error, QString());
     ASSERT_EQ(Fuk2_write(context).error, QString());
