@@ -23,13 +23,13 @@
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
-#include "foundation/notifier.h"
 #include "history/history_database.h"
 #include "history/odds_series.h"
 #include "session/form_actions.h"
 #include "session/session.h"
 #include "support/fake_clock.h"
 #include "support/files.h"
+#include "support/quiet_notifier.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -108,11 +108,7 @@ namespace {
 // site does not have, both at 14:00; the polling ticks on a fixed clock.
 class WindowOnRaceDay : public ::testing::Test {
 protected:
-    class Quiet final : public Notifier {
-    public:
-        void tell(const QString&, const QString&) override {}
-        bool ask(const QString&, const QString&) override { return false; }
-    } notifier;
+    test::QuietNotifier notifier;
     QTemporaryDir base;
     std::shared_ptr<test::FakeClock> clock =
         std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(13, 58, 30)));

@@ -12,25 +12,18 @@
 #include "demo/demo_day.h"
 #include "demo/site_server.h"
 #include "foundation/grid_layouts.h"
-#include "foundation/notifier.h"
 #include "foundation/text_codec.h"
 #include "schedule/schedule_grid.h"
 #include "session/session.h"
 #include "support/fake_clock.h"
 #include "support/files.h"
+#include "support/quiet_notifier.h"
 #include "support/small_file_system.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class SilentNotifier final : public Notifier {
-public:
-    QStringList told;
-    void tell(const QString& title, const QString& text) override { told << title + u": "_s + text; }
-    bool ask(const QString&, const QString&) override { return false; }
-};
 
 class RaceDay : public ::testing::Test {
 protected:
@@ -39,7 +32,7 @@ protected:
         std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(13, 58, 30)));
     DemoDay day{*clock, QDateTime(QDate(2025, 12, 5), QTime(14, 0)), {{u"大井"_s, 2}, {u"川崎"_s, 2}}, 10};
     SiteServer server;
-    SilentNotifier notifier;
+    test::QuietNotifier notifier;
     std::unique_ptr<Session> session;
     QDir odds;
     std::vector<std::pair<QString, QString>> fetches; // clock time, "venue race"

@@ -16,24 +16,18 @@
 #include "demo/triple_pages.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
-#include "foundation/notifier.h"
 #include "results/seiseki_scraper.h"
 #include "schedule/schedule_grid.h"
 #include "support/card_folder.h"
 #include "support/fake_clock.h"
 #include "support/fake_page_source.h"
+#include "support/quiet_notifier.h"
 #include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class QuietNotifier final : public Notifier {
-public:
-    void tell(const QString&, const QString&) override {}
-    bool ask(const QString&, const QString&) override { return true; }
-};
 
 // A site whose first answer is delayed by what the user does meanwhile: `whileWaiting`
 // runs inside the wait, as window events do while a page is on its way.
@@ -58,7 +52,7 @@ protected:
     QTemporaryDir base;
     std::shared_ptr<test::FakeClock> clock =
         std::make_shared<test::FakeClock>(QDateTime(QDate(2025, 12, 5), QTime(13, 30, 30)));
-    QuietNotifier notifier;
+    test::QuietNotifier notifier{true};
     test::FakePageSource site;
     WaitingSite* waiting = nullptr;
     std::unique_ptr<Session> session;

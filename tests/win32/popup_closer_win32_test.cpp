@@ -71,13 +71,7 @@ LRESULT CALLBACK watchCreation(int code, WPARAM wParam, LPARAM lParam)
 
 INT_PTR CALLBACK boxProc(HWND box, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG)
-        return TRUE;
-    if (message == WM_COMMAND) {
-        EndDialog(box, LOWORD(wParam));
-        return TRUE;
-    }
-    return FALSE;
+    return message == WM_INITDIALOG || (message == WM_COMMAND && EndDialog(box, LOWORD(wParam)));
 }
 
 // An in-memory dialog template: a caption and its controls in creation order, which is their Z order.
@@ -161,14 +155,6 @@ DWORD WINAPI companion(void* param)
     return 0;
 }
 
-std::string utf8(const std::wstring& text)
-{
-    std::string out(text.size() * 3, '\0');
-    out.resize(size_t(
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), int(out.size()), nullptr, nullptr)));
-    return out;
-}
-
 std::wstring textOf(HWND window)
 {
     wchar_t text[256] = {};
@@ -176,11 +162,16 @@ std::wstring textOf(HWND window)
     return text;
 }
 
+// The window's class and text, in UTF-8.
 std::string describe(HWND window)
 {
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    return utf8(className) + " \"" + utf8(textOf(window)) + "\"";
+    const std::wstring both = std::wstring(className) + L" \"" + textOf(window) + L"\"";
+    std::string out(both.size() * 3, '\0');
+    out.resize(size_t(
+        WideCharToMultiByte(CP_UTF8, 0, both.data(), int(both.size()), out.data(), int(out.size()), nullptr, nullptr)));
+    return out;
 }
 
 // One case: returns what went wrong, empty when nothing did.
