@@ -185,6 +185,9 @@ TEST_F(PlantedLinks, NoWriteGoesThroughALink)
         {"page copy", fetcher.path(u"単勝・複勝.txt"_s), fetchWinPlace, true},
         {"work file", fetcher.path(u"tmp2.txt"_s), writeWork, true},
     };
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "QFile::link makes a shortcut file here, which no file call follows";
+#endif
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         writeBytes(victim, kept);

@@ -1,6 +1,7 @@
 // The controls' state: the grids every table lives in and the named text boxes.
 #include "foundation/grid_model.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -123,10 +124,12 @@ TEST(GridModel, AFailedSaveKeepsTheSnapshotThatWasThere)
     grid.clear();
     for (const auto at : {test::FailingDevice::FailAt::Write, test::FailingDevice::FailAt::Close}) {
         const QString error = grid.saveGrid(path, test::FailingFiles(40, at)).error;
-        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path))) << error.toStdString();
         EXPECT_EQ(test::readBytes(path), good);
     }
+#ifndef Q_OS_WIN
     EXPECT_TRUE(grid.loadGrid(u"/dev/zero"_s).error.contains(u"/dev/zero"_s)); // never read without end
+#endif
     const QString missing = dir.filePath(u"missing/Grid8.dat"_s);
     EXPECT_TRUE(grid.saveGrid(missing).error.contains(missing));
     EXPECT_TRUE(grid.loadGrid(missing).error.contains(missing));

@@ -99,12 +99,14 @@ TEST(Cp932, RoundTripIsKnownWithoutWritingTheFile)
         EXPECT_EQ(roundTripsCp932(text), fromCp932(toCp932(text)) == text);
     }
     EXPECT_TRUE(roundTripsCp932(ascii));
-    // Printable ASCII goes around the converter; the converter agrees, on the control characters
-    // it moves too.
+#ifndef Q_OS_WIN
+    // Printable ASCII goes around ICU's converter; the converter agrees, on the control
+    // characters it moves too. (Windows' code page keeps all of ASCII as it is.)
     QStringEncoder icu("CP932");
     const QByteArray converted = icu.encode(ascii);
     EXPECT_EQ(toCp932(ascii), converted);
     EXPECT_EQ(toCp932(ascii + u"大"_s + ascii), converted + "\x91\xE5" + converted);
+#endif
     EXPECT_EQ(toCp932(u"!~"_s), "!~");
     EXPECT_FALSE(roundTripsCp932(u"a\u00e9b"_s));
 }

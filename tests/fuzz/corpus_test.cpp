@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fuzz/fuzz_env.h"
 #include "fuzz/fuzz_target.h"
 
 namespace kazeyomi::fuzz {
@@ -51,6 +52,7 @@ TEST(FuzzCorpus, EveryKeptInputGoesThroughItsAttack)
             ++inputs;
         }
     }
+    releaseEnvs();
     std::printf("replayed %d kept inputs\n", inputs);
 }
 

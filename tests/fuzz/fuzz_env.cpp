@@ -29,13 +29,21 @@ void FuzzEnv::startRace(const QByteArray& page)
     form.setText(Control::Text8, QStringLiteral("10"));
 }
 
+namespace {
+std::map<MarkupStyle, std::unique_ptr<FuzzEnv>> envs;
+}
+
 FuzzEnv& env(MarkupStyle style)
 {
-    static std::map<MarkupStyle, std::unique_ptr<FuzzEnv>> envs;
     auto& slot = envs[style];
     if (!slot)
         slot = std::make_unique<FuzzEnv>(style);
     return *slot;
+}
+
+void releaseEnvs()
+{
+    envs.clear();
 }
 
 } // namespace kazeyomi::fuzz

@@ -44,5 +44,8 @@ struct FuzzEnv {
 // One environment per style for the whole run: building one per input would measure the
 // folders, not the code under attack.
 FuzzEnv& env(MarkupStyle style);
+// Ends the environments while the application still runs: their fetchers' worker threads must
+// not outlive it (the ordinary tests replay the attacks inside one longer run).
+void releaseEnvs();
 
 } // namespace kazeyomi::fuzz
