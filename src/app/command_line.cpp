@@ -275,7 +275,10 @@ int renderCommand(const CommandLine& line)
     const bool utf8 = line.output == CommandLine::Output::Utf8 ||
                       (line.output == CommandLine::Output::Auto && stdoutIsUtf8Terminal());
     const QByteArray bytes = utf8 ? text.toUtf8() : toCp932(text);
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    if (!writeStdoutBytes(bytes.constData(), size_t(bytes.size()))) {
+        printLine(stderr, u"render: the page could not be written whole to standard output"_s);
+        return kExitFailed;
+    }
     return kExitOk;
 }
 

@@ -1,5 +1,7 @@
 #include "app/terminal.h"
 
+#include <cstdio>
+
 #include <unistd.h>
 
 namespace kazeyomi {
@@ -13,6 +15,11 @@ bool stdoutIsUtf8Terminal()
 bool stderrIsTerminal()
 {
     return isatty(STDERR_FILENO) == 1;
+}
+
+bool writeStdoutBytes(const char* data, size_t size)
+{
+    return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
 }
 
 } // namespace kazeyomi

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -16,6 +17,14 @@ bool stdoutIsUtf8Terminal()
 bool stderrIsTerminal()
 {
     return _isatty(_fileno(stderr)) != 0;
+}
+
+// Text mode would put a CR before every LF of a page whose lines already end in CR LF.
+bool writeStdoutBytes(const char* data, size_t size)
+{
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+    return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
 }
 
 } // namespace kazeyomi

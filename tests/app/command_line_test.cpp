@@ -262,4 +262,13 @@ TEST(Programs, TheCommandLineLinksNoWindowLibraryAndHandsTheWindowToTheWindowPro
     const QStringList folders = {u"--base"_s, dir.filePath(u"uma"_s), u"--app-dir"_s, dir.filePath(u"app"_s)};
     const QString windowRun = run(program, folders, u"kazeyomi-no-such-platform"_s).second;
     EXPECT_TRUE(windowRun.contains(u"kazeyomi-no-such-platform"_s)) << windowRun.toStdString();
+
+    // A page that does not get out whole is a failure, not a success.
+    const QString page = dir.filePath(u"page.html"_s);
+    test::writeBytes(page, "<html><body><p>x</p></body></html>");
+    QProcess full;
+    full.setStandardOutputFile(u"/dev/full"_s);
+    full.start(program, {u"render"_s, page});
+    ASSERT_TRUE(full.waitForFinished(20'000));
+    EXPECT_EQ(full.exitCode(), 1);
 }

@@ -1,4 +1,7 @@
 // Core tests run timers, sockets and local event loops: they need an application object.
+#include <cstdio>
+#include <cstdlib>
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -7,5 +10,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+#ifdef Q_OS_WIN
+    // Under Wine the run does not end after the last test (something waits on a thread Windows has
+    // already stopped); the verdict is known, so it ends here without the teardown.
+    std::fflush(nullptr);
+    std::_Exit(result);
+#endif
+    return result;
 }
