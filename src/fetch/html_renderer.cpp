@@ -355,11 +355,17 @@ const GumboNode* bodyOf(const GumboOutput* output)
 
 QString renderBody(QString html, MarkupStyle style, PageTables* tables)
 {
+    QByteArray source = html.toUtf8();
+    html = QString();
+    const std::string out = renderBodyUtf8(std::move(source), style, tables);
+    return QString::fromUtf8(out.data(), qsizetype(out.size()));
+}
+
+std::string renderBodyUtf8(QByteArray source, MarkupStyle style, PageTables* tables)
+{
     thread_local ParseArena arena;
     // Also after an exception thrown half-way through the previous page.
     arena.reset();
-    QByteArray source = html.toUtf8();
-    html = QString();
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParseArena::allocate;
     options.deallocator = &ParseArena::deallocate;
@@ -375,10 +381,11 @@ QString renderBody(QString html, MarkupStyle style, PageTables* tables)
         if (tables != nullptr)
             collectTables(body, *tables);
     }
-    // Every node lives in the arena, so gumbo_destroy_output's walk would free nothing.
+    // Every node lives in the arena, so gumbo_destroy_output's walk would free nothing. The
+    // tree points into the source, which goes with it.
     arena.reset();
     source = QByteArray();
-    return QString::fromUtf8(out.data(), qsizetype(out.size()));
+    return out;
 }
 
 } // namespace kazeyomi

@@ -2,6 +2,9 @@
 // it; the scrapers match patterns in this text, so it must be what a browser would give.
 #pragma once
 
+#include <string>
+
+#include <QByteArray>
 #include <QString>
 
 namespace kazeyomi {
@@ -18,5 +21,8 @@ enum class MarkupStyle { Modern, Legacy };
 // the parse, so that a large page is not held twice. With `tables`, the page's tables are read
 // from the same parse.
 QString renderBody(QString html, MarkupStyle style, PageTables* tables = nullptr);
+// The same from the page's UTF-8 bytes to UTF-8 markup, without a conversion of its own:
+// pages come as UTF-8 and the parser reads nothing else. The bytes are let go after the walk.
+std::string renderBodyUtf8(QByteArray html, MarkupStyle style, PageTables* tables = nullptr);
 
 } // namespace kazeyomi

@@ -1,5 +1,10 @@
 #include "fetch/page_rendering.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "fetch/nesting_guard.h"
@@ -13,20 +18,117 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The browser never sees a script: every "<script" start becomes an unknown "<Sscript" element.
-QString disableScripts(const QString& html)
+// Bytes that decoding as UTF-8 and encoding again would give back unchanged: well-formed
+// UTF-8 without surrogates or noncharacters. Anything else goes the long way round, so that
+// the parser sees exactly the text the decoder makes of it.
+bool isPlainUtf8(QByteArrayView bytes)
 {
-    const QString needle = u"<script"_s;
-    QString out;
-    out.reserve(html.size() + html.size() / 64);
-    qsizetype from = 0;
-    for (qsizetype p = html.indexOf(needle, 0, Qt::CaseInsensitive); p >= 0;
-         p = html.indexOf(needle, from, Qt::CaseInsensitive)) {
-        out += QStringView(html).mid(from, p - from);
-        out += u"<Sscript"_s;
-        from = p + needle.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        // Pages are mostly ASCII: eight bytes at a time while they are.
+        std::uint64_t word = 0;
+        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0)) {
+            p += 8;
+            continue;
+        }
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        char32_t code = 0;
+        if (*p >= 0xC2 && *p <= 0xDF) {
+            length = 2;
+            code = *p & 0x1F;
+        } else if (*p >= 0xE0 && *p <= 0xEF) {
+            length = 3;
+            code = *p & 0x0F;
+        } else if (*p >= 0xF0 && *p <= 0xF4) {
+            length = 4;
+            code = *p & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p < length)
+            return false;
+        for (int k = 1; k < length; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (p[k] & 0x3F);
+        }
+        const bool shortest = (length == 3 && code >= 0x800) || (length == 4 && code >= 0x10000) || length == 2;
+        const bool nonCharacter = (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
+        if (!shortest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || nonCharacter)
+            return false;
+        p += length;
     }
-    out += QStringView(html).mid(from);
+    return true;
+}
+
+// The page as UTF-8 for the parser: its own bytes when it comes as UTF-8, as the site's do.
+QByteArray utf8Page(const QByteArray& body, const QByteArray& contentType)
+{
+    if (detectCharset(body, contentType) == "UTF-8") {
+        const qsizetype mark = body.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        if (isPlainUtf8(QByteArrayView(body).sliced(mark)))
+            return mark == 0 ? body : body.sliced(mark);
+    }
+    return decodePage(body, contentType).toUtf8();
+}
+
+// How many bytes of the text are `c`, eight at a time.
+size_t countOf(std::string_view text, char c)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    const std::uint64_t pattern = 0x0101010101010101u * std::uint8_t(c);
+    size_t count = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        const std::uint64_t x = word ^ pattern; // a zero byte where the text has c
+        const std::uint64_t nonZero = ((x & kLow7) + kLow7) | x;
+        // One bit a matching byte, summed into the top byte by the multiplication.
+        count += size_t((((~nonZero & ~kLow7) >> 7) * 0x0101010101010101u) >> 56);
+    }
+    for (; i < text.size(); ++i)
+        count += text[i] == c ? 1 : 0;
+    return count;
+}
+
+// The browser never sees a script: every "<script" start, in any case, becomes an unknown
+// "<Sscript" element.
+QByteArray disableScripts(QByteArray html)
+{
+    static constexpr std::string_view kNeedle = "<script";
+    const std::string_view text(html.constData(), size_t(html.size()));
+    const auto next = [&text](size_t from) {
+        for (size_t p = from; p < text.size(); ++p) {
+            const void* found = std::memchr(text.data() + p, '<', text.size() - p);
+            if (found == nullptr)
+                break;
+            p = size_t(static_cast<const char*>(found) - text.data());
+            if (text.size() - p < kNeedle.size())
+                break;
+            if (std::equal(kNeedle.begin() + 1, kNeedle.end(), text.begin() + qsizetype(p) + 1,
+                           [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b); }))
+                return p;
+        }
+        return std::string_view::npos;
+    };
+    size_t p = next(0);
+    if (p == std::string_view::npos)
+        return html;
+    QByteArray out;
+    out.reserve(html.size() + html.size() / 64);
+    size_t from = 0;
+    for (; p != std::string_view::npos; p = next(from)) {
+        out.append(text.data() + from, qsizetype(p - from));
+        out.append("<Sscript");
+        from = p + kNeedle.size();
+    }
+    out.append(text.data() + from, qsizetype(text.size() - from));
     return out;
 }
 
@@ -37,36 +139,45 @@ RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, M
     // The browser is given the page as the fetch writes it for it: the body, then CR LF.
     // The text comes from the response bytes all the same, so that the character set is
     // the page's own and not the code page the file is written in.
-    QString html = disableScripts(decodePage(body, contentType));
-    html += u"\r\n"_s;
-    if (const int depth = estimatedNestingDepth(html); depth > kMaxNestingDepth)
-        return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth), {}};
+    QByteArray html = disableScripts(utf8Page(body, contentType));
+    html += "\r\n";
+    // No page nests deeper than it has tags: only one with more tags than the limit is scanned.
+    const std::string_view text(html.constData(), size_t(html.size()));
+    if (countOf(text, '<') > size_t(kMaxNestingDepth)) {
+        if (const int depth = estimatedNestingDepth(text); depth > kMaxNestingDepth)
+            return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth), {}};
+    }
     RenderedPage page;
-    page.markup = renderBody(std::move(html), style, withTables ? &page.tables : nullptr);
+    const std::string markup = renderBodyUtf8(std::move(html), style, withTables ? &page.tables : nullptr);
+    page.markup = QString::fromUtf8(markup.data(), qsizetype(markup.size()));
     return page;
 }
 
 QString cacheText(const QString& bodyMarkup)
 {
-    // In one pass: every line end (CR LF, CR or LF) becomes CR LF and every quote is doubled.
+    // In one pass: every line end (CR LF, CR or LF) becomes CR LF and every quote is doubled;
+    // the runs between are copied whole.
     QString text;
     text.reserve(bodyMarkup.size() + bodyMarkup.size() / 8 + 4);
     text += u'"';
+    const QChar* const chars = bodyMarkup.constData();
     const qsizetype n = bodyMarkup.size();
+    qsizetype run = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = bodyMarkup[i];
-        if (c == u'\r') {
-            if (i + 1 < n && bodyMarkup[i + 1] == u'\n')
-                ++i;
-            text += u"\r\n"_s;
-        } else if (c == u'\n') {
-            text += u"\r\n"_s;
-        } else if (c == u'"') {
+        const char16_t c = chars[i].unicode();
+        if (c != u'\r' && c != u'\n' && c != u'"')
+            continue;
+        text.append(chars + run, i - run);
+        if (c == u'"') {
             text += u"\"\""_s;
         } else {
-            text += c;
+            if (c == u'\r' && i + 1 < n && chars[i + 1] == u'\n')
+                ++i;
+            text += u"\r\n"_s;
         }
+        run = i + 1;
     }
+    text.append(chars + run, n - run);
     return text + u"\"\r\n"_s;
 }
 

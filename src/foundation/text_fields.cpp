@@ -22,9 +22,7 @@ QStringList splitLines(const QString& text)
 {
     QStringList lines;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r')
-            continue;
+    for (qsizetype i = text.indexOf(u'\r'); i >= 0; i = text.indexOf(u'\r', start)) {
         lines << text.mid(start, i - start);
         if (i + 1 < text.size() && text[i + 1] == u'\n')
             ++i;

@@ -214,6 +214,8 @@ TEST_F(Fetching, HostilePagesAreRenderedOrRefusedWithoutHanging)
         {"end tags behind a special element", times("<span><div></span>", 30000), true},
         {"many closed divs", times("<div>x</div>", 100000), false},
         {"nested one level too deep", times("<div>", kMaxNestingDepth + 1), true},
+        {"nothing but tags, one level too deep", QByteArray("<div>").repeated(kMaxNestingDepth + 1), true},
+        {"nothing but tags, as deep as allowed", QByteArray("<div>").repeated(kMaxNestingDepth), false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -131,6 +131,6 @@ TEST(NestingGuard, CountsOnlyElementsThatStayOpen)
 {
     for (const QStringList& r : test::dataRows(u"nesting_depth.tsv"_s)) {
         SCOPED_TRACE(r[0].toStdString());
-        EXPECT_EQ(estimatedNestingDepth(r[1]), r[2].toInt());
+        EXPECT_EQ(estimatedNestingDepth(r[1].toStdString()), r[2].toInt());
     }
 }
