@@ -10,6 +10,7 @@
 #include "fetch/html_renderer.h"
 #include "fetch/nesting_guard.h"
 #include "fetch/page_charset.h"
+#include "fetch/page_rendering.h"
 #include "foundation/text_codec.h"
 #include "session/settings.h"
 #include "support/failing_device.h"
@@ -132,5 +133,33 @@ TEST(NestingGuard, CountsOnlyElementsThatStayOpen)
     for (const QStringList& r : test::dataRows(u"nesting_depth.tsv"_s)) {
         SCOPED_TRACE(r[0].toStdString());
         EXPECT_EQ(estimatedNestingDepth(r[1].toStdString()), r[2].toInt());
+    }
+}
+
+// A UTF-8 page goes to the parser as its own bytes; whatever a decoder would change must take
+// the long way, so that both ways give the same markup.
+TEST(RenderPage, AUtf8PageRendersAsItsDecodedText)
+{
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } rows[] = {
+        {"plain Japanese", "大井 6R 3連単"},
+        {"a byte order mark, and a second one in the text", "\xEF\xBB\xBF\xEF\xBB\xBFx"},
+        {"a stray continuation byte", "a\x80z"},
+        {"an overlong slash", "a\xC0\xAFz"},
+        {"an encoded surrogate", "a\xED\xA0\x80z"},
+        {"a noncharacter", "a\xEF\xBF\xBEz"},
+        {"past the last code point", "a\xF4\x90\x80\x80z"},
+        {"a sequence cut by the end", "a\xE5\xA4"},
+        {"four bytes", "a\xF0\x9F\x98\x80z"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QByteArray body = "<html><body><p>" + r.bytes;
+        const QByteArray type = "text/html; charset=UTF-8";
+        const RenderedPage page = renderPage(body, type, MarkupStyle::Modern);
+        ASSERT_TRUE(page.ok());
+        EXPECT_EQ(page.markup, renderBody(decodePage(body, type) + u"\r\n"_s, MarkupStyle::Modern));
     }
 }
