@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gumbo.h>
@@ -35,20 +36,30 @@ void appendClass(std::string& classes, const GumboElement& element)
 }
 
 // The text and the classes of everything below `node`, its own class included; a walk with
-// its own stack, as a hostile page may nest deeper than the call stack allows.
-void readSubtree(const GumboNode* node, std::string& text, std::string& classes)
+// its own stack, as a hostile page may nest deeper than the call stack allows. The stack is
+// the caller's, kept from cell to cell.
+void readSubtree(const GumboNode* node, std::string& text, std::string& classes,
+                 std::vector<std::pair<const GumboNode*, unsigned>>& stack)
 {
     appendClass(classes, node->v.element);
-    std::vector<const GumboNode*> stack{node};
-    std::vector<unsigned> next{0};
+    const GumboVector& own = node->v.element.children;
+    // Most cells hold one text and nothing else.
+    if (own.length == 1) {
+        const auto* only = static_cast<const GumboNode*>(own.data[0]);
+        if (only->type == GUMBO_NODE_TEXT || only->type == GUMBO_NODE_WHITESPACE || only->type == GUMBO_NODE_CDATA) {
+            text.append(only->v.text.text);
+            return;
+        }
+    }
+    stack.clear();
+    stack.emplace_back(node, 0);
     while (!stack.empty()) {
-        const GumboVector& children = stack.back()->v.element.children;
-        if (next.back() == children.length) {
+        const GumboVector& children = stack.back().first->v.element.children;
+        if (stack.back().second == children.length) {
             stack.pop_back();
-            next.pop_back();
             continue;
         }
-        const auto* child = static_cast<const GumboNode*>(children.data[next.back()++]);
+        const auto* child = static_cast<const GumboNode*>(children.data[stack.back().second++]);
         switch (child->type) {
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_WHITESPACE:
@@ -58,8 +69,7 @@ void readSubtree(const GumboNode* node, std::string& text, std::string& classes)
         case GUMBO_NODE_ELEMENT:
         case GUMBO_NODE_TEMPLATE:
             appendClass(classes, child->v.element);
-            stack.push_back(child);
-            next.push_back(0);
+            stack.emplace_back(child, 0);
             break;
         default:
             break;
@@ -67,9 +77,32 @@ void readSubtree(const GumboNode* node, std::string& text, std::string& classes)
     }
 }
 
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The text without the blanks at its ends, as QString::trimmed gives it; the ASCII blanks are
+// cut from the bytes, and only an end that is not ASCII needs the text decoded first.
 QString trimmedText(const std::string& text)
 {
-    return QString::fromUtf8(text.data(), qsizetype(text.size())).trimmed();
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isAsciiSpace(text[begin]))
+        ++begin;
+    while (end > begin && isAsciiSpace(text[end - 1]))
+        --end;
+    if (begin == end)
+        return {};
+    const QString cut = QString::fromUtf8(text.data() + begin, qsizetype(end - begin));
+    const bool asciiEnds =
+        static_cast<unsigned char>(text[begin]) < 0x80 && static_cast<unsigned char>(text[end - 1]) < 0x80;
+    return asciiEnds ? cut : cut.trimmed();
+}
+
+QString fromUtf8(const std::string& text)
+{
+    return text.empty() ? QString() : QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -90,6 +123,7 @@ void collectTables(const GumboNode* body, PageTables& out)
     QString lastText;
     std::string text;
     std::string classes;
+    std::vector<std::pair<const GumboNode*, unsigned>> cellStack;
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const GumboVector& children = frame.node->v.element.children;
@@ -111,7 +145,7 @@ void collectTables(const GumboNode* body, PageTables& out)
             table.heading = lastText;
             text.clear();
             appendClass(text, element);
-            table.classes = QString::fromUtf8(text.data(), qsizetype(text.size()));
+            table.classes = fromUtf8(text);
             out.tables << std::move(table);
             open.push_back(out.tables.size() - 1);
             stack.push_back({child, 0, Leave::Table});
@@ -125,6 +159,7 @@ void collectTables(const GumboNode* body, PageTables& out)
             if (!open.empty()) {
                 TableRow row;
                 row.head = inHead > 0;
+                row.cells.reserve(element.children.length);
                 out.tables[open.back()].rows << std::move(row);
             }
             stack.push_back({child, 0, Leave::Nothing});
@@ -135,10 +170,10 @@ void collectTables(const GumboNode* body, PageTables& out)
                 break;
             text.clear();
             classes.clear();
-            readSubtree(child, text, classes);
+            readSubtree(child, text, classes, cellStack);
             TableCell cell;
             cell.text = trimmedText(text);
-            cell.classes = QString::fromUtf8(classes.data(), qsizetype(classes.size()));
+            cell.classes = fromUtf8(classes);
             cell.header = element.tag == GUMBO_TAG_TH;
             cell.colspan = spanOf(element, "colspan");
             cell.rowspan = spanOf(element, "rowspan");
@@ -154,7 +189,7 @@ void collectTables(const GumboNode* body, PageTables& out)
         case GUMBO_TAG_H6:
             text.clear();
             classes.clear();
-            readSubtree(child, text, classes);
+            readSubtree(child, text, classes, cellStack);
             lastText = trimmedText(text);
             out.texts << lastText;
             break;

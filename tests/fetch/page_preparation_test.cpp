@@ -163,3 +163,35 @@ TEST(RenderPage, AUtf8PageRendersAsItsDecodedText)
         EXPECT_EQ(page.markup, renderBody(decodePage(body, type) + u"\r\n"_s, MarkupStyle::Modern));
     }
 }
+
+// The tables the layout watch reads: each cell's text trimmed of every kind of blank, its
+// classes and those of everything inside, from the same parse as the markup.
+TEST(RenderPage, ReadsEachCellsTrimmedTextAndClasses)
+{
+    const QByteArray body = "<html><body><h2>\xE3\x80\x80 odds </h2><table class=t><tr><th class=h>1</th>"
+                            "<td>  12.3\t</td><td>\xC2\xA0 \xE5\xA4\xA7\xE4\xBA\x95\xE3\x80\x80</td>"
+                            "<td class=a><span class=b> x </span> y <b>z</b></td><td> \n </td></tr></table>";
+    const RenderedPage page = renderPage(body, "text/html; charset=UTF-8", MarkupStyle::Modern, true);
+    ASSERT_EQ(page.tables.tables.size(), 1);
+    const PageTable& table = page.tables.tables[0];
+    EXPECT_EQ(table.heading, u"odds"_s);
+    EXPECT_EQ(table.classes, u"t"_s);
+    ASSERT_EQ(table.rows.size(), 1);
+    const QList<TableCell>& cells = table.rows[0].cells;
+    const struct {
+        QString text;
+        QString classes;
+        bool header;
+    } expected[] = {{u"1"_s, u"h"_s, true},
+                    {u"12.3"_s, {}, false},
+                    {u"大井"_s, {}, false},
+                    {u"x  y z"_s, u"a b"_s, false},
+                    {{}, {}, false}};
+    ASSERT_EQ(cells.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(cells[qsizetype(i)].text, expected[i].text);
+        EXPECT_EQ(cells[qsizetype(i)].classes, expected[i].classes);
+        EXPECT_EQ(cells[qsizetype(i)].header, expected[i].header);
+    }
+}
