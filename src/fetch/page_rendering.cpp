@@ -191,9 +191,10 @@ SharedPage preparePage(const QByteArray& body, const QByteArray& contentType, Ma
     }
     prepared->tables = std::move(rendered.tables);
     const QString text = cacheText(std::exchange(rendered.markup, {}));
-    prepared->bytes = toCp932(text);
+    bool roundTrips = false;
+    prepared->bytes = toCp932(text, roundTrips);
     // The text itself is what the file reads back as, unless the code page lacks a character.
-    prepared->lines = splitLines(roundTripsCp932(text) ? text : fromCp932(prepared->bytes));
+    prepared->lines = splitLines(roundTrips ? text : fromCp932(prepared->bytes));
     return prepared;
 }
 

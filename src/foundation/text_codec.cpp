@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -20,12 +22,6 @@ public:
     qsizetype missing() const { return state.invalidChars; }
 };
 
-// A character of the text: a high surrogate takes the next unit with it, whatever that is.
-qsizetype unitLength(const QString& text, qsizetype i)
-{
-    return text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-}
-
 // The ASCII characters the code page writes as their own byte. Not all are: IBM's table of
 // CP932 swaps some control characters (0x1A, 0x1C, 0x7F).
 const std::array<bool, 0x80>& writtenAsThemselves()
@@ -42,88 +38,116 @@ const std::array<bool, 0x80>& writtenAsThemselves()
     return table;
 }
 
-class IcuCp932Codec final : public TextCodec {
+// What the code page writes for each character of the basic plane, asked of ICU once per
+// character and kept: pages and files use a few hundred characters, and a converter made for
+// every run of them would cost more than the page's own parse. CP932 keeps no state from one
+// character to the next, so a character alone converts as it does in a text.
+class Cp932Table {
 public:
-    // The code page keeps ASCII as it is (save a few control characters), and pages and files
-    // are mostly ASCII: only the runs of other characters go through the converter.
-    QByteArray encode(const QString& text) const override
+    static constexpr std::uint32_t kKnown = 1u << 31;
+    static constexpr std::uint32_t kMissing = 1u << 30;
+    static constexpr std::uint32_t kComesBack = 1u << 29; // the bytes decode to the character
+
+    // kKnown, kComesBack, then kMissing or the byte count in bits 16-17 and the bytes below,
+    // first byte high.
+    std::uint32_t entry(char16_t unit) const
     {
-        const std::array<bool, 0x80>& same = writtenAsThemselves();
-        const auto isAscii = [&same](QChar c) { return c.unicode() < 0x80 && same[c.unicode()]; };
-        const auto firstOther = std::find_if_not(text.cbegin(), text.cend(), isAscii);
-        if (firstOther == text.cend())
-            return text.toLatin1();
-        QByteArray bytes;
-        bytes.reserve(text.size() + text.size() / 4);
-        const QStringView all(text);
-        qsizetype at = 0;
-        while (at < text.size()) {
-            qsizetype end = at;
-            const bool ascii = isAscii(text[at]);
-            while (end < text.size() && isAscii(text[end]) == ascii)
-                ++end;
-            // A high surrogate takes the next unit with it, whatever that is.
-            if (!ascii && end < text.size() && text[end - 1].isHighSurrogate())
-                ++end;
-            if (ascii)
-                bytes += all.mid(at, end - at).toLatin1();
-            else
-                bytes += encodeOthers(all.mid(at, end - at).toString());
-            at = end;
+        std::uint32_t known = m_entries[unit].load(std::memory_order_relaxed);
+        if (known == 0) {
+            known = lookUp(unit);
+            m_entries[unit].store(known, std::memory_order_relaxed);
         }
-        return bytes;
+        return known;
     }
 
-    QByteArray encodeOthers(const QString& text) const
+private:
+    static std::uint32_t lookUp(char16_t unit)
     {
-        {
-            QStringEncoder encoder("CP932");
-            QByteArray bytes = encoder.encode(text);
-            if (!encoder.hasError())
-                return bytes;
-        }
-        // ICU substitutes 0xFCFC for a missing character (and drops some without a trace);
-        // Windows writes "?". One converter goes through the text in chunks, and only a chunk
-        // that lacks something is done again a character at a time.
-        constexpr qsizetype kChunk = 256;
         CountingEncoder encoder;
-        QByteArray bytes(encoder.requiredSpace(text.size()), Qt::Uninitialized);
+        const QByteArray bytes = encoder.encode(QStringView(&unit, 1));
+        if (encoder.missing() > 0 || bytes.size() > 2)
+            return kKnown | kMissing;
+        std::uint32_t packed = kKnown | std::uint32_t(bytes.size()) << 16;
+        for (const char byte : bytes)
+            packed = (packed & ~0xFFFFu) | ((packed & 0xFFu) << 8) | std::uint8_t(byte);
+        QStringDecoder decoder("CP932");
+        const QString back = decoder.decode(bytes);
+        return back.size() == 1 && back[0] == QChar(unit) ? packed | kComesBack : packed;
+    }
+
+    mutable std::array<std::atomic<std::uint32_t>, 0x10000> m_entries{};
+};
+
+class IcuCp932Codec final : public TextCodec {
+public:
+    QByteArray encode(const QString& text) const override
+    {
+        bool roundTrips = true;
+        return encode(text, roundTrips);
+    }
+
+    QByteArray encode(const QString& text, bool& roundTrips) const override
+    {
+        const std::array<bool, 0x80>& same = writtenAsThemselves();
+        const char16_t* const units = reinterpret_cast<const char16_t*>(text.utf16());
+        const qsizetype n = text.size();
+        // Two bytes a unit at most: a character of the plane gives two, a surrogate pair four.
+        QByteArray bytes(2 * n, Qt::Uninitialized);
         char* out = bytes.data();
-        const QStringView all(text);
-        for (qsizetype start = 0; start < text.size();) {
-            qsizetype end = start;
-            qsizetype last = start;
-            while (end < text.size() && end - start < kChunk) {
-                last = end;
-                end += unitLength(text, end);
+        // Every ASCII character counts as coming back, as roundTripsCp932 has it.
+        std::uint32_t comesBack = Cp932Table::kComesBack;
+        static const bool printableSame =
+            std::all_of(same.begin() + 0x20, same.begin() + 0x7F, [](bool b) { return b; });
+        for (qsizetype i = 0; i < n; ++i) {
+            // Four printable ASCII characters at a time, as most of a page is.
+            while (printableSame && i + 4 <= n) {
+                std::uint64_t four = 0;
+                std::memcpy(&four, units + i, 8);
+                constexpr std::uint64_t kLanes = 0x0001000100010001u;
+                const bool ascii = (four & (0xFF80 * kLanes)) == 0;
+                const bool printable = ((four + 0x60 * kLanes) & (0x80 * kLanes)) == 0x80 * kLanes &&
+                                       ((four + 0x01 * kLanes) & (0x80 * kLanes)) == 0;
+                if (!ascii || !printable)
+                    break;
+                const auto narrow = std::uint32_t((four & 0xFF) | ((four >> 8) & 0xFF00) | ((four >> 16) & 0xFF0000) |
+                                                  ((four >> 24) & 0xFF000000));
+                std::memcpy(out, &narrow, 4);
+                out += 4;
+                i += 4;
             }
-            // A high surrogate that ends the text would wait in the converter for its partner
-            // and spoil the next character; like a converter of its own, it gives nothing.
-            const bool dangling = end == text.size() && end - last == 1 && text.at(last).isHighSurrogate();
-            if (dangling)
-                end = last;
-            const qsizetype before = encoder.missing();
-            char* chunkEnd = encoder.appendToBuffer(out, all.mid(start, end - start));
-            if (encoder.missing() == before) {
-                out = chunkEnd;
-            } else {
-                for (qsizetype i = start; i < end;) {
-                    const qsizetype len = unitLength(text, i);
-                    const qsizetype missing = encoder.missing();
-                    char* next = encoder.appendToBuffer(out, all.mid(i, len));
-                    if (encoder.missing() != missing) {
-                        *out = '?';
-                        next = out + 1;
-                    }
-                    out = next;
-                    i += len;
-                }
-            }
-            if (dangling)
+            if (i == n)
                 break;
-            start = end;
+            const char16_t unit = units[i];
+            if (unit < 0x80 && same[unit]) {
+                *out++ = char(unit);
+                continue;
+            }
+            if (QChar::isSurrogate(unit)) {
+                comesBack = 0;
+                // A high surrogate takes the next unit with it, whatever that is; at the very
+                // end it waits for a partner that never comes and gives nothing.
+                const qsizetype length = QChar::isHighSurrogate(unit) ? 2 : 1;
+                if (i + length > n)
+                    break;
+                out = appendPiece(out, QStringView(units + i, length));
+                i += length - 1;
+                continue;
+            }
+            const std::uint32_t entry = m_table.entry(unit);
+            if (unit >= 0x80)
+                comesBack &= entry;
+            if (entry & Cp932Table::kMissing) {
+                *out++ = '?';
+                continue;
+            }
+            const int count = int(entry >> 16) & 3;
+            if (count == 2)
+                *out++ = char(entry >> 8);
+            if (count >= 1)
+                *out++ = char(entry);
         }
         bytes.truncate(out - bytes.data());
+        roundTrips = comesBack != 0;
         return bytes;
     }
 
@@ -132,6 +156,22 @@ public:
         QStringDecoder decoder("CP932");
         return decoder.decode(bytes);
     }
+
+private:
+    // A surrogate, alone or with the unit after it, as ICU converts it: "?" when it lacks it.
+    static char* appendPiece(char* out, QStringView piece)
+    {
+        CountingEncoder encoder;
+        const QByteArray bytes = encoder.encode(piece);
+        if (encoder.missing() > 0 || bytes.size() > 2 * piece.size()) {
+            *out++ = '?';
+            return out;
+        }
+        std::memcpy(out, bytes.constData(), size_t(bytes.size()));
+        return out + bytes.size();
+    }
+
+    Cp932Table m_table;
 };
 
 } // namespace
@@ -142,6 +182,12 @@ const TextCodec& cp932()
     return codec;
 }
 #endif
+
+QByteArray TextCodec::encode(const QString& text, bool& roundTrips) const
+{
+    roundTrips = roundTripsCp932(text);
+    return encode(text);
+}
 
 bool roundTripsCp932(QStringView text)
 {

@@ -14,6 +14,9 @@ public:
     // A character the code page lacks becomes "?", as the Windows ANSI conversion does.
     virtual QByteArray encode(const QString& text) const = 0;
     virtual QString decode(const QByteArray& bytes) const = 0;
+    // The same bytes as encode, and whether the text is what they read back as (as
+    // roundTripsCp932 tells), found in the same pass where the platform can.
+    virtual QByteArray encode(const QString& text, bool& roundTrips) const;
 };
 
 // The codec every routine uses: Windows' own code page 932 there, ICU's "CP932" elsewhere.
@@ -22,6 +25,10 @@ const TextCodec& cp932();
 inline QByteArray toCp932(const QString& text)
 {
     return cp932().encode(text);
+}
+inline QByteArray toCp932(const QString& text, bool& roundTrips)
+{
+    return cp932().encode(text, roundTrips);
 }
 inline QString fromCp932(const QByteArray& bytes)
 {

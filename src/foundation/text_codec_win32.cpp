@@ -12,6 +12,7 @@ constexpr UINT kCodePage = 932;
 
 class WindowsCp932Codec final : public TextCodec {
 public:
+    using TextCodec::encode;
     QByteArray encode(const QString& text) const override
     {
         if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))

@@ -73,6 +73,8 @@ TEST(Cp932, WritesAQuestionMarkForEachCharacterTheCodePageLacks)
         {"lone low surrogate", u"a"_s + QChar(0xDC00) + u"b"_s, "a?b"},
         {"high surrogate before a letter takes the letter", u"a"_s + QChar(0xD800) + u"b"_s, "a?"},
         {"high surrogate at the end gives nothing", u"a\u00e9"_s + QChar(0xD800), "a?"},
+        {"high surrogate takes a high surrogate, the letter after stays",
+         u"a"_s + QChar(0xDBFF) + QChar(0xD800) + u"b"_s, "a?b"},
         {"missing character on a chunk edge", ab + u"\u00e9\u00e9b"_s, ab.toLatin1() + "??b"},
         {"pair across a chunk edge", ab + u"\U0001F600大"_s, ab.toLatin1() + "?\x91\xE5"},
         {"every character missing", u"\u00e9\u00e8\u00ea"_s, "???"},
@@ -96,7 +98,11 @@ TEST(Cp932, RoundTripIsKnownWithoutWritingTheFile)
     };
     for (const QString& text : samples) {
         SCOPED_TRACE(text.toStdString());
-        EXPECT_EQ(roundTripsCp932(text), fromCp932(toCp932(text)) == text);
+        const bool comesBack = fromCp932(toCp932(text)) == text;
+        EXPECT_EQ(roundTripsCp932(text), comesBack);
+        bool toldInTheSamePass = !comesBack;
+        EXPECT_EQ(toCp932(text, toldInTheSamePass), toCp932(text));
+        EXPECT_EQ(toldInTheSamePass, comesBack);
     }
     EXPECT_TRUE(roundTripsCp932(ascii));
 #ifndef Q_OS_WIN
