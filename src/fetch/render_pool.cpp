@@ -72,14 +72,30 @@ void RenderPool::queue(const std::shared_ptr<Rendering>& rendering, qsizetype by
     m_workers.start([rendering] { rendering->runIfWanted(); }, int(std::min<qsizetype>(bytes / 1024, 1 << 20)));
 }
 
+namespace {
+
+constexpr qsizetype kKeptBodyBytes = 512 * 1024;
+
+QByteArray digestOf(const QByteArray& body)
+{
+    return QCryptographicHash::hash(body, QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+bool RenderPool::Rendered::holds(const QByteArray& other) const
+{
+    if (other.size() <= kKeptBodyBytes)
+        return digest.isEmpty() && body == other;
+    return !digest.isEmpty() && digest == digestOf(other);
+}
+
 std::shared_ptr<Rendering> RenderPool::render(const QString& url, const FetchResult& page, MarkupStyle style,
                                               bool inBackground)
 {
-    // The body is known again by its digest: a large page is not kept twice.
-    const QByteArray digest = QCryptographicHash::hash(page.body, QCryptographicHash::Sha256);
     for (qsizetype i = 0; i < m_rendered.size(); ++i) {
         const Rendered& done = m_rendered[i];
-        if (done.url == url && done.style == style && done.contentType == page.contentType && done.digest == digest) {
+        if (done.url == url && done.style == style && done.contentType == page.contentType && done.holds(page.body)) {
             m_rendered.move(i, 0);
             const std::shared_ptr<Rendering>& rendering = m_rendered.front().page;
             if (rendering->rearm() && inBackground)
@@ -93,7 +109,9 @@ std::shared_ptr<Rendering> RenderPool::render(const QString& url, const FetchRes
     // The pages of a race or two: enough to find each page again at the next fetch of its race's
     // other pages, few enough to keep the memory small.
     constexpr qsizetype kRemembered = 12;
-    m_rendered.prepend({url, digest, page.contentType, style, rendering});
+    const bool large = page.body.size() > kKeptBodyBytes;
+    m_rendered.prepend({url, large ? QByteArray() : page.body, large ? digestOf(page.body) : QByteArray(),
+                        page.contentType, style, rendering});
     if (m_rendered.size() > kRemembered)
         m_rendered.removeLast();
     return rendering;

@@ -58,13 +58,17 @@ public:
     int renderings() const { return m_renderings.load(); }
 
 private:
-    // A page as it was last rendered: the same bytes again need no new rendering.
+    // A page as it was last rendered: the same bytes again need no new rendering. An ordinary
+    // page is kept and compared byte for byte, which costs next to nothing beside hashing it;
+    // a large one is known by its digest, so that it is not kept twice.
     struct Rendered {
         QString url;
-        QByteArray digest; // of the body
+        QByteArray body;   // an ordinary page's
+        QByteArray digest; // a large page's
         QByteArray contentType;
         MarkupStyle style;
         std::shared_ptr<Rendering> page;
+        bool holds(const QByteArray& other) const;
     };
     void queue(const std::shared_ptr<Rendering>& rendering, qsizetype bytes);
 

@@ -12,6 +12,7 @@
 #include "demo/site_server.h"
 #include "fetch/http_page_source.h"
 #include "fetch/nesting_guard.h"
+#include "fetch/render_pool.h"
 #include "foundation/controls.h"
 #include "foundation/form_state.h"
 #include "foundation/text_codec.h"
@@ -322,4 +323,29 @@ TEST_F(Fetching, PagesOfARaceThatEndedEarlyAreNotRendered)
     pages.waitForRenderers();
     // The first page, and only those of the others the one renderer had started on before.
     EXPECT_LT(pages.renderings(), 1 + 5);
+}
+
+// The same bytes from the same address are not rendered twice, an ordinary page known by its
+// bytes and a large one by its digest; one byte changed, or another address, is a new page.
+TEST(RenderPool, KnowsAPageAgainByItsBytesOnlyFromTheSameAddress)
+{
+    for (const qsizetype size : {qsizetype(2000), qsizetype(600 * 1024)}) {
+        SCOPED_TRACE(size);
+        RenderPool pool;
+        FetchResult page;
+        page.status = 200;
+        page.contentType = "text/html; charset=UTF-8";
+        page.body = "<p>" + QByteArray(size, 'x');
+        const auto renderings = [&](const QString& url, const FetchResult& fetched) {
+            (void)pool.render(url, fetched, MarkupStyle::Modern, false)->page();
+            return pool.renderings();
+        };
+        EXPECT_EQ(renderings(u"http://site.test/a"_s, page), 1);
+        EXPECT_EQ(renderings(u"http://site.test/a"_s, page), 1);
+        FetchResult changed = page;
+        changed.body[size] = 'y';
+        EXPECT_EQ(renderings(u"http://site.test/a"_s, changed), 2);
+        EXPECT_EQ(renderings(u"http://site.test/b"_s, page), 3);
+        EXPECT_EQ(renderings(u"http://site.test/a"_s, page), 3);
+    }
 }
