@@ -44,4 +44,9 @@ void appendOddsField(QString& line, std::initializer_list<int> horses, const QSt
     std::copy_n(field, size, reinterpret_cast<char16_t*>(line.data()) + at);
 }
 
+bool isBlank(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
+}
+
 } // namespace kazeyomi

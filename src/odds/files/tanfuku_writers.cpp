@@ -5,6 +5,7 @@
 #include "foundation/fixed_fields.h"
 #include "foundation/form_state.h"
 #include "foundation/text_fields.h"
+#include "odds/files/odds_fields.h"
 #include "odds/files/odds_history.h"
 
 namespace kazeyomi {
@@ -25,10 +26,10 @@ QString tanFukuLine(const Context& ctx, int column)
     line.reserve(line.size() + kHorses * kFieldWidth);
     for (int k = 1; k <= kHorses; ++k) {
         // No win odds: the horse is not in the race, whatever the place columns hold.
-        if (trimSpaces(grid.textMatrix(k, 1)).isEmpty())
+        if (isBlank(grid.textAt(k, 1)))
             appendOneDecimalField(line, u"0.0", kFieldWidth);
         else
-            appendOneDecimalField(line, grid.textMatrix(k, column), kFieldWidth);
+            appendOneDecimalField(line, grid.textAt(k, column), kFieldWidth);
     }
     return line;
 }
