@@ -1,6 +1,7 @@
 #include "odds/files/odds_history.h"
 
 #include <algorithm>
+#include <array>
 
 #include <QDir>
 #include <QFile>
@@ -43,6 +44,53 @@ bool readsWhole(const QString& line)
                         [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
 }
 
+// The snapshot file goes whether the line went in or not; a failure to delete it is reported
+// only when the append itself went well.
+Outcome removeSnapshot(const QString& snapshotPath, const Outcome& appended)
+{
+    if (QFile::exists(snapshotPath) && !QFile::remove(snapshotPath) && appended.ok())
+        return {u"%1: cannot be deleted"_s.arg(QDir::toNativeSeparators(snapshotPath))};
+    return appended;
+}
+
+// What an ASCII character is to the fast path: blank to tilde, a comma or quote (which end a
+// free-format item), or anything else.
+enum : quint8 { kPrintable = 0, kEndsItem = 1, kOther = 2 };
+constexpr std::array<quint8, 0x80> kAsciiClass = [] {
+    std::array<quint8, 0x80> classes{};
+    for (int u = 0; u < 0x80; ++u)
+        classes[size_t(u)] = u < 0x20 || u == 0x7f ? kOther : u == ',' || u == '"' ? kEndsItem : kPrintable;
+    return classes;
+}();
+
+// Blank to tilde only, and whether the free-format read takes the line whole, in one look: the
+// odds lines are tens of thousands of such characters.
+bool printableAscii(QStringView line, bool& whole)
+{
+    if (!QtPrivate::isAscii(line))
+        return false;
+    quint8 seen = kPrintable;
+    for (const QChar c : line)
+        seen |= kAsciiClass[c.unicode()];
+    if (seen & kOther)
+        return false;
+    whole = !(seen & kEndsItem) && !line.isEmpty() && line.front() != u' ';
+    return true;
+}
+
+// The code page writes each printable ASCII character as its own byte and reads it back so.
+bool printableAsciiIsItself()
+{
+    static const bool same = [] {
+        QString all;
+        for (char16_t u = 0x20; u <= 0x7e; ++u)
+            all += QChar(u);
+        const QByteArray bytes = all.toLatin1();
+        return toCp932(all) == bytes && fromCp932(bytes) == all;
+    }();
+    return same;
+}
+
 } // namespace
 
 Outcome Snapshot_append(const QString& historyPath, const QString& snapshotPath, const FileDevices& devices)
@@ -60,6 +108,18 @@ Outcome writeOddsLine(const Context& ctx, const QString& extension, const QStrin
 {
     const QString history = oddsFilePath(ctx, extension);
     const QString snapshotPath = history + u'T';
+    bool whole = false;
+    if (printableAscii(snapshotLine, whole) && printableAsciiIsItself()) {
+        // The usual line: its bytes are its characters, and it reads back as itself.
+        QByteArray bytes = snapshotLine.toLatin1();
+        if (withLineEnd)
+            bytes += kCrLf;
+        if (Outcome written = FileWriter(devices).write(snapshotPath, bytes); !written.ok())
+            return written;
+        const Outcome appended = whole ? FileWriter(devices).appendLine(history, withLineEnd ? bytes : bytes + kCrLf)
+                                       : appendItem(history, snapshotPath, snapshotLine, devices);
+        return removeSnapshot(snapshotPath, appended);
+    }
     QByteArray bytes = toCp932(snapshotLine);
     if (withLineEnd)
         bytes += kCrLf;
@@ -74,9 +134,7 @@ Outcome writeOddsLine(const Context& ctx, const QString& extension, const QStrin
         appended = FileWriter(devices).appendLine(history, bytes.left(bytes.size() - (withLineEnd ? 2 : 0)) + kCrLf);
     else
         appended = appendItem(history, snapshotPath, snapshotLine, devices);
-    if (QFile::exists(snapshotPath) && !QFile::remove(snapshotPath) && appended.ok())
-        return {u"%1: cannot be deleted"_s.arg(QDir::toNativeSeparators(snapshotPath))};
-    return appended;
+    return removeSnapshot(snapshotPath, appended);
 }
 
 } // namespace kazeyomi

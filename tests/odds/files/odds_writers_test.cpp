@@ -275,3 +275,30 @@ TEST_F(OddsWriters, TheWorkGridsHoldWhatTheWritersLeaveThere)
         EXPECT_EQ(grids.toUtf8(), expected);
     }
 }
+
+// The history line is what a free-format read of the snapshot gives: a comma or a quote in the
+// line, a leading tab, characters beyond ASCII and ones the code page lacks each take their own way.
+TEST_F(OddsWriters, AHistoryLineIsTheSnapshotAsAFreeFormatReadTakesIt)
+{
+    const QByteArray rest = QByteArray("     0.0").repeated(15) + "\r\n";
+    const struct {
+        const char* name;
+        QString stamp;
+        QString odds;
+        QByteArray history;
+    } rows[] = {
+        {"comma in a cell ends the item", u"10:25"_s, u"1,23"_s, "10:25    1\r\n"},
+        {"quoted stamp", u"\"10\"25"_s, u"2.3"_s, "10\r\n"},
+        {"tab before the stamp", u"\t10:25"_s, u"2.3"_s, "10:25     2.3" + rest},
+        {"full-width stamp", u"１０:２５"_s, u"2.3"_s, "\x82\x50\x82\x4f:\x82\x51\x82\x54     2.3" + rest},
+        {"character the code page lacks", u"10:25€"_s, u"2.3"_s, "10:25?     2.3" + rest},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QFile::remove(oddsFile(u"大井10.tanA"_s));
+        form.setText(Control::Text9, r.stamp);
+        form.grid(Grid::VSFlexGrid3).setTextMatrix(1, 1, r.odds);
+        ASSERT_EQ(TanA_write(context).error, QString());
+        EXPECT_EQ(history(u"tanA"_s), r.history);
+    }
+}
