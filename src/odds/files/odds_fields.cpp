@@ -1,6 +1,7 @@
 #include "odds/files/odds_fields.h"
 
 #include <algorithm>
+#include <array>
 
 #include "foundation/fixed_fields.h"
 
@@ -42,6 +43,17 @@ void appendOddsField(QString& line, std::initializer_list<int> horses, const QSt
     const qsizetype at = line.size();
     line.resize(at + size);
     std::copy_n(field, size, reinterpret_cast<char16_t*>(line.data()) + at);
+}
+
+QString numberLabel(int number)
+{
+    static const std::array<QString, 100> kLabels = [] {
+        std::array<QString, 100> labels;
+        for (int n = 0; n < 100; ++n)
+            labels[size_t(n)] = QString::number(n);
+        return labels;
+    }();
+    return number >= 0 && number < 100 ? kLabels[size_t(number)] : QString::number(number);
 }
 
 bool isBlank(QStringView text)

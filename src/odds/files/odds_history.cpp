@@ -1,7 +1,6 @@
 #include "odds/files/odds_history.h"
 
 #include <algorithm>
-#include <array>
 
 #include <QDir>
 #include <QFile>
@@ -53,28 +52,38 @@ Outcome removeSnapshot(const QString& snapshotPath, const Outcome& appended)
     return appended;
 }
 
-// What an ASCII character is to the fast path: blank to tilde, a comma or quote (which end a
-// free-format item), or anything else.
-enum : quint8 { kPrintable = 0, kEndsItem = 1, kOther = 2 };
-constexpr std::array<quint8, 0x80> kAsciiClass = [] {
-    std::array<quint8, 0x80> classes{};
-    for (int u = 0; u < 0x80; ++u)
-        classes[size_t(u)] = u < 0x20 || u == 0x7f ? kOther : u == ',' || u == '"' ? kEndsItem : kPrintable;
-    return classes;
-}();
-
-// Blank to tilde only, and whether the free-format read takes the line whole, in one look: the
-// odds lines are tens of thousands of such characters.
+// Blank to tilde only, and whether the free-format read takes the line whole (no comma or
+// quote, no leading blank), in one look: the odds lines are tens of thousands of characters.
+// Eight characters at a time without a branch, a loop the compiler turns into vector code.
 bool printableAscii(QStringView line, bool& whole)
 {
-    if (!QtPrivate::isAscii(line))
+    const char16_t* at = line.utf16();
+    const qsizetype size = line.size();
+    // Per lane: blank to tilde gives 0 (the unsigned difference stays below 0x5f).
+    const auto outside = [](char16_t u) { return char16_t(char16_t(u - 0x20) > 0x5e); };
+    const auto endsItem = [](char16_t u) { return char16_t((u == u',') | (u == u'"')); };
+    char16_t bad[8] = {};
+    char16_t stops[8] = {};
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        for (int k = 0; k < 8; ++k) {
+            bad[k] |= outside(at[i + k]);
+            stops[k] |= endsItem(at[i + k]);
+        }
+    }
+    for (; i < size; ++i) {
+        bad[0] |= outside(at[i]);
+        stops[0] |= endsItem(at[i]);
+    }
+    char16_t anyBad = 0;
+    char16_t anyStop = 0;
+    for (int k = 0; k < 8; ++k) {
+        anyBad |= bad[k];
+        anyStop |= stops[k];
+    }
+    if (anyBad)
         return false;
-    quint8 seen = kPrintable;
-    for (const QChar c : line)
-        seen |= kAsciiClass[c.unicode()];
-    if (seen & kOther)
-        return false;
-    whole = !(seen & kEndsItem) && !line.isEmpty() && line.front() != u' ';
+    whole = !anyStop && size > 0 && at[0] != u' ';
     return true;
 }
 

@@ -56,7 +56,7 @@ void buildStaircaseTable(const GridModel& source, GridModel& work, int runners)
         }
     }
     for (int c = 1; c <= kWorkLabels; ++c)
-        work.setTextMatrix(0, c, QString::number(c));
+        work.setTextMatrix(0, c, numberLabel(c));
 }
 
 QString staircaseFields(const GridModel& work)

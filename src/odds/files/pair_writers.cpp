@@ -53,8 +53,8 @@ void buildExactaTable(const GridModel& source, GridModel& work)
         }
     }
     for (int k = 1; k <= n; ++k) {
-        work.setTextMatrix(0, k, QString::number(k));
-        work.setTextMatrix(k, 0, QString::number(k));
+        work.setTextMatrix(0, k, numberLabel(k));
+        work.setTextMatrix(k, 0, numberLabel(k));
     }
 }
 

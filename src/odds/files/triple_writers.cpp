@@ -102,7 +102,7 @@ QString trioFields(FormState& form)
         // higher number (block N lists them all).
         for (int h = 1, col = 1; h < runners; ++h)
             if (h != b)
-                work.setTextMatrix(0, col++, QString::number(h));
+                work.setTextMatrix(0, col++, numberLabel(h));
         for (int j = 1; j <= kTrioColumns; ++j)
             for (int k = 1; k <= rowsPerBlock; ++k)
                 work.setTextMatrix(k, j, staircases.textAt(k + (b - 1) * rowsPerBlock, j));
@@ -157,10 +157,10 @@ void arrangeTrifecta(const GridModel& page, GridModel& blocks)
         d += p;
     }
     for (int c = 0; c < r; ++c)
-        blocks.setTextMatrix(0, c + 1, QString::number(c + 1));
+        blocks.setTextMatrix(0, c + 1, numberLabel(c + 1));
     for (int w = 1, k = 1; w <= p + 1; ++w, ++k)
         for (int c = 0; c < r; ++c)
-            blocks.setTextMatrix(p * (w - 1) + c + 1, 0, QString::number(k));
+            blocks.setTextMatrix(p * (w - 1) + c + 1, 0, numberLabel(k));
 }
 
 // Labels the other horses than `first` in ascending order along row 0 or column 0.
@@ -171,9 +171,9 @@ void labelOthers(GridModel& block, int first, int size, bool alongRow)
             ++c;
         if (c <= size) {
             if (alongRow)
-                block.setTextMatrix(0, k, QString::number(c + 1));
+                block.setTextMatrix(0, k, numberLabel(c + 1));
             else
-                block.setTextMatrix(k, 0, QString::number(c + 1));
+                block.setTextMatrix(k, 0, numberLabel(c + 1));
         }
     }
 }
@@ -189,7 +189,7 @@ QString trifectaFields(FormState& form)
     fields.reserve((q + 1) * q * q * 16);
     for (int a = 1; a <= q + 1; ++a) {
         block.clear();
-        block.setTextMatrix(0, 0, QString::number(a));
+        block.setTextMatrix(0, 0, numberLabel(a));
         for (int c = 1; c <= q; ++c)
             for (int j = 1; j <= q; ++j)
                 block.setTextMatrix(j, c, blocks.textAt((a - 1) * q + j, c));
