@@ -178,30 +178,32 @@ QString formatOneDecimal(const QString& text)
 qsizetype writeOneDecimalField(char16_t* out, QStringView text, int width)
 {
     text = withoutBlanks(text);
-    DigitBuffer buffer(text.size());
-    OneDecimal number;
-    const bool formatted = !inForm(text) && toOneDecimal(text, buffer.data(), number);
-    const qsizetype size = formatted ? number.size() : text.size();
-    const qsizetype blanks = blanksInFront(size, width);
-    const qsizetype kept = std::min<qsizetype>(width, size);
-    char16_t* at = std::fill_n(out, blanks, u' ');
-    if (!formatted) {
-        std::copy_n(text.utf16() + (size - kept), kept, at);
-    } else if (kept == size) {
-        number.writeTo(at);
-    } else {
-        // Only the last characters are kept: the field is shorter than the number.
-        char16_t whole[64];
-        if (size <= qsizetype(std::size(whole))) {
-            number.writeTo(whole);
-            std::copy_n(whole + (size - kept), kept, at);
-        } else {
-            std::u16string longer(size_t(size), u' ');
-            number.writeTo(longer.data());
-            std::copy_n(longer.data() + (size - kept), kept, at);
+    // A number not yet in the form; "12.3" and "***" go in as they are.
+    const bool mayFormat =
+        !text.isEmpty() && !inForm(text) && (isDigit(text[0]) || text[0] == u'.' || text[0] == u'+' || text[0] == u'-');
+    if (mayFormat) {
+        DigitBuffer buffer(text.size());
+        OneDecimal number;
+        if (toOneDecimal(text, buffer.data(), number)) {
+            const qsizetype size = number.size();
+            const qsizetype blanks = blanksInFront(size, width);
+            char16_t* at = std::fill_n(out, blanks, u' ');
+            if (width >= size) {
+                number.writeTo(at);
+                return blanks + size;
+            }
+            // Only the last characters are kept: the field is shorter than the number.
+            std::u16string whole(size_t(size), u' ');
+            number.writeTo(whole.data());
+            std::copy_n(whole.data() + (size - width), width, at);
+            return width;
         }
     }
-    return blanks + kept;
+    const qsizetype size = text.size();
+    const qsizetype kept = std::min<qsizetype>(width, size);
+    char16_t* at = std::fill_n(out, blanksInFront(size, width), u' ');
+    std::copy_n(text.utf16() + (size - kept), kept, at);
+    return (at - out) + kept;
 }
 
 void appendOneDecimalField(QString& line, QStringView text, int width)

@@ -44,12 +44,8 @@ void GridModel::connectNotify(const QMetaMethod& signal)
     QAbstractTableModel::connectNotify(signal);
 }
 
-void GridModel::setTextMatrix(int row, int col, const QString& text)
+void GridModel::announce(int row, int col)
 {
-    check(row, col);
-    m_cells[size_t(row) * m_cols + col] = text;
-    if (!m_cellsWatched.load(std::memory_order_relaxed))
-        return;
     // Scrapers and writers set thousands of cells a cycle; only a grid on screen is told.
     static const QMetaMethod headerChanged = QMetaMethod::fromSignal(&GridModel::headerDataChanged);
     static const QMetaMethod cellChanged = QMetaMethod::fromSignal(&GridModel::dataChanged);

@@ -27,7 +27,13 @@ public:
     const QString& name() const { return m_name; }
 
     QString textMatrix(int row, int col) const { return textAt(row, col); }
-    void setTextMatrix(int row, int col, const QString& text);
+    void setTextMatrix(int row, int col, const QString& text)
+    {
+        check(row, col);
+        m_cells[size_t(row) * size_t(m_cols) + size_t(col)] = text;
+        if (m_cellsWatched.load(std::memory_order_relaxed))
+            announce(row, col);
+    }
     // The cell text itself, without a copy: valid until the cell is written or the grid changes.
     const QString& textAt(int row, int col) const
     {
@@ -78,6 +84,8 @@ private:
             throwOutside(row, col);
     }
     [[noreturn]] void throwOutside(int row, int col) const;
+    // Tells the views of a grid on screen that a cell changed.
+    void announce(int row, int col);
     void resize(int rows, int cols);
 
     QString m_name;
