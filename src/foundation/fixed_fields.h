@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace kazeyomi {
 
@@ -14,5 +15,13 @@ QString rightField(const QString& text, int width);
 // least one digit before the point and exactly one after it, rounded half away from zero;
 // any other text, "***" or empty included, stays as it is.
 QString formatOneDecimal(const QString& text);
+
+// Writes what rightField(formatOneDecimal(text without its outer blanks), width) gives into
+// `out`, which has room for `width` (not negative) characters, and returns how many it wrote.
+qsizetype writeOneDecimalField(char16_t* out, QStringView text, int width);
+
+// Appends what rightField(formatOneDecimal(text without its outer blanks), width) gives,
+// without a string of its own: the writers add thousands of such fields a cycle.
+void appendOneDecimalField(QString& line, QStringView text, int width);
 
 } // namespace kazeyomi

@@ -25,28 +25,27 @@ GridModel::GridModel(QString name, int rows, int cols, QObject* parent)
     resize(rows, cols);
 }
 
-void GridModel::check(int row, int col) const
+void GridModel::throwOutside(int row, int col) const
 {
-    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
-        throw GridRangeError(QStringLiteral("%1: cell (%2, %3) outside %4 x %5")
-                                 .arg(m_name)
-                                 .arg(row)
-                                 .arg(col)
-                                 .arg(m_rows)
-                                 .arg(m_cols)
-                                 .toStdString());
+    throw GridRangeError(QStringLiteral("%1: cell (%2, %3) outside %4 x %5")
+                             .arg(m_name)
+                             .arg(row)
+                             .arg(col)
+                             .arg(m_rows)
+                             .arg(m_cols)
+                             .toStdString());
 }
 
-QString GridModel::textMatrix(int row, int col) const
+void GridModel::connectNotify(const QMetaMethod& signal)
 {
-    check(row, col);
-    return m_cells[size_t(row) * m_cols + col];
+    if (signal == QMetaMethod::fromSignal(&GridModel::headerDataChanged) ||
+        signal == QMetaMethod::fromSignal(&GridModel::dataChanged))
+        m_cellsWatched.store(true, std::memory_order_relaxed);
+    QAbstractTableModel::connectNotify(signal);
 }
 
-void GridModel::setTextMatrix(int row, int col, const QString& text)
+void GridModel::announce(int row, int col)
 {
-    check(row, col);
-    m_cells[size_t(row) * m_cols + col] = text;
     // Scrapers and writers set thousands of cells a cycle; only a grid on screen is told.
     static const QMetaMethod headerChanged = QMetaMethod::fromSignal(&GridModel::headerDataChanged);
     static const QMetaMethod cellChanged = QMetaMethod::fromSignal(&GridModel::dataChanged);

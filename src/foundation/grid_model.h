@@ -2,6 +2,7 @@
 // column 0, saved and loaded whole, shown by the window through Qt's model/view.
 #pragma once
 
+#include <atomic>
 #include <stdexcept>
 #include <vector>
 
@@ -25,8 +26,20 @@ public:
 
     const QString& name() const { return m_name; }
 
-    QString textMatrix(int row, int col) const;
-    void setTextMatrix(int row, int col, const QString& text);
+    QString textMatrix(int row, int col) const { return textAt(row, col); }
+    void setTextMatrix(int row, int col, const QString& text)
+    {
+        check(row, col);
+        m_cells[size_t(row) * size_t(m_cols) + size_t(col)] = text;
+        if (m_cellsWatched.load(std::memory_order_relaxed))
+            announce(row, col);
+    }
+    // The cell text itself, without a copy: valid until the cell is written or the grid changes.
+    const QString& textAt(int row, int col) const
+    {
+        check(row, col);
+        return m_cells[size_t(row) * size_t(m_cols) + size_t(col)];
+    }
     // Setting 0 is the cell text; no other cell property is used.
     QString cell(int setting, int row, int col) const;
     void setCell(int setting, int row, int col, const QString& value);
@@ -61,8 +74,18 @@ public:
 Q_SIGNALS:
     void highlightChanged();
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+
 private:
-    void check(int row, int col) const;
+    void check(int row, int col) const
+    {
+        if (unsigned(row) >= unsigned(m_rows) || unsigned(col) >= unsigned(m_cols))
+            throwOutside(row, col);
+    }
+    [[noreturn]] void throwOutside(int row, int col) const;
+    // Tells the views of a grid on screen that a cell changed.
+    void announce(int row, int col);
     void resize(int rows, int cols);
 
     QString m_name;
@@ -76,6 +99,9 @@ private:
     int m_highlight = 0;
     int m_selectionMode = 0;
     bool m_selectionOn = false;
+    // Set for good once anything listens to the cell or header signals; until then a cell
+    // written is not announced (the scrapers and writers set thousands a cycle).
+    std::atomic<bool> m_cellsWatched{false};
 };
 
 } // namespace kazeyomi

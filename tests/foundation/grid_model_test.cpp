@@ -38,6 +38,24 @@ TEST(GridModel, ACellOutsideTheGridIsAnErrorTheCallerCanCatch)
     EXPECT_EQ(grid.textMatrix(16, 3), QString()); // never written reads as ""
 }
 
+// A grid shown on screen hears of every cell written after its view connects, a header cell as
+// a header change; cells written before anyone listened are simply there.
+TEST(GridModel, AViewHearsOfEveryCellWrittenOnceItListens)
+{
+    GridModel grid(u"VSFlexGrid3"_s, 17, 4);
+    grid.setTextMatrix(2, 3, u"before"_s);
+    QList<QModelIndex> cells;
+    QList<int> headers;
+    QObject::connect(&grid, &QAbstractItemModel::dataChanged, [&](const QModelIndex& at) { cells << at; });
+    QObject::connect(&grid, &QAbstractItemModel::headerDataChanged,
+                     [&](Qt::Orientation, int first) { headers << first; });
+    grid.setTextMatrix(2, 3, u"12.3"_s);
+    grid.setCell(0, 0, 1, u"単勝"_s);
+    ASSERT_EQ(cells.size(), 1);
+    EXPECT_EQ(grid.data(cells[0], Qt::DisplayRole).toString(), u"12.3"_s);
+    EXPECT_EQ(headers, QList<int>{1});
+}
+
 TEST(GridModel, GrowingAndShrinkingRowsKeepsTheRemainingCells)
 {
     GridModel grid(u"g"_s, 5, 4);

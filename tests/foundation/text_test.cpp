@@ -21,6 +21,12 @@ TEST(FixedFields, RightAlignedAndOneDecimalFieldsByteForByte)
             EXPECT_EQ(toCp932(rightField(r[2], r[3].toInt())), toCp932(r[4]));
         } else {
             EXPECT_EQ(formatOneDecimal(r[2]), r[3]);
+            // Appended straight into a line: the cell's blanks go, the field is cut or padded.
+            for (int width : {8, 4, 20}) {
+                QString line = u"x"_s;
+                appendOneDecimalField(line, u"  "_s + r[2] + u' ', width);
+                EXPECT_EQ(line, u"x"_s + rightField(r[3], width)) << width;
+            }
         }
     }
     EXPECT_EQ(rightField(formatOneDecimal(u"1,234,567"_s), 8), u"234567.0"_s);

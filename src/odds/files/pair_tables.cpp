@@ -29,8 +29,8 @@ void buildStaircaseTable(const GridModel& source, GridModel& work, int runners)
     // copy of its row, as the shorter columns' lower parts lie to its right.
     for (int i = 1; i <= kUpperRows; ++i) {
         for (int j = 1; j <= kSourceColumns; ++j) {
-            const QString cell = source.textMatrix(i, j);
-            if (trimSpaces(cell).isEmpty())
+            const QString& cell = source.textAt(i, j);
+            if (isBlank(cell))
                 break;
             work.setTextMatrix(i, j, cell);
         }
@@ -43,29 +43,29 @@ void buildStaircaseTable(const GridModel& source, GridModel& work, int runners)
         const int s = kSourceColumns - m;
         const int t = 9 + m;
         int row = std::max(1, runners - s + 1);
-        while (row <= kUpperRows && !source.textMatrix(row, s).isEmpty())
+        while (row <= kUpperRows && !source.textAt(row, s).isEmpty())
             ++row;
         if (row > kUpperRows)
             continue;
-        while (row < kUpperRows && source.textMatrix(row, s).isEmpty())
+        while (row < kUpperRows && source.textAt(row, s).isEmpty())
             ++row;
         for (int k = 1; row <= kLowerLastRow; ++row, ++k) {
-            const QString cell = source.textMatrix(row, s);
+            const QString& cell = source.textAt(row, s);
             if (!cell.isEmpty())
                 work.setTextMatrix(k, t, cell);
         }
     }
     for (int c = 1; c <= kWorkLabels; ++c)
-        work.setTextMatrix(0, c, QString::number(c));
+        work.setTextMatrix(0, c, numberLabel(c));
 }
 
 QString staircaseFields(const GridModel& work)
 {
     QString fields;
     for (int c = 1; c <= kLineColumns; ++c) {
-        const int first = trimSpaces(work.textMatrix(0, c)).toInt();
-        for (int k = 1; k < work.rows() && !work.textMatrix(k, c).isEmpty(); ++k)
-            appendOddsField(fields, {first, first + k}, work.textMatrix(k, c));
+        const int first = trimSpaces(work.textAt(0, c)).toInt();
+        for (int k = 1; k < work.rows() && !work.textAt(k, c).isEmpty(); ++k)
+            appendOddsField(fields, {first, first + k}, work.textAt(k, c));
     }
     return fields;
 }

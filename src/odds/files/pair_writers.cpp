@@ -18,9 +18,9 @@ constexpr int kBlockColumns = 8;
 constexpr int kMostRunners = 16;
 const QString kNoOdds = u"***"_s;
 
-QString oddsOrStars(const QString& cell)
+const QString& oddsOrStars(const QString& cell)
 {
-    return trimSpaces(cell).isEmpty() ? kNoOdds : cell;
+    return isBlank(cell) ? kNoOdds : cell;
 }
 
 // The exacta grid holds column horses 1 to 8 in rows 1 to N and, with more than 8 runners,
@@ -31,7 +31,7 @@ void buildExactaTable(const GridModel& source, GridModel& work)
     int i = 1;
     bool secondBlock = true;
     for (; i <= kMostRunners; ++i) {
-        const QString label = source.textMatrix(i, 0);
+        const QString label = source.textAt(i, 0);
         if (label.isEmpty()) {
             secondBlock = false;
             break;
@@ -39,22 +39,22 @@ void buildExactaTable(const GridModel& source, GridModel& work)
         if (i != 1 && trimSpaces(label).toDouble() == 1.0)
             break;
         for (int c = 1; c <= kBlockColumns; ++c)
-            work.setTextMatrix(i, c, oddsOrStars(source.textMatrix(i, c)));
+            work.setTextMatrix(i, c, oddsOrStars(source.textAt(i, c)));
     }
     const int n = i - 1;
     if (secondBlock) {
         for (i = n + 1; i <= 2 * n; ++i) {
             for (int c = 1; c <= kBlockColumns; ++c) {
                 // A column the first row of the block leaves blank has no horse: the block is narrower.
-                if (trimSpaces(source.textMatrix(n + 1, c)).isEmpty())
+                if (isBlank(source.textAt(n + 1, c)))
                     break;
-                work.setTextMatrix(i - n, c + kBlockColumns, oddsOrStars(source.textMatrix(i, c)));
+                work.setTextMatrix(i - n, c + kBlockColumns, oddsOrStars(source.textAt(i, c)));
             }
         }
     }
     for (int k = 1; k <= n; ++k) {
-        work.setTextMatrix(0, k, QString::number(k));
-        work.setTextMatrix(k, 0, QString::number(k));
+        work.setTextMatrix(0, k, numberLabel(k));
+        work.setTextMatrix(k, 0, numberLabel(k));
     }
 }
 
@@ -63,11 +63,11 @@ QString exactaFields(const GridModel& work)
 {
     QString fields;
     for (int c = 1; c <= kMostRunners; ++c) {
-        const QString label = work.textMatrix(0, c);
+        const QString label = work.textAt(0, c);
         if (label.isEmpty())
             continue;
-        for (int r = 1; r < work.rows() && !work.textMatrix(r, c).isEmpty(); ++r)
-            appendOddsField(fields, {label.toInt(), trimSpaces(work.textMatrix(r, 0)).toInt()}, work.textMatrix(r, c));
+        for (int r = 1; r < work.rows() && !work.textAt(r, c).isEmpty(); ++r)
+            appendOddsField(fields, {label.toInt(), trimSpaces(work.textAt(r, 0)).toInt()}, work.textAt(r, c));
     }
     return fields;
 }

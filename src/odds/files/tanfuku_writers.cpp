@@ -5,6 +5,7 @@
 #include "foundation/fixed_fields.h"
 #include "foundation/form_state.h"
 #include "foundation/text_fields.h"
+#include "odds/files/odds_fields.h"
 #include "odds/files/odds_history.h"
 
 namespace kazeyomi {
@@ -22,12 +23,13 @@ QString tanFukuLine(const Context& ctx, int column)
 {
     const GridModel& grid = ctx.form.grid(Grid::VSFlexGrid3);
     QString line = ctx.form.text(Control::Text9);
+    line.reserve(line.size() + kHorses * kFieldWidth);
     for (int k = 1; k <= kHorses; ++k) {
         // No win odds: the horse is not in the race, whatever the place columns hold.
-        if (trimSpaces(grid.textMatrix(k, 1)).isEmpty())
-            line += rightField(u"0.0"_s, kFieldWidth);
+        if (isBlank(grid.textAt(k, 1)))
+            appendOneDecimalField(line, u"0.0", kFieldWidth);
         else
-            line += rightField(formatOneDecimal(trimSpaces(grid.textMatrix(k, column))), kFieldWidth);
+            appendOneDecimalField(line, grid.textAt(k, column), kFieldWidth);
     }
     return line;
 }

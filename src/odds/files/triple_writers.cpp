@@ -1,9 +1,11 @@
 #include "odds/files/triple_writers.h"
 
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <set>
 #include <stdexcept>
 #include <vector>
-
-#include <QSet>
 
 #include "foundation/context.h"
 #include "foundation/controls.h"
@@ -13,7 +15,6 @@
 #include "foundation/text_fields.h"
 #include "odds/files/odds_fields.h"
 #include "odds/files/odds_history.h"
-#include "scraping/text_helpers.h"
 
 namespace kazeyomi {
 
@@ -26,30 +27,35 @@ constexpr int kPageColumns = 8;
 constexpr int kLongestLabelRun = 16;
 const QString kNoOdds = u"***"_s;
 
-// A trio seen before gets "***": its odds went in at its first sighting.
+// A trio seen before gets "***": its odds went in at its first sighting. A trio is known by its
+// three numbers as 16-bit integers, sorted: horses 1 to 63 in a table of bits, any other in a set.
 class SeenTrios {
 public:
     bool firstSighting(int a, int b, int c)
     {
-        qint16 x = qint16(a);
-        qint16 y = qint16(b);
-        qint16 z = qint16(c);
-        const QString key = Trio_key(x, y, z);
-        if (m_keys.contains(key))
-            return false;
-        m_keys.insert(key);
-        return true;
+        std::array<qint16, 3> trio{qint16(a), qint16(b), qint16(c)};
+        std::sort(trio.begin(), trio.end());
+        if (trio[0] >= 0 && trio[2] < kTableSide) {
+            const size_t at = (size_t(trio[2]) * kTableSide + size_t(trio[1])) * kTableSide + size_t(trio[0]);
+            if (m_table.test(at))
+                return false;
+            m_table.set(at);
+            return true;
+        }
+        return m_others.insert(trio).second;
     }
 
 private:
-    QSet<QString> m_keys;
+    static constexpr int kTableSide = 64;
+    std::bitset<size_t(kTableSide) * kTableSide * kTableSide> m_table;
+    std::set<std::array<qint16, 3>> m_others;
 };
 
 // The row labels of the trifecta page grid are numbers; anything else ends the writer.
 int labelAt(const GridModel& grid, int row)
 {
     bool ok = false;
-    const int label = trimSpaces(grid.textMatrix(row, 0)).toInt(&ok);
+    const int label = trimSpaces(grid.textAt(row, 0)).toInt(&ok);
     if (!ok)
         throw std::runtime_error(
             u"%1: the row label of row %2 is not a number"_s.arg(grid.name()).arg(row).toStdString());
@@ -66,9 +72,9 @@ int labelRun(const GridModel& grid, int longest)
     return n;
 }
 
-QString oddsOrStars(const QString& cell)
+const QString& oddsOrStars(const QString& cell)
 {
-    return trimSpaces(cell).isEmpty() ? kNoOdds : cell;
+    return isBlank(cell) ? kNoOdds : cell;
 }
 
 template <typename Write> Outcome failureAsOutcome(Write&& write)
@@ -96,21 +102,21 @@ QString trioFields(FormState& form)
         // higher number (block N lists them all).
         for (int h = 1, col = 1; h < runners; ++h)
             if (h != b)
-                work.setTextMatrix(0, col++, QString::number(h));
+                work.setTextMatrix(0, col++, numberLabel(h));
         for (int j = 1; j <= kTrioColumns; ++j)
             for (int k = 1; k <= rowsPerBlock; ++k)
-                work.setTextMatrix(k, j, staircases.textMatrix(k + (b - 1) * rowsPerBlock, j));
+                work.setTextMatrix(k, j, staircases.textAt(k + (b - 1) * rowsPerBlock, j));
         for (int j = 1; j <= kTrioColumns; ++j) {
-            const QString label = work.textMatrix(0, j);
+            const QString label = work.textAt(0, j);
             if (label.isEmpty())
                 break;
             const int s = label.toInt();
             // Down the column to its first empty cell; the block's own horse is passed over once.
             int x = s + 1;
-            for (int k = 1; k < work.rows() && !work.textMatrix(k, j).isEmpty(); ++k, ++x) {
+            for (int k = 1; k < work.rows() && !work.textAt(k, j).isEmpty(); ++k, ++x) {
                 if (x == b)
                     ++x;
-                appendOddsField(fields, {b, s, x}, seen.firstSighting(b, s, x) ? work.textMatrix(k, j) : kNoOdds);
+                appendOddsField(fields, {b, s, x}, seen.firstSighting(b, s, x) ? work.textAt(k, j) : kNoOdds);
             }
         }
     }
@@ -133,7 +139,7 @@ void arrangeTrifecta(const GridModel& page, GridModel& blocks)
             if (n != 1 && labelAt(page, t + n) == 1)
                 break;
             for (int j = 1; j <= kPageColumns; ++j)
-                blocks.setTextMatrix(d + n, j, oddsOrStars(page.textMatrix(t + n, j)));
+                blocks.setTextMatrix(d + n, j, oddsOrStars(page.textAt(t + n, j)));
         }
         // With 16 runners the 15 rows end the loop before the next horse's label 1 is met.
         r = p == 15 ? s : s - 1;
@@ -141,9 +147,9 @@ void arrangeTrifecta(const GridModel& page, GridModel& blocks)
             for (n = r + 1; n <= 2 * r; ++n) {
                 for (int j = 1; j <= r - kPageColumns; ++j) {
                     // A column the half table's first row leaves blank has no horse.
-                    if (trimSpaces(page.textMatrix(t + r + 1, j)).isEmpty())
+                    if (isBlank(page.textAt(t + r + 1, j)))
                         break;
-                    blocks.setTextMatrix(d + n - r, j + kPageColumns, oddsOrStars(page.textMatrix(t + n, j)));
+                    blocks.setTextMatrix(d + n - r, j + kPageColumns, oddsOrStars(page.textAt(t + n, j)));
                 }
             }
         }
@@ -151,10 +157,10 @@ void arrangeTrifecta(const GridModel& page, GridModel& blocks)
         d += p;
     }
     for (int c = 0; c < r; ++c)
-        blocks.setTextMatrix(0, c + 1, QString::number(c + 1));
+        blocks.setTextMatrix(0, c + 1, numberLabel(c + 1));
     for (int w = 1, k = 1; w <= p + 1; ++w, ++k)
         for (int c = 0; c < r; ++c)
-            blocks.setTextMatrix(p * (w - 1) + c + 1, 0, QString::number(k));
+            blocks.setTextMatrix(p * (w - 1) + c + 1, 0, numberLabel(k));
 }
 
 // Labels the other horses than `first` in ascending order along row 0 or column 0.
@@ -165,9 +171,9 @@ void labelOthers(GridModel& block, int first, int size, bool alongRow)
             ++c;
         if (c <= size) {
             if (alongRow)
-                block.setTextMatrix(0, k, QString::number(c + 1));
+                block.setTextMatrix(0, k, numberLabel(c + 1));
             else
-                block.setTextMatrix(k, 0, QString::number(c + 1));
+                block.setTextMatrix(k, 0, numberLabel(c + 1));
         }
     }
 }
@@ -183,21 +189,21 @@ QString trifectaFields(FormState& form)
     fields.reserve((q + 1) * q * q * 16);
     for (int a = 1; a <= q + 1; ++a) {
         block.clear();
-        block.setTextMatrix(0, 0, QString::number(a));
+        block.setTextMatrix(0, 0, numberLabel(a));
         for (int c = 1; c <= q; ++c)
             for (int j = 1; j <= q; ++j)
-                block.setTextMatrix(j, c, blocks.textMatrix((a - 1) * q + j, c));
+                block.setTextMatrix(j, c, blocks.textAt((a - 1) * q + j, c));
         labelOthers(block, a, q, true);
         labelOthers(block, a, q, false);
         // The labels as numbers, read once a block.
         std::vector<int> rowHorses(size_t(q) + 1);
         for (int c = 1; c <= q; ++c)
-            rowHorses[size_t(c)] = block.textMatrix(c, 0).toInt();
-        const int first = block.textMatrix(0, 0).toInt();
+            rowHorses[size_t(c)] = block.textAt(c, 0).toInt();
+        const int first = block.textAt(0, 0).toInt();
         for (int b = 1; b <= q; ++b) {
-            const int second = block.textMatrix(0, b).toInt();
+            const int second = block.textAt(0, b).toInt();
             for (int c = 1; c <= q; ++c)
-                appendOddsField(fields, {first, second, rowHorses[size_t(c)]}, block.textMatrix(c, b));
+                appendOddsField(fields, {first, second, rowHorses[size_t(c)]}, block.textAt(c, b));
         }
     }
     return fields;
@@ -219,7 +225,7 @@ Outcome Santan_arrange(Context& ctx, const FileDevices& devices)
         const GridModel& page = ctx.form.grid(Grid::VSFlexGrid13);
         GridModel& blocks = ctx.form.grid(Grid::VSFlexGrid22);
         blocks.clear();
-        if (page.textMatrix(1, 0).isEmpty())
+        if (page.textAt(1, 0).isEmpty())
             return Outcome{};
         arrangeTrifecta(page, blocks);
         return Santan_write(ctx, devices);

@@ -10,16 +10,24 @@
 
 #include <QFile>
 
+#include "demo/pair_pages.h"
 #include "demo/pair_staircase.h"
+#include "demo/triple_pages.h"
 #include "foundation/controls.h"
 #include "foundation/grid_layouts.h"
 #include "foundation/grid_model.h"
 #include "odds/capture/sanfuku_scraper.h"
+#include "odds/capture/santan_scraper.h"
+#include "odds/capture/tanfuku_scraper.h"
+#include "odds/capture/umafuku_scraper.h"
+#include "odds/capture/umatan_scraper.h"
+#include "odds/capture/wide_scraper.h"
 #include "odds/files/pair_writers.h"
 #include "odds/files/tanfuku_writers.h"
 #include "odds/files/triple_writers.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
+#include "support/race_pages.h"
 
 using namespace kazeyomi;
 using namespace Qt::StringLiterals;
@@ -203,4 +211,94 @@ TEST_F(OddsWriters, WinAndPlaceLinesOfTwelveRunnersByteForByte)
     form.setText(Control::Text9, QString());
     ASSERT_EQ(TanA_write(context).error, QString());
     EXPECT_EQ(history(u"tanA"_s), win.mid(5) + "\r\n");
+}
+
+// The work grids each writer leaves behind (the window shows them, the snapshots save them), cell for
+// cell, after every odds writer of a cycle over grids cut from the local site's pages: races of 6, 12
+// and 16 runners, one horse scratched, the last excluded and some odds not shown yet from 12 on.
+TEST_F(OddsWriters, TheWorkGridsHoldWhatTheWritersLeaveThere)
+{
+    using Writer = std::function<Outcome(Context&, const FileDevices&)>;
+    const std::pair<const char*, Writer> writers[] = {
+        {"tanA", TanA_write},   {"Fuk1", Fuk1_write},     {"Fuk2", Fuk2_write},
+        {"uren", Uren_write},   {"utan", Utan_write},     {"wideL", WideL_write},
+        {"wideH", WideH_write}, {"3fuku", Sanfuku_write}, {"3tan", Santan_arrange},
+    };
+    const std::map<QString, std::vector<Grid>> shown = {
+        {u"uren"_s, {Grid::VSFlexGrid17}},  {u"utan"_s, {Grid::VSFlexGrid19}},
+        {u"wideL"_s, {Grid::VSFlexGrid18}}, {u"wideH"_s, {Grid::VSFlexGrid18}},
+        {u"3fuku"_s, {Grid::VSFlexGrid21}}, {u"3tan"_s, {Grid::VSFlexGrid22, Grid::VSFlexGrid23}},
+    };
+    const QString code = u"2025120520011001"_s;
+    for (int runners : {6, 12, 16}) {
+        SCOPED_TRACE(runners);
+        WinPlacePage race;
+        race.race = 10;
+        race.raceCode = code;
+        race.runners = sampleRunners(runners);
+        race.runners[2].state = WinPlaceRunner::State::Scratched;
+        if (runners > 6)
+            race.runners[runners - 1].state = WinPlaceRunner::State::Excluded;
+        std::vector<test::RacePage> pages = test::racePages(race);
+        if (runners > 6) {
+            const QList<QPair<int, int>> pairs = {{1, 3}, {8, 10}, {runners - 1, runners}, {runners, 1}};
+            const QList<std::array<int, 3>> triples = {{1, 2, 4}, {1, 9, 10}, {runners - 2, runners - 1, runners}};
+            pages[1].body = exactaPage(race, pairs).html;
+            pages[2].body = quinellaWidePage(race, pairs).html;
+            pages[3].body = trioPage(race, triples).html;
+            pages[4].body = trifectaPage(race, triples).html;
+        }
+        for (const auto& [path, body] : pages)
+            site.setPage(test::kSite + path, body, kOddsPageContentType);
+        for (const auto& scrape : {TanFuku_get, Umafuku_get, Umatan_get, Wide_get, Sanfuku_get, Santan_get})
+            ASSERT_EQ(scrape(context, code), ScrapeResult::Parsed);
+        QString grids;
+        for (const auto& [ext, write] : writers) {
+            ASSERT_EQ(write(context, realFiles()).error, QString()) << ext;
+            const auto it = shown.find(QString::fromLatin1(ext));
+            for (Grid g : it == shown.end() ? std::vector<Grid>{} : it->second) {
+                const GridModel& grid = form.grid(g);
+                grids += u"== %1 %2\n"_s.arg(QString::fromLatin1(ext), grid.name());
+                for (int r = 0; r < grid.rows(); ++r) {
+                    QStringList cells;
+                    for (int c = 0; c < grid.cols(); ++c)
+                        cells << grid.textMatrix(r, c);
+                    while (!cells.isEmpty() && cells.last().isEmpty())
+                        cells.removeLast();
+                    grids += cells.join(u'\t') + u'\n';
+                }
+            }
+        }
+        grids += u"runners %1\n"_s.arg(form.race.runnerCount);
+        const QByteArray expected =
+            test::readBytes(QStringLiteral(KAZEYOMI_SAMPLES_DIR "/../tests/data/writers/oi10-%1.grids").arg(runners));
+        EXPECT_EQ(grids.toUtf8(), expected);
+    }
+}
+
+// The history line is what a free-format read of the snapshot gives: a comma or a quote in the
+// line, a leading tab, characters beyond ASCII and ones the code page lacks each take their own way.
+TEST_F(OddsWriters, AHistoryLineIsTheSnapshotAsAFreeFormatReadTakesIt)
+{
+    const QByteArray rest = QByteArray("     0.0").repeated(15) + "\r\n";
+    const struct {
+        const char* name;
+        QString stamp;
+        QString odds;
+        QByteArray history;
+    } rows[] = {
+        {"comma in a cell ends the item", u"10:25"_s, u"1,23"_s, "10:25    1\r\n"},
+        {"quoted stamp", u"\"10\"25"_s, u"2.3"_s, "10\r\n"},
+        {"tab before the stamp", u"\t10:25"_s, u"2.3"_s, "10:25     2.3" + rest},
+        {"full-width stamp", u"１０:２５"_s, u"2.3"_s, "\x82\x50\x82\x4f:\x82\x51\x82\x54     2.3" + rest},
+        {"character the code page lacks", u"10:25€"_s, u"2.3"_s, "10:25?     2.3" + rest},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QFile::remove(oddsFile(u"大井10.tanA"_s));
+        form.setText(Control::Text9, r.stamp);
+        form.grid(Grid::VSFlexGrid3).setTextMatrix(1, 1, r.odds);
+        ASSERT_EQ(TanA_write(context).error, QString());
+        EXPECT_EQ(history(u"tanA"_s), r.history);
+    }
 }
