@@ -1,7 +1,9 @@
 #include "fetch/page_tables.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -100,6 +102,25 @@ QString trimmedText(const std::string& text)
     return asciiEnds ? cut : cut.trimmed();
 }
 
+// Appends the trimmed text to `pool` and gives back where it lies there. An ASCII text, as
+// most cells hold, goes in without a string of its own.
+std::pair<qsizetype, qsizetype> addTrimmed(QString& pool, const std::string& text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isAsciiSpace(text[begin]))
+        ++begin;
+    while (end > begin && isAsciiSpace(text[end - 1]))
+        --end;
+    const qsizetype at = pool.size();
+    const std::string_view cut(text.data() + begin, end - begin);
+    if (std::all_of(cut.begin(), cut.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        pool.append(QLatin1StringView(cut.data(), qsizetype(cut.size())));
+    else
+        pool.append(trimmedText(text));
+    return {at, pool.size() - at};
+}
+
 QString fromUtf8(const std::string& text)
 {
     return text.empty() ? QString() : QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -124,6 +145,7 @@ void collectTables(const GumboNode* body, PageTables& out)
     std::string text;
     std::string classes;
     std::vector<std::pair<const GumboNode*, unsigned>> cellStack;
+    std::vector<std::pair<qsizetype, qsizetype>> cellTexts; // where each cell's text lies, in page order
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const GumboVector& children = frame.node->v.element.children;
@@ -172,7 +194,7 @@ void collectTables(const GumboNode* body, PageTables& out)
             classes.clear();
             readSubtree(child, text, classes, cellStack);
             TableCell cell;
-            cell.text = trimmedText(text);
+            cellTexts.push_back(addTrimmed(out.cellTexts, text));
             cell.classes = fromUtf8(classes);
             cell.header = element.tag == GUMBO_TAG_TH;
             cell.colspan = spanOf(element, "colspan");
@@ -197,6 +219,14 @@ void collectTables(const GumboNode* body, PageTables& out)
             stack.push_back({child, 0, Leave::Nothing});
         }
     }
+    // The pool has stopped growing: the views can be set.
+    auto next = cellTexts.cbegin();
+    for (PageTable& table : out.tables)
+        for (TableRow& row : table.rows)
+            for (TableCell& cell : row.cells) {
+                cell.text = QStringView(out.cellTexts).mid(next->first, next->second);
+                ++next;
+            }
 }
 
 } // namespace kazeyomi

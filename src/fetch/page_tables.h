@@ -5,13 +5,16 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 struct GumboInternalNode;
 
 namespace kazeyomi {
 
 struct TableCell {
-    QString text;    // every text inside, trimmed
+    // Every text inside, trimmed: a view of the page's PageTables::cellTexts, which holds the
+    // texts of all cells in one string. Valid while that PageTables, or a copy of it, lives.
+    QStringView text;
     QString classes; // the class attributes of the cell and of everything inside it, blank-separated
     bool header = false;
     int colspan = 1;
@@ -31,6 +34,9 @@ struct PageTable {
 
 struct PageTables {
     QList<PageTable> tables;
+    // One string for the texts of all cells, rather than one each: an odds page has thousands.
+    // Never changed once read, so the cells' views into it stay valid through copies and moves.
+    QString cellTexts;
     QStringList texts; // paragraphs and headings outside the tables, in page order
 };
 

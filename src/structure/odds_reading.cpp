@@ -33,9 +33,9 @@ constexpr std::array<BetName, 7> kBetNames = {{
     {BetType::Trifecta, u"trifecta", u"三連単"},
 }};
 
-QString withoutSeparators(QString text)
+QString withoutSeparators(QStringView shown)
 {
-    return text.remove(u',').trimmed();
+    return shown.toString().remove(u',').trimmed();
 }
 
 // One cell's odds: a value, a range "low-high", a horse out or nothing shown yet.
@@ -43,7 +43,7 @@ ShownOdds oddsOf(const QString& combination, const TableCell& cell)
 {
     ShownOdds odds;
     odds.combination = combination;
-    odds.shown = cell.text;
+    odds.shown = cell.text.toString();
     odds.classes = cell.classes;
     if (cell.text.isEmpty()) {
         odds.mark = ShownOdds::Mark::NotOnSale;

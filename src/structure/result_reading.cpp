@@ -24,7 +24,7 @@ const FinishColumn kFinishColumns[] = {
     {u"上", &Finish::last3f},   {u"人気", &Finish::popularity},
 };
 
-QString Finish::*fieldFor(const QString& header)
+QString Finish::*fieldFor(QStringView header)
 {
     for (const FinishColumn& column : kFinishColumns)
         if (header.startsWith(QString::fromUtf16(column.header)))
@@ -51,7 +51,7 @@ bool readFinishers(const PageTable& table, PageReading& reading)
         Finish finish;
         for (size_t c = 0; c < line.size() && c < fields.size(); ++c)
             if (line[c] && fields[c])
-                finish.*fields[c] = line[c]->text;
+                finish.*fields[c] = line[c]->text.toString();
         if (horseNumber(finish.horse) > 0)
             reading.finishers << finish;
     }
@@ -68,20 +68,19 @@ void readPayouts(const PageTable& table, PageReading& reading)
         const auto& line = placed[r];
         if (line.size() > 0 && line[0] && line[0]->colspan > 3) {
             if (line[0]->text.contains(u"返還"_s))
-                reading.refund = line[0]->text;
+                reading.refund = line[0]->text.toString();
             continue;
         }
         if (table.rows[qsizetype(r)].head) {
             if (betTypes.isEmpty())
                 for (const TableCell* cell : line)
                     for (int c = 0; cell && c < cell->colspan; ++c)
-                        betTypes << cell->text;
+                        betTypes << cell->text.toString();
             continue;
         }
         for (size_t c = 0; c + 2 < line.size() && c + 2 < size_t(betTypes.size()); c += 3) {
-            PayoutShown payout{betTypes[qsizetype(c)], line[c] ? line[c]->text : QString(),
-                               line[c + 1] ? line[c + 1]->text : QString(),
-                               line[c + 2] ? line[c + 2]->text : QString()};
+            const auto textAt = [&line](size_t at) { return line[at] ? line[at]->text.toString() : QString(); };
+            PayoutShown payout{betTypes[qsizetype(c)], textAt(c), textAt(c + 1), textAt(c + 2)};
             if (!payout.combination.isEmpty() || !payout.yen.isEmpty())
                 reading.payouts << payout;
         }

@@ -37,7 +37,7 @@ std::vector<std::vector<const TableCell*>> placedCells(const PageTable& table)
     return placed;
 }
 
-int horseNumber(const QString& text)
+int horseNumber(QStringView text)
 {
     bool ok = false;
     const int n = text.trimmed().toInt(&ok);

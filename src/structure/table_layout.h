@@ -15,7 +15,7 @@ namespace kazeyomi {
 std::vector<std::vector<const TableCell*>> placedCells(const PageTable& table);
 
 // A horse number as the page writes it ("7", " 07 "); 0 when the text is no number.
-int horseNumber(const QString& text);
+int horseNumber(QStringView text);
 
 struct OddsSlot {
     enum class Kind { Odds, Head, Empty };
