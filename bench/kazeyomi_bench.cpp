@@ -428,8 +428,8 @@ int main(int argc, char** argv)
         {"prepare-trifecta", [&] { (void)preparePage(trifecta, kOddsPageContentType, MarkupStyle::Modern); }},
         {"render-command-large",
          [&] {
-             const RenderedPage page = renderPage(large, kOddsPageContentType, MarkupStyle::Modern);
-             (void)toCp932(cacheText(page.markup));
+             const RenderedPage page = renderCacheText(large, kOddsPageContentType, MarkupStyle::Modern);
+             (void)toCp932(page.markup);
          }},
         {"gumbo-cycle-pages",
          [&] {

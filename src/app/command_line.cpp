@@ -260,16 +260,17 @@ int renderCommand(const CommandLine& line)
         }
         body = file.readAll();
     }
-    const RenderedPage page = renderPage(body, contentType, style);
+    // Modern: the page cache text the odds and result scrapers read; legacy: the body markup
+    // with CR LF line ends, as the race card capture keeps it.
+    const RenderedPage page = style == MarkupStyle::Modern ? renderCacheText(body, contentType, style)
+                                                           : renderPage(body, contentType, style);
     if (!page.ok()) {
         printLine(stderr, u"%1: %2"_s.arg(source, page.error));
         return kExitFailed;
     }
-    // Modern: the page cache text the odds and result scrapers read; legacy: the body markup
-    // with CR LF line ends, as the race card capture keeps it.
     const QString text =
         style == MarkupStyle::Modern
-            ? cacheText(page.markup)
+            ? page.markup
             : QString(page.markup).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
     // A person reads a terminal; a file or a pipe gets the bytes the scrapers read.
     const bool utf8 = line.output == CommandLine::Output::Utf8 ||

@@ -134,7 +134,15 @@ QByteArray disableScripts(QByteArray html)
 
 } // namespace
 
-RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style, bool withTables)
+namespace {
+
+// The page's body markup in UTF-8, or why it has none.
+struct Utf8Markup {
+    std::string markup;
+    QString error;
+};
+
+Utf8Markup renderUtf8(const QByteArray& body, const QByteArray& contentType, MarkupStyle style, PageTables* tables)
 {
     // The browser is given the page as the fetch writes it for it: the body, then CR LF.
     // The text comes from the response bytes all the same, so that the character set is
@@ -145,52 +153,87 @@ RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, M
     const std::string_view text(html.constData(), size_t(html.size()));
     if (countOf(text, '<') > size_t(kMaxNestingDepth)) {
         if (const int depth = estimatedNestingDepth(text); depth > kMaxNestingDepth)
-            return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth), {}};
+            return {{}, u"the page nests %1 elements deep and is not rendered"_s.arg(depth)};
     }
+    return {renderBodyUtf8(std::move(html), style, tables), {}};
+}
+
+// The page cache form, in one pass: quoted, every line end (CR LF, CR or LF) made CR LF and
+// every quote doubled; the runs between are handed to `append` whole.
+template <typename Char, typename Append> void quoteLines(const Char* chars, size_t n, Append&& append)
+{
+    static constexpr Char kQuotes[] = {Char('"'), Char('"')};
+    static constexpr Char kLineEnd[] = {Char('\r'), Char('\n')};
+    append(kQuotes, 1);
+    size_t run = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const Char c = chars[i];
+        if (c != Char('\r') && c != Char('\n') && c != Char('"'))
+            continue;
+        append(chars + run, i - run);
+        if (c == Char('"')) {
+            append(kQuotes, 2);
+        } else {
+            if (c == Char('\r') && i + 1 < n && chars[i + 1] == Char('\n'))
+                ++i;
+            append(kLineEnd, 2);
+        }
+        run = i + 1;
+    }
+    append(chars + run, n - run);
+    append(kQuotes, 1);
+    append(kLineEnd, 2);
+}
+
+} // namespace
+
+RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style, bool withTables)
+{
     RenderedPage page;
-    const std::string markup = renderBodyUtf8(std::move(html), style, withTables ? &page.tables : nullptr);
-    page.markup = QString::fromUtf8(markup.data(), qsizetype(markup.size()));
+    Utf8Markup rendered = renderUtf8(body, contentType, style, withTables ? &page.tables : nullptr);
+    if (!rendered.error.isEmpty())
+        return {{}, std::move(rendered.error), {}};
+    page.markup = QString::fromUtf8(rendered.markup.data(), qsizetype(rendered.markup.size()));
     return page;
 }
 
 QString cacheText(const QString& bodyMarkup)
 {
-    // In one pass: every line end (CR LF, CR or LF) becomes CR LF and every quote is doubled;
-    // the runs between are copied whole.
     QString text;
     text.reserve(bodyMarkup.size() + bodyMarkup.size() / 8 + 4);
-    text += u'"';
-    const QChar* const chars = bodyMarkup.constData();
-    const qsizetype n = bodyMarkup.size();
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = chars[i].unicode();
-        if (c != u'\r' && c != u'\n' && c != u'"')
-            continue;
-        text.append(chars + run, i - run);
-        if (c == u'"') {
-            text += u"\"\""_s;
-        } else {
-            if (c == u'\r' && i + 1 < n && chars[i + 1] == u'\n')
-                ++i;
-            text += u"\r\n"_s;
-        }
-        run = i + 1;
-    }
-    text.append(chars + run, n - run);
-    return text + u"\"\r\n"_s;
+    quoteLines(reinterpret_cast<const char16_t*>(bodyMarkup.utf16()), size_t(bodyMarkup.size()),
+               [&text](const char16_t* run, size_t length) {
+                   text.append(reinterpret_cast<const QChar*>(run), qsizetype(length));
+               });
+    return text;
+}
+
+RenderedPage renderCacheText(const QByteArray& body, const QByteArray& contentType, MarkupStyle style, bool withTables)
+{
+    RenderedPage page;
+    Utf8Markup rendered = renderUtf8(body, contentType, style, withTables ? &page.tables : nullptr);
+    if (!rendered.error.isEmpty())
+        return {{}, std::move(rendered.error), {}};
+    // Quoted while still UTF-8: the text is made once, from the bytes.
+    std::string text;
+    text.reserve(rendered.markup.size() + rendered.markup.size() / 8 + 4);
+    quoteLines(rendered.markup.data(), rendered.markup.size(),
+               [&text](const char* run, size_t length) { text.append(run, length); });
+    rendered.markup = std::string();
+    page.markup = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return page;
 }
 
 SharedPage preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style)
 {
     auto prepared = std::make_shared<PreparedPage>();
-    RenderedPage rendered = renderPage(body, contentType, style, true);
+    RenderedPage rendered = renderCacheText(body, contentType, style, true);
     if (!rendered.ok()) {
         prepared->error = std::move(rendered.error);
         return prepared;
     }
     prepared->tables = std::move(rendered.tables);
-    const QString text = cacheText(std::exchange(rendered.markup, {}));
+    const QString text = std::exchange(rendered.markup, {});
     bool roundTrips = false;
     prepared->bytes = toCp932(text, roundTrips);
     // The text itself is what the file reads back as, unless the code page lacks a character.

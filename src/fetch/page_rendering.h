@@ -38,6 +38,9 @@ RenderedPage renderPage(const QByteArray& body, const QByteArray& contentType, M
                         bool withTables = false);
 // The quoted page cache form of a body markup: line ends made CR LF, quotes doubled.
 QString cacheText(const QString& bodyMarkup);
+// The page rendered straight into its page cache form: cacheText of renderPage's markup.
+RenderedPage renderCacheText(const QByteArray& body, const QByteArray& contentType, MarkupStyle style,
+                             bool withTables = false);
 // The page rendered and made ready for tmp.txt.
 SharedPage preparePage(const QByteArray& body, const QByteArray& contentType, MarkupStyle style);
 
