@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,6 +80,52 @@ private:
     size_t m_left = 0;
 };
 
+#if defined(__GNUC__)
+#define KAZEYOMI_ALWAYS_INLINE [[gnu::always_inline]] inline
+#define KAZEYOMI_NOINLINE [[gnu::noinline]]
+#else
+#define KAZEYOMI_ALWAYS_INLINE inline
+#define KAZEYOMI_NOINLINE
+#endif
+
+// The markup as it is written: a buffer grown ahead and filled in place. Most pieces are a tag
+// name or a short text, written here in a few instructions rather than a library call each.
+class MarkupOut {
+public:
+    explicit MarkupOut(size_t expected) { m_text.resize(std::max<size_t>(expected, 64)); }
+
+    KAZEYOMI_ALWAYS_INLINE void push_back(char c)
+    {
+        if (m_size == m_text.size())
+            grow(1);
+        m_text[m_size++] = c;
+    }
+    KAZEYOMI_ALWAYS_INLINE void append(std::string_view piece)
+    {
+        if (m_text.size() - m_size < piece.size())
+            grow(piece.size());
+        char* to = m_text.data() + m_size;
+        if (piece.size() <= 16) {
+            for (char c : piece)
+                *to++ = c;
+        } else {
+            std::memcpy(to, piece.data(), piece.size());
+        }
+        m_size += piece.size();
+    }
+    std::string take()
+    {
+        m_text.resize(m_size);
+        return std::move(m_text);
+    }
+
+private:
+    KAZEYOMI_NOINLINE void grow(size_t more) { m_text.resize(std::max(m_text.size() * 2, m_size + more)); }
+
+    std::string m_text;
+    size_t m_size = 0;
+};
+
 struct TagInfo {
     std::string lower;
     std::string upper;
@@ -128,7 +175,7 @@ constexpr ByteSet kAttrSpecial = byteSet("&\"\xC2");
 constexpr ByteSet kLegacyAttrSpecial = byteSet("&\"");
 constexpr ByteSet kLegacyUnquoted = byteSet("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.:+/#");
 
-void appendEscaped(std::string& out, std::string_view s, const ByteSet& special)
+void appendEscaped(MarkupOut& out, std::string_view s, const ByteSet& special)
 {
     size_t runStart = 0;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -156,12 +203,12 @@ void appendEscaped(std::string& out, std::string_view s, const ByteSet& special)
             entity = "&nbsp;";
             length = 2;
         }
-        out.append(s.data() + runStart, i - runStart);
+        out.append(s.substr(runStart, i - runStart));
         out.append(entity);
         i += length - 1;
         runStart = i + 1;
     }
-    out.append(s.data() + runStart, s.size() - runStart);
+    out.append(s.substr(runStart));
 }
 
 // The old browser wrote these attributes with the case of their script property names,
@@ -190,7 +237,7 @@ bool isHtml(const GumboNode* node)
 
 class Serializer {
 public:
-    Serializer(std::string& out, MarkupStyle style) : m_out(out), m_legacy(style == MarkupStyle::Legacy) {}
+    Serializer(MarkupOut& out, MarkupStyle style) : m_out(out), m_legacy(style == MarkupStyle::Legacy) {}
 
     // Walks with its own stack: a hostile page may nest elements deeper than the call stack allows.
     void writeChildren(const GumboNode* parent)
@@ -329,7 +376,7 @@ private:
         m_out.push_back('"');
     }
 
-    std::string& m_out;
+    MarkupOut& m_out;
     bool m_legacy;
     const std::vector<TagInfo>& m_tags = tagTable();
     std::string m_lowerName;
@@ -374,8 +421,7 @@ std::string renderBodyUtf8(QByteArray source, MarkupStyle style, PageTables* tab
     options.max_errors = 0;
     const GumboOutput* output = gumbo_parse_with_options(&options, source.constData(), size_t(source.size()));
 
-    std::string out;
-    out.reserve(size_t(source.size()) + size_t(source.size()) / 8);
+    MarkupOut out(size_t(source.size()) + size_t(source.size()) / 8);
     if (const GumboNode* body = bodyOf(output)) {
         Serializer(out, style).writeChildren(body);
         if (tables != nullptr)
@@ -385,7 +431,7 @@ std::string renderBodyUtf8(QByteArray source, MarkupStyle style, PageTables* tab
     // tree points into the source, which goes with it.
     arena.reset();
     source = QByteArray();
-    return out;
+    return out.take();
 }
 
 } // namespace kazeyomi
