@@ -8,17 +8,49 @@ namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The horse heading one line's cell: the text before "</th>", 0 when it is no number.
+int headNumber(QStringView head)
+{
+    // A plain number of one or two digits is the usual case; anything else is read the long way.
+    if (head.size() <= 2 && std::all_of(head.begin(), head.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        int horse = 0;
+        for (QChar c : head)
+            horse = horse * 10 + (c.unicode() - u'0');
+        return horse;
+    }
+    bool number = false;
+    const int horse = head.trimmed().toInt(&number);
+    return number ? horse : 0;
+}
+
+} // namespace
+
 int horsesShown(const QString& cellLines)
 {
+    static constexpr char16_t kHeadEnd[] = u"</th>";
+    constexpr qsizetype kHeadEndSize = 5;
+    const char16_t* units = reinterpret_cast<const char16_t*>(cellLines.constData());
+    const qsizetype size = cellLines.size();
     int most = 0;
-    for (QStringView line : QStringView(cellLines).split(u'\n')) {
-        const qsizetype end = line.indexOf(u"</th>"_s);
-        if (end <= 0)
-            continue;
-        bool number = false;
-        const int horse = line.left(end).trimmed().toInt(&number);
-        if (number && horse > 0)
-            most = std::max(most, horse);
+    qsizetype at = 0;
+    while (at < size) {
+        // One line: its first "</th>", then on to the line's end.
+        const qsizetype lineStart = at;
+        while (at < size && units[at] != u'\n') {
+            if (units[at] == u'<' && size - at >= kHeadEndSize &&
+                std::equal(kHeadEnd, kHeadEnd + kHeadEndSize, units + at)) {
+                if (at > lineStart)
+                    most = std::max(most, headNumber(QStringView(units + lineStart, at - lineStart)));
+                at = QStringView(units, size).indexOf(u'\n', at);
+                if (at < 0)
+                    at = size;
+                break;
+            }
+            ++at;
+        }
+        ++at; // past the line feed
     }
     return most;
 }

@@ -23,9 +23,12 @@ constexpr int kPageColumns = 8;
 constexpr int kLinesAfterRow = 3;
 
 // Every line of a table goes in; those holding a plain "<th>" split into one line per cell.
-void copyTrioLine(WorkFile& work, const QString& line)
+void copyTrioLine(WorkFile& work, const QString& line, const TableLineMarks& marks)
 {
-    work.addLine(line.contains(u"<th>"_s) ? splitAtCells(line, false) : line);
+    if (marks.cellHead)
+        work.addLineMadeBy([&](QString& out) { appendSplitAtCells(out, line, false); });
+    else
+        work.addLine(line);
 }
 
 OddsScrape cutTrio(Context& ctx, CachedPage& page)

@@ -18,15 +18,15 @@ constexpr int kPageColumns = 8;
 
 // Only the lines holding a plain "<th>" (split into cells), "<tbody><tr>" or "<p>" go in; a
 // line with both of the latter goes in twice.
-void copyTrifectaLine(WorkFile& work, const QString& line)
+void copyTrifectaLine(WorkFile& work, const QString& line, const TableLineMarks& marks)
 {
-    if (line.contains(u"<th>"_s)) {
-        work.addLine(splitAtCells(line, true));
+    if (marks.cellHead) {
+        work.addLineMadeBy([&](QString& out) { appendSplitAtCells(out, line, true); });
         return;
     }
-    if (line.contains(u"<tbody><tr>"_s))
+    if (marks.bodyRow)
         work.addLine(line);
-    if (line.contains(u"<p>"_s))
+    if (marks.tableStart)
         work.addLine(line);
 }
 

@@ -14,38 +14,167 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kTableStart = u"<p>"_s;
-const QString kTableEnd = u"</tbody></table>"_s;
+// The page cache doubles the quotation marks of the markup.
+const QString kHighlight = u"<span class=\"\"nk23_u-color\"\">"_s;
+const QString kPopular = u"<span class=\"\"nk23_u-color33\"\">"_s;
+const QString kSpanEnd = u"</span>"_s;
+const QString kCellHead = u"<th>"_s;
+const QString kGreyCell = u"nk23_u-bg-color0"_s;
+
+// The replacements in the order the split makes them, each on the text the earlier ones left.
+QString splitInOrder(const QString& line, bool rowBreaks)
+{
+    static const std::array<Replacement, 6> cells = {{
+        {kCellHead, kCellHead + u"\r\n"_s},
+        {kHighlight, QString()},
+        {kPopular, QString()},
+        {kSpanEnd, QString()},
+        {kCellHead, QString()},
+        {kGreyCell, u"\r\n"_s},
+    }};
+    QString split = replaceInOrder(line, cells);
+    if (rowBreaks)
+        split.replace(u"</tr> \r\n<tr>"_s, u"</tr> \r\n\r\n<tr>"_s);
+    return split;
+}
+
+// The same split made in one pass over the line, appended to `out`. One pass gives what the
+// replacements in order give unless a removed highlight joins its neighbours into a marker a
+// later replacement would see; no marker has a ">" before its end or a "<" after its start,
+// so a removal after a ">" or before a "<" joins nothing. False (and `out` as it was) for a
+// line where a removal could, or one that holds line breaks of its own.
+bool splitInOnePass(QString& out, QStringView line, bool rowBreaks)
+{
+    const qsizetype begin = out.size();
+    bool rowBreak = false;
+    const auto startsWith = [&](qsizetype at, const QString& marker) { return standsAt(line, at, marker); };
+    qsizetype at = 0;
+    qsizetype copied = 0; // the line is copied a run of plain text at a time
+    const auto copyUpTo = [&](qsizetype end) { out += line.mid(copied, end - copied); };
+    const auto lineBreak = [&] {
+        if (rowBreaks && out.size() - begin >= 6 && QStringView(out).right(6) == u"</tr> ")
+            rowBreak = true;
+        out += u"\r\n";
+    };
+    while (at < line.size()) {
+        const char16_t c = line[at].unicode();
+        if (c == u'\r') {
+            out.truncate(begin);
+            return false;
+        }
+        if (c != u'<' && c != u'n') {
+            ++at;
+            continue;
+        }
+        // The character after the first tells which marker may stand here.
+        const char16_t second = at + 1 < line.size() ? line[at + 1].unicode() : u'\0';
+        if (c == u'<' && second != u't' && second != u's' && second != u'/') {
+            ++at;
+            continue;
+        }
+        if (c == u'n' && second != u'k') {
+            ++at;
+            continue;
+        }
+        if (c == u'<' && startsWith(at, kCellHead)) {
+            copyUpTo(at);
+            lineBreak();
+            at += kCellHead.size();
+            copied = at;
+            continue;
+        }
+        if (c == u'n' && startsWith(at, kGreyCell)) {
+            copyUpTo(at);
+            lineBreak();
+            at += kGreyCell.size();
+            copied = at;
+            continue;
+        }
+        if (c != u'<') {
+            ++at;
+            continue;
+        }
+        // A run of removed highlights, as one.
+        const qsizetype runStart = at;
+        for (;;) {
+            if (startsWith(at, kHighlight))
+                at += kHighlight.size();
+            else if (startsWith(at, kPopular))
+                at += kPopular.size();
+            else if (startsWith(at, kSpanEnd))
+                at += kSpanEnd.size();
+            else
+                break;
+        }
+        if (at == runStart) {
+            ++at;
+            continue;
+        }
+        const bool afterTagEnd = runStart == 0 || line[runStart - 1] == u'>';
+        const bool beforeTagStart = at == line.size() || line[at] == u'<';
+        if (!afterTagEnd && !beforeTagStart) {
+            out.truncate(begin);
+            return false;
+        }
+        copyUpTo(runStart);
+        copied = at;
+    }
+    copyUpTo(line.size());
+    if (rowBreak) {
+        // A row end before a line break, rare enough to be done again the simple way.
+        QString split = out.mid(begin).replace(u"</tr> \r\n<tr>"_s, u"</tr> \r\n\r\n<tr>"_s);
+        out.truncate(begin);
+        out += split;
+    }
+    return true;
+}
 
 } // namespace
 
+void appendSplitAtCells(QString& out, const QString& line, bool rowBreaks)
+{
+    if (!splitInOnePass(out, line, rowBreaks))
+        out += splitInOrder(line, rowBreaks);
+}
+
 QString splitAtCells(const QString& line, bool rowBreaks)
 {
-    // The page cache doubles the quotation marks of the markup.
-    static const std::array<Replacement, 6> cells = {{
-        {u"<th>"_s, u"<th>\r\n"_s},
-        {u"<span class=\"\"nk23_u-color\"\">"_s, QString()},
-        {u"<span class=\"\"nk23_u-color33\"\">"_s, QString()},
-        {u"</span>"_s, QString()},
-        {u"<th>"_s, QString()},
-        {u"nk23_u-bg-color0"_s, u"\r\n"_s},
-    }};
     QString split;
-    // Without a span the removals have nothing to do and each "<th>" just becomes a line break.
-    if (line.contains(u"span"_s)) {
-        split = replaceInOrder(line, cells);
-    } else {
-        split = line;
-        split.replace(u"<th>"_s, u"\r\n"_s).replace(u"nk23_u-bg-color0"_s, u"\r\n"_s);
-    }
-    if (rowBreaks)
-        split.replace(u"</tr> \r\n<tr>"_s, u"</tr> \r\n\r\n<tr>"_s);
+    appendSplitAtCells(split, line, rowBreaks);
     return split;
 }
 
 OddsScrape TripleTables::notReady() const
 {
     return {problem.isEmpty() ? ScrapeResult::NoData : ScrapeResult::Parsed, fetch, problem};
+}
+
+TableLineMarks::TableLineMarks(QStringView line)
+{
+    static const QString kTableStart = u"<p>"_s;
+    static const QString kTableEnd = u"</tbody></table>"_s;
+    static const QString kBodyRow = u"<tbody><tr>"_s;
+    const char16_t* units = line.utf16();
+    const qsizetype last = line.size() - 1;
+    for (qsizetype at = 0; at < last; ++at) {
+        if (units[at] != u'<')
+            continue;
+        // The character after "<" tells which marker may stand here.
+        switch (units[at + 1]) {
+        case u'p':
+            tableStart = tableStart || standsAt(line, at, kTableStart);
+            break;
+        case u'/':
+            tableEnd = tableEnd || standsAt(line, at, kTableEnd);
+            break;
+        case u't':
+            cellHead = cellHead || standsAt(line, at, kCellHead);
+            bodyRow = bodyRow || standsAt(line, at, kBodyRow);
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& copy, const QString& betType)
@@ -56,20 +185,30 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
         return tables;
     PageReader& reader = page.reader;
     WorkFile work(ctx.fetcher);
+    // The tables make up most of the page, and their split text is about as long.
+    work.reserve(page.bytes);
     QString line;
+    TableLineMarks marks(line);
+    // Each line is looked over once for the markers.
+    const auto read = [&] {
+        if (!reader.readLine(line))
+            return false;
+        marks = TableLineMarks(line);
+        return true;
+    };
     bool afterTable = false;
     while (!reader.atEnd()) {
         // A table's last line is passed over even when it also holds "<p>".
-        while (afterTable || !line.contains(kTableStart)) {
+        while (afterTable || !marks.tableStart) {
             afterTable = false;
-            if (!reader.readLine(line))
+            if (!read())
                 break;
         }
-        if (!line.contains(kTableStart))
+        if (!marks.tableStart)
             break;
-        while (!line.contains(kTableEnd)) {
-            copy(work, line);
-            if (!reader.readLine(line))
+        while (!marks.tableEnd) {
+            copy(work, line, marks);
+            if (!read())
                 break;
         }
         afterTable = true;
@@ -93,43 +232,47 @@ int readHorseTables(TripleTables& tables, GridModel& grid, int horses, int rows,
 {
     constexpr int kPageColumns = 8;
     PageReader& reader = tables.rows;
-    QString line = tables.lastPageLine;
+    // The line in hand is a view into the work file, or into `held` for the page's last line
+    // and for a line upper-cased where a read kept it.
+    QString held = tables.lastPageLine;
+    QStringView line = held;
+    const auto skip = [&](int n) {
+        for (int i = 0; i < n && reader.readLine(line); ++i) {
+        }
+    };
     int found = 0;
     for (int h = 1; h <= horses; ++h) {
-        if (!reader.readUntil(line, marker))
-            break;
+        while (!line.contains(marker))
+            if (!reader.readLine(line))
+                return found;
         ++found;
-        (void)reader.skip(line, 2);
+        skip(2);
         for (int k = 1; k <= rows; ++k) {
             for (int c = 1; c <= kPageColumns; ++c) {
                 cutOddsCell(grid, (h - 1) * rows + k, c, line);
-                readAfterCell(reader, line);
+                if (!reader.readLine(line)) {
+                    held = upperAscii(line);
+                    line = held;
+                }
             }
-            (void)reader.skip(line, linesAfterRow);
+            skip(linesAfterRow);
         }
     }
     return found;
 }
 
-void cutOddsCell(GridModel& grid, int row, int col, const QString& line)
+void cutOddsCell(GridModel& grid, int row, int col, QStringView line)
 {
     static const QString kStart = u"</TH><TD>"_s;
     static const QString kEnd = u"</TD>"_s;
     static const QString kScratched = u"－"_s;
     static const QString kStars = u"***"_s;
-    QString text;
     // The line in hand is replaced by the next read, so it is cut without upper-casing it first
-    // (readAfterCell does that where the read keeps it). A cut that fails leaves the cell as it
+    // (readHorseTables does that where the read keeps it). A cut that fails leaves the cell as it
     // was, and that is looked at all the same.
-    if (!attempt([&] { text = cutUpperCased(line, kStart, kEnd); }))
-        text = cellOrEmpty(grid, row, col);
+    const std::optional<QStringView> cut = cutViewUpperCased(line, kStart, kEnd);
+    const QString text = cut ? upperAscii(*cut) : cellOrEmpty(grid, row, col);
     setCell(grid, row, col, text == kScratched ? kStars : text);
-}
-
-void readAfterCell(PageReader& rows, QString& line)
-{
-    if (!rows.readLine(line))
-        line = upperAscii(line);
 }
 
 } // namespace kazeyomi
