@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "foundation/text_codec.h"
+#include "scraping/text_helpers.h"
 
 namespace kazeyomi {
 
@@ -26,9 +27,7 @@ bool PageReader::next(QStringView& line)
     }
     const char16_t* units = reinterpret_cast<const char16_t*>(m_text.constData());
     const qsizetype size = m_text.size();
-    qsizetype end = QStringView(units, size).indexOf(u'\r', m_at);
-    if (end < 0)
-        end = size;
+    const qsizetype end = findUnit(units, m_at, size, u'\r');
     line = QStringView(units + m_at, end - m_at);
     m_at = end + 1;
     if (m_at < size && units[m_at] == u'\n')

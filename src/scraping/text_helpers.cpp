@@ -10,18 +10,59 @@ namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Where the first small ASCII letter stands, or `size`; eight characters at a time where the
+// processor can.
+qsizetype firstLowerAscii(const char16_t* units, qsizetype size)
+{
+    qsizetype at = 0;
+#if defined(__SSE2__)
+    // c - 'a' below 26, as a signed comparison after moving the range to the bottom.
+    const __m128i a = _mm_set1_epi16(short(u'a'));
+    const __m128i bias = _mm_set1_epi16(short(-0x8000));
+    const __m128i limit = _mm_set1_epi16(short(26 - 0x8000));
+    for (; size - at >= 8; at += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at));
+        const __m128i shifted = _mm_add_epi16(_mm_sub_epi16(chunk, a), bias);
+        const int found = _mm_movemask_epi8(_mm_cmplt_epi16(shifted, limit));
+        if (found != 0)
+            return at + std::countr_zero(unsigned(found)) / 2;
+    }
+#endif
+    while (at < size && !(units[at] >= u'a' && units[at] <= u'z'))
+        ++at;
+    return at;
+}
+
+} // namespace
+
 QString upperAscii(const QString& text)
 {
-    const auto lower = [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z'; };
-    const auto first = std::find_if(text.cbegin(), text.cend(), lower);
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype first = firstLowerAscii(units, text.size());
     // Most lines are upper case already: they are shared, not copied.
-    if (first == text.cend())
+    if (first == text.size())
         return text;
     QString out = text;
-    for (auto it = out.begin() + (first - text.cbegin()); it != out.end(); ++it)
-        if (lower(*it))
+    for (auto it = out.begin() + first; it != out.end(); ++it)
+        if (it->unicode() >= u'a' && it->unicode() <= u'z')
             *it = QChar(it->unicode() - (u'a' - u'A'));
     return out;
+}
+
+qsizetype indexOfExactly(QStringView text, QStringView needle)
+{
+    // An empty marker is found where Qt finds it.
+    if (needle.isEmpty())
+        return text.indexOf(needle);
+    const char16_t* units = text.utf16();
+    const qsizetype last = text.size() - needle.size();
+    for (qsizetype at = findUnit(units, 0, last + 1, needle[0].unicode()); at <= last;
+         at = findUnit(units, at + 1, last + 1, needle[0].unicode()))
+        if (standsAt(text, at, needle))
+            return at;
+    return -1;
 }
 
 QString Moji_get(QString& tmp, QString& ststr, QString& edstr)
@@ -29,8 +70,8 @@ QString Moji_get(QString& tmp, QString& ststr, QString& edstr)
     tmp = upperAscii(tmp);
     ststr = upperAscii(ststr);
     edstr = upperAscii(edstr);
-    const qsizetype end = tmp.indexOf(edstr);
-    const qsizetype start = tmp.indexOf(ststr);
+    const qsizetype end = indexOfExactly(tmp, edstr);
+    const qsizetype start = indexOfExactly(tmp, ststr);
     if (end < 0 || start < 0)
         return {};
     const qsizetype length = end - start - ststr.size();
@@ -72,8 +113,7 @@ qsizetype indexOfUpperCased(QStringView text, QStringView upperNeedle)
             while (at <= last && upperUnit(units[at]) != first)
                 ++at;
         } else {
-            while (at <= last && units[at] != first)
-                ++at;
+            at = findUnit(units, at, last + 1, first);
         }
         if (at > last)
             break;
@@ -86,10 +126,48 @@ qsizetype indexOfUpperCased(QStringView text, QStringView upperNeedle)
     return -1;
 }
 
+namespace {
+
+bool isAsciiLetter(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// Whether `upperNeedle` stands at `at` in the text as upper-cased by upperAscii.
+bool standsUpperCasedAt(QStringView text, qsizetype at, QStringView upperNeedle)
+{
+    if (text.size() - at < upperNeedle.size())
+        return false;
+    const char16_t* here = text.utf16() + at;
+    for (qsizetype k = 0; k < upperNeedle.size(); ++k)
+        if (upperUnit(here[k]) != upperNeedle[k].unicode())
+            return false;
+    return true;
+}
+
+} // namespace
+
 std::optional<QStringView> cutViewUpperCased(QStringView line, QStringView upperStart, QStringView upperEnd)
 {
-    const qsizetype end = indexOfUpperCased(line, upperEnd);
-    const qsizetype start = indexOfUpperCased(line, upperStart);
+    qsizetype end = -1;
+    qsizetype start = -1;
+    // Markers that open with the same sign, as tags do, are both found in one look along the line.
+    if (!upperStart.isEmpty() && !upperEnd.isEmpty() && upperStart[0] == upperEnd[0] &&
+        !isAsciiLetter(upperStart[0].unicode())) {
+        const char16_t* units = line.utf16();
+        const qsizetype size = line.size();
+        const char16_t first = upperStart[0].unicode();
+        for (qsizetype at = findUnit(units, 0, size, first); at < size && (start < 0 || end < 0);
+             at = findUnit(units, at + 1, size, first)) {
+            if (start < 0 && standsUpperCasedAt(line, at, upperStart))
+                start = at;
+            if (end < 0 && standsUpperCasedAt(line, at, upperEnd))
+                end = at;
+        }
+    } else {
+        end = indexOfUpperCased(line, upperEnd);
+        start = indexOfUpperCased(line, upperStart);
+    }
     if (end < 0 || start < 0)
         return QStringView();
     const qsizetype length = end - start - upperStart.size();

@@ -1,5 +1,9 @@
 #include "scraping/work_file.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <array>
 #include <utility>
 
@@ -55,16 +59,35 @@ namespace {
 
 constexpr qsizetype kBlock = 32;
 
-// True for a block of printable ASCII, tabs, CRs and LFs: a test without branches, done a block
-// at a time.
+// True for a block of printable ASCII, tabs, CRs and LFs, tested eight characters at a time
+// where the processor can.
 bool plainBlock(const char16_t* units)
 {
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i tilde = _mm_set1_epi16(0x7E);
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i tab = _mm_set1_epi16(u'\t');
+    __m128i other = _mm_setzero_si128();
+    for (qsizetype i = 0; i < kBlock; i += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+        // Above the tilde, or below the blank and no line break or tab (saturating differences).
+        const __m128i above = _mm_subs_epu16(chunk, tilde);
+        const __m128i below = _mm_subs_epu16(space, chunk);
+        const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, cr), _mm_cmpeq_epi16(chunk, lf)),
+                                             _mm_cmpeq_epi16(chunk, tab));
+        other = _mm_or_si128(other, _mm_or_si128(above, _mm_andnot_si128(allowed, below)));
+    }
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(other, _mm_setzero_si128())) == 0xFFFF;
+#else
     unsigned other = 0;
     for (qsizetype i = 0; i < kBlock; ++i) {
         const unsigned u = units[i];
         other |= unsigned(u - 0x20u > 0x5Eu) & unsigned(u != u'\r') & unsigned(u != u'\n') & unsigned(u != u'\t');
     }
     return other == 0;
+#endif
 }
 
 } // namespace

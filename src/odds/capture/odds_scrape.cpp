@@ -4,6 +4,8 @@
 
 #include <QStringView>
 
+#include "scraping/text_helpers.h"
+
 namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
@@ -34,23 +36,18 @@ int horsesShown(const QString& cellLines)
     const char16_t* units = reinterpret_cast<const char16_t*>(cellLines.constData());
     const qsizetype size = cellLines.size();
     int most = 0;
-    qsizetype at = 0;
-    while (at < size) {
-        // One line: its first "</th>", then on to the line's end.
-        const qsizetype lineStart = at;
-        while (at < size && units[at] != u'\n') {
-            if (units[at] == u'<' && size - at >= kHeadEndSize &&
-                std::equal(kHeadEnd, kHeadEnd + kHeadEndSize, units + at)) {
+    for (qsizetype lineStart = 0; lineStart < size;) {
+        const qsizetype lineEnd = findUnit(units, lineStart, size, u'\n');
+        // The line's first "</th>".
+        for (qsizetype at = findUnit(units, lineStart, lineEnd, u'<'); at < lineEnd;
+             at = findUnit(units, at + 1, lineEnd, u'<')) {
+            if (lineEnd - at >= kHeadEndSize && std::equal(kHeadEnd, kHeadEnd + kHeadEndSize, units + at)) {
                 if (at > lineStart)
                     most = std::max(most, headNumber(QStringView(units + lineStart, at - lineStart)));
-                at = QStringView(units, size).indexOf(u'\n', at);
-                if (at < 0)
-                    at = size;
                 break;
             }
-            ++at;
         }
-        ++at; // past the line feed
+        lineStart = lineEnd + 1;
     }
     return most;
 }

@@ -45,73 +45,77 @@ QString splitInOrder(const QString& line, bool rowBreaks)
 // line where a removal could, or one that holds line breaks of its own.
 bool splitInOnePass(QString& out, QStringView line, bool rowBreaks)
 {
+    // Every marker met is longer than what it becomes: the split is no longer than the line,
+    // and is written straight into the room made for it.
+    static const QString kSpanStart = u"<span class=\"\"nk23_u-color"_s; // both highlights
+    const char16_t* units = line.utf16();
+    const qsizetype size = line.size();
+    if (findUnit(units, 0, size, u'\r') < size)
+        return false;
     const qsizetype begin = out.size();
+    out.resize(begin + size);
+    char16_t* const start = reinterpret_cast<char16_t*>(out.data()) + begin;
+    char16_t* to = start;
     bool rowBreak = false;
-    const auto startsWith = [&](qsizetype at, const QString& marker) { return standsAt(line, at, marker); };
-    qsizetype at = 0;
     qsizetype copied = 0; // the line is copied a run of plain text at a time
-    const auto copyUpTo = [&](qsizetype end) { out += line.mid(copied, end - copied); };
+    const auto copyUpTo = [&](qsizetype end) { to = std::copy(units + copied, units + end, to); };
     const auto lineBreak = [&] {
-        if (rowBreaks && out.size() - begin >= 6 && QStringView(out).right(6) == u"</tr> ")
+        if (rowBreaks && to - start >= 6 && to[-1] == u' ' && std::equal(to - 6, to, u"</tr> "))
             rowBreak = true;
-        out += u"\r\n";
+        *to++ = u'\r';
+        *to++ = u'\n';
     };
-    while (at < line.size()) {
-        const char16_t c = line[at].unicode();
-        if (c == u'\r') {
-            out.truncate(begin);
-            return false;
-        }
-        if (c != u'<' && c != u'n') {
-            ++at;
+    // The highlight that stands at `at`, or none.
+    const auto highlightAt = [&](qsizetype at) -> qsizetype {
+        if (units[at + 1] == u'/')
+            return standsAt(line, at, kSpanEnd) ? kSpanEnd.size() : 0;
+        if (!standsAt(line, at, kSpanStart))
+            return 0;
+        if (standsAt(line, at, kHighlight))
+            return kHighlight.size();
+        return standsAt(line, at, kPopular) ? kPopular.size() : 0;
+    };
+    for (qsizetype at = findEitherUnit(units, 0, size, u'<', u'n'); at < size;
+         at = findEitherUnit(units, at, size, u'<', u'n')) {
+        if (at + 1 == size)
+            break;
+        const char16_t second = units[at + 1];
+        if (units[at] == u'n') {
+            if (second == u'k' && standsAt(line, at, kGreyCell)) {
+                copyUpTo(at);
+                lineBreak();
+                at += kGreyCell.size();
+                copied = at;
+            } else {
+                ++at;
+            }
             continue;
         }
-        // The character after the first tells which marker may stand here.
-        const char16_t second = at + 1 < line.size() ? line[at + 1].unicode() : u'\0';
-        if (c == u'<' && second != u't' && second != u's' && second != u'/') {
-            ++at;
-            continue;
-        }
-        if (c == u'n' && second != u'k') {
-            ++at;
-            continue;
-        }
-        if (c == u'<' && startsWith(at, kCellHead)) {
+        if (second == u't' && standsAt(line, at, kCellHead)) {
             copyUpTo(at);
             lineBreak();
             at += kCellHead.size();
             copied = at;
             continue;
         }
-        if (c == u'n' && startsWith(at, kGreyCell)) {
-            copyUpTo(at);
-            lineBreak();
-            at += kGreyCell.size();
-            copied = at;
-            continue;
-        }
-        if (c != u'<') {
+        if (second != u's' && second != u'/') {
             ++at;
             continue;
         }
         // A run of removed highlights, as one.
         const qsizetype runStart = at;
-        for (;;) {
-            if (startsWith(at, kHighlight))
-                at += kHighlight.size();
-            else if (startsWith(at, kPopular))
-                at += kPopular.size();
-            else if (startsWith(at, kSpanEnd))
-                at += kSpanEnd.size();
-            else
+        while (at + 1 < size) {
+            const qsizetype length = highlightAt(at);
+            if (length == 0)
                 break;
+            at += length;
         }
         if (at == runStart) {
             ++at;
             continue;
         }
-        const bool afterTagEnd = runStart == 0 || line[runStart - 1] == u'>';
-        const bool beforeTagStart = at == line.size() || line[at] == u'<';
+        const bool afterTagEnd = runStart == 0 || units[runStart - 1] == u'>';
+        const bool beforeTagStart = at == size || units[at] == u'<';
         if (!afterTagEnd && !beforeTagStart) {
             out.truncate(begin);
             return false;
@@ -119,7 +123,8 @@ bool splitInOnePass(QString& out, QStringView line, bool rowBreaks)
         copyUpTo(runStart);
         copied = at;
     }
-    copyUpTo(line.size());
+    copyUpTo(size);
+    out.truncate(begin + (to - start));
     if (rowBreak) {
         // A row end before a line break, rare enough to be done again the simple way.
         QString split = out.mid(begin).replace(u"</tr> \r\n<tr>"_s, u"</tr> \r\n\r\n<tr>"_s);
@@ -156,9 +161,7 @@ TableLineMarks::TableLineMarks(QStringView line)
     static const QString kBodyRow = u"<tbody><tr>"_s;
     const char16_t* units = line.utf16();
     const qsizetype last = line.size() - 1;
-    for (qsizetype at = 0; at < last; ++at) {
-        if (units[at] != u'<')
-            continue;
+    for (qsizetype at = findUnit(units, 0, last, u'<'); at < last; at = findUnit(units, at + 1, last, u'<')) {
         // The character after "<" tells which marker may stand here.
         switch (units[at + 1]) {
         case u'p':
