@@ -1,5 +1,6 @@
 #include "odds/capture/triple_table.h"
 
+#include <algorithm>
 #include <array>
 
 #include "foundation/context.h"
@@ -264,6 +265,37 @@ int readHorseTables(TripleTables& tables, GridModel& grid, int horses, int rows,
     return found;
 }
 
+namespace {
+
+// The usual cell line, `12</th><td>34.5</td>`, cut as the marker cut would without its general
+// search: its first "<" opens "</th><td>" in small letters, so no end marker stands before the
+// cut, which ends at the next "</td>" in any letter case. False for any other line.
+bool cutUsualCell(QStringView line, QStringView& cut)
+{
+    static constexpr char16_t kStart[] = u"</th><td>";
+    constexpr qsizetype kStartSize = 9;
+    const char16_t* units = line.utf16();
+    const qsizetype size = line.size();
+    const qsizetype at = findUnit(units, 0, size, u'<');
+    if (size - at < kStartSize || !std::equal(kStart, kStart + kStartSize, units + at))
+        return false;
+    const auto letter = [&](qsizetype i, char16_t upper) {
+        return units[i] == upper || units[i] == char16_t(upper + (u'a' - u'A'));
+    };
+    for (qsizetype end = findUnit(units, at + kStartSize, size, u'<'); end < size;
+         end = findUnit(units, end + 1, size, u'<')) {
+        if (size - end >= 5 && units[end + 1] == u'/' && letter(end + 2, u'T') && letter(end + 3, u'D') &&
+            units[end + 4] == u'>') {
+            cut = line.mid(at + kStartSize, end - at - kStartSize);
+            return true;
+        }
+    }
+    cut = QStringView(); // no end marker: an empty cut
+    return true;
+}
+
+} // namespace
+
 void cutOddsCell(GridModel& grid, int row, int col, QStringView line)
 {
     static const QString kStart = u"</TH><TD>"_s;
@@ -273,7 +305,9 @@ void cutOddsCell(GridModel& grid, int row, int col, QStringView line)
     // The line in hand is replaced by the next read, so it is cut without upper-casing it first
     // (readHorseTables does that where the read keeps it). A cut that fails leaves the cell as it
     // was, and that is looked at all the same.
-    const std::optional<QStringView> cut = cutViewUpperCased(line, kStart, kEnd);
+    QStringView usual;
+    const std::optional<QStringView> cut =
+        cutUsualCell(line, usual) ? std::optional<QStringView>(usual) : cutViewUpperCased(line, kStart, kEnd);
     const QString text = cut ? upperAscii(*cut) : cellOrEmpty(grid, row, col);
     setCell(grid, row, col, text == kScratched ? kStars : text);
 }
