@@ -33,6 +33,8 @@ public:
     // text, a quotation mark, CR LF. The text keeps the line breaks it holds, so the first
     // line read back starts with the quotation mark.
     void addQuoted(const QString& text);
+    // Takes back what was added after the first `size` characters.
+    void truncate(qsizetype size) { m_text.truncate(size); }
     // Room for this many characters, so that the text grows without copies.
     void reserve(qsizetype characters) { m_text.reserve(characters); }
     // One line as it is, then CR LF.

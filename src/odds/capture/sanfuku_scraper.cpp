@@ -23,12 +23,17 @@ constexpr int kPageColumns = 8;
 constexpr int kLinesAfterRow = 3;
 
 // Every line of a table goes in; those holding a plain "<th>" split into one line per cell.
-void copyTrioLine(WorkFile& work, const QString& line, const TableLineMarks& marks)
+TableLineMarks copyTrioLine(WorkFile& work, const QString& line)
 {
-    if (marks.cellHead)
-        work.addLineMadeBy([&](QString& out) { appendSplitAtCells(out, line, false); });
-    else
+    // Split on the chance that it holds "<th>", which most lines do; copied as it is otherwise.
+    const qsizetype before = work.text().size();
+    TableLineMarks marks;
+    work.addLineMadeBy([&](QString& out) { marks = appendSplitAtCells(out, line, false); });
+    if (!marks.cellHead) {
+        work.truncate(before);
         work.addLine(line);
+    }
+    return marks;
 }
 
 OddsScrape cutTrio(Context& ctx, CachedPage& page)

@@ -18,16 +18,20 @@ constexpr int kPageColumns = 8;
 
 // Only the lines holding a plain "<th>" (split into cells), "<tbody><tr>" or "<p>" go in; a
 // line with both of the latter goes in twice.
-void copyTrifectaLine(WorkFile& work, const QString& line, const TableLineMarks& marks)
+TableLineMarks copyTrifectaLine(WorkFile& work, const QString& line)
 {
-    if (marks.cellHead) {
-        work.addLineMadeBy([&](QString& out) { appendSplitAtCells(out, line, true); });
-        return;
-    }
+    // Split on the chance that it holds "<th>", which most lines do; taken back otherwise.
+    const qsizetype before = work.text().size();
+    TableLineMarks marks;
+    work.addLineMadeBy([&](QString& out) { marks = appendSplitAtCells(out, line, true); });
+    if (marks.cellHead)
+        return marks;
+    work.truncate(before);
     if (marks.bodyRow)
         work.addLine(line);
     if (marks.tableStart)
         work.addLine(line);
+    return marks;
 }
 
 // Labels 1 to N - 1 over and over, down to row (2N - 1)(N - 1), or 2N(N - 1) above 8 runners.

@@ -21,6 +21,9 @@ const QString kPopular = u"<span class=\"\"nk23_u-color33\"\">"_s;
 const QString kSpanEnd = u"</span>"_s;
 const QString kCellHead = u"<th>"_s;
 const QString kGreyCell = u"nk23_u-bg-color0"_s;
+const QString kTableStart = u"<p>"_s;
+const QString kTableEnd = u"</tbody></table>"_s;
+const QString kBodyRow = u"<tbody><tr>"_s;
 
 // The replacements in the order the split makes them, each on the text the earlier ones left.
 QString splitInOrder(const QString& line, bool rowBreaks)
@@ -44,7 +47,7 @@ QString splitInOrder(const QString& line, bool rowBreaks)
 // later replacement would see; no marker has a ">" before its end or a "<" after its start,
 // so a removal after a ">" or before a "<" joins nothing. False (and `out` as it was) for a
 // line where a removal could, or one that holds line breaks of its own.
-bool splitInOnePass(QString& out, QStringView line, bool rowBreaks)
+bool splitInOnePass(QString& out, QStringView line, bool rowBreaks, TableLineMarks& marks)
 {
     // Every marker met is longer than what it becomes: the split is no longer than the line,
     // and is written straight into the room made for it.
@@ -93,12 +96,20 @@ bool splitInOnePass(QString& out, QStringView line, bool rowBreaks)
             continue;
         }
         if (second == u't' && standsAt(line, at, kCellHead)) {
+            marks.cellHead = true;
             copyUpTo(at);
             lineBreak();
             at += kCellHead.size();
             copied = at;
             continue;
         }
+        // The markers of the table copy are looked for on the way.
+        if (second == u't')
+            marks.bodyRow = marks.bodyRow || standsAt(line, at, kBodyRow);
+        else if (second == u'p')
+            marks.tableStart = marks.tableStart || standsAt(line, at, kTableStart);
+        else if (second == u'/')
+            marks.tableEnd = marks.tableEnd || standsAt(line, at, kTableEnd);
         if (second != u's' && second != u'/') {
             ++at;
             continue;
@@ -137,10 +148,13 @@ bool splitInOnePass(QString& out, QStringView line, bool rowBreaks)
 
 } // namespace
 
-void appendSplitAtCells(QString& out, const QString& line, bool rowBreaks)
+TableLineMarks appendSplitAtCells(QString& out, const QString& line, bool rowBreaks)
 {
-    if (!splitInOnePass(out, line, rowBreaks))
-        out += splitInOrder(line, rowBreaks);
+    TableLineMarks marks;
+    if (splitInOnePass(out, line, rowBreaks, marks))
+        return marks;
+    out += splitInOrder(line, rowBreaks);
+    return TableLineMarks(line);
 }
 
 QString splitAtCells(const QString& line, bool rowBreaks)
@@ -157,9 +171,6 @@ OddsScrape TripleTables::notReady() const
 
 TableLineMarks::TableLineMarks(QStringView line)
 {
-    static const QString kTableStart = u"<p>"_s;
-    static const QString kTableEnd = u"</tbody></table>"_s;
-    static const QString kBodyRow = u"<tbody><tr>"_s;
     const char16_t* units = line.utf16();
     const qsizetype last = line.size() - 1;
     for (qsizetype at = findUnit(units, 0, last, u'<'); at < last; at = findUnit(units, at + 1, last, u'<')) {
@@ -192,27 +203,28 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
     // The tables make up most of the page, and their split text is about as long.
     work.reserve(page.bytes);
     QString line;
-    TableLineMarks marks(line);
-    // Each line is looked over once for the markers.
-    const auto read = [&] {
-        if (!reader.readLine(line))
-            return false;
-        marks = TableLineMarks(line);
-        return true;
-    };
+    TableLineMarks marks;
     bool afterTable = false;
     while (!reader.atEnd()) {
         // A table's last line is passed over even when it also holds "<p>".
         while (afterTable || !marks.tableStart) {
             afterTable = false;
-            if (!read())
+            if (!reader.readLine(line))
                 break;
+            marks = TableLineMarks(line);
         }
         if (!marks.tableStart)
             break;
-        while (!marks.tableEnd) {
-            copy(work, line, marks);
-            if (!read())
+        // Each line of the table is copied as it is looked over for the markers; the line that
+        // ends the table is taken back out.
+        for (;;) {
+            const qsizetype before = work.text().size();
+            marks = copy(work, line);
+            if (marks.tableEnd) {
+                work.truncate(before);
+                break;
+            }
+            if (!reader.readLine(line))
                 break;
         }
         afterTable = true;

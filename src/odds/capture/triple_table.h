@@ -25,17 +25,18 @@ struct TableLineMarks {
     bool cellHead = false;   // a plain "<th>"
     bool bodyRow = false;    // "<tbody><tr>"
 
+    TableLineMarks() = default;
     explicit TableLineMarks(QStringView line);
 };
 
-// How one table line goes into the work file.
-using TableLineCopy = std::function<void(WorkFile& work, const QString& line, const TableLineMarks& marks)>;
+// How one table line goes into the work file; gives the markers the line holds.
+using TableLineCopy = std::function<TableLineMarks(WorkFile& work, const QString& line)>;
 
 // Splits a table line at every plain "<th>" and drops the highlight spans around the odds.
 // `rowBreaks` also leaves an empty line between two table rows that stand on the line.
 QString splitAtCells(const QString& line, bool rowBreaks);
-// The same split appended to `out`.
-void appendSplitAtCells(QString& out, const QString& line, bool rowBreaks);
+// The same split appended to `out`; gives the markers of the table copy the line holds.
+TableLineMarks appendSplitAtCells(QString& out, const QString& line, bool rowBreaks);
 
 // The page's tables in the work file, read back, or why there are none.
 struct [[nodiscard]] TripleTables {
