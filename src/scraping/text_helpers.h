@@ -84,6 +84,13 @@ inline bool standsAt(QStringView text, qsizetype at, QStringView marker)
     const char16_t* want = marker.utf16();
     if (size >= 2 && (here[0] != want[0] || here[1] != want[1]))
         return false;
+    // Short markers are compared here; a call to compare memory costs more than they do.
+    if (size <= 8) {
+        for (qsizetype i = 2; i < size; ++i)
+            if (here[i] != want[i])
+                return false;
+        return true;
+    }
     return std::memcmp(here, want, size_t(size) * sizeof(char16_t)) == 0;
 }
 // Where `needle` first stands in the text, compared exactly; -1 when it does not.

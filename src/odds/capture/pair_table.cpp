@@ -111,7 +111,7 @@ std::optional<QString> OddsCellCut::cut(const QString& line)
     static const QString kCellEnd = u"</TD>"_s;
     static const QString kScratched = u"－"_s;
     static const QString kStars = u"***"_s;
-    if (line.contains(kGrey))
+    if (indexOfExactly(line, kGrey) >= 0)
         return std::nullopt;
     // The cut from "<td>" to an "@" put after the line, as it was written for lines without one:
     // to the line's own first "@" or its end. A cut whose end comes first keeps the cell before.
