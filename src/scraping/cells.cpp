@@ -6,9 +6,21 @@
 
 namespace kazeyomi {
 
+namespace {
+
+// A cell outside the grid is passed over here: the grid would throw, which costs more than
+// the cell itself.
+bool inGrid(const GridModel& grid, int row, int col)
+{
+    return row >= 0 && col >= 0 && row < grid.rows() && col < grid.cols();
+}
+
+} // namespace
+
 void setCell(GridModel& grid, int row, int col, const QString& text)
 {
-    attempt([&] { grid.setTextMatrix(row, col, text); });
+    if (inGrid(grid, row, col))
+        attempt([&] { grid.setTextMatrix(row, col, text); });
 }
 
 void cutIntoCell(GridModel& grid, int row, int col, QString& line, const QString& start, const QString& end,
@@ -20,7 +32,8 @@ void cutIntoCell(GridModel& grid, int row, int col, QString& line, const QString
 QString cellOrEmpty(const GridModel& grid, int row, int col)
 {
     QString text;
-    attempt([&] { text = grid.textMatrix(row, col); });
+    if (inGrid(grid, row, col))
+        attempt([&] { text = grid.textMatrix(row, col); });
     return text;
 }
 

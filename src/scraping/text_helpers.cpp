@@ -12,6 +12,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+char16_t upperUnit(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
+
 // Where the first small ASCII letter stands, or `size`; eight characters at a time where the
 // processor can.
 qsizetype firstLowerAscii(const char16_t* units, qsizetype size)
@@ -35,6 +40,26 @@ qsizetype firstLowerAscii(const char16_t* units, qsizetype size)
     return at;
 }
 
+// Upper-cases the small ASCII letters, eight characters at a time where the processor can.
+void upperInPlace(char16_t* units, qsizetype size)
+{
+    qsizetype at = 0;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi16(short(u'a'));
+    const __m128i bias = _mm_set1_epi16(short(-0x8000));
+    const __m128i limit = _mm_set1_epi16(short(26 - 0x8000));
+    const __m128i caseBit = _mm_set1_epi16(0x20);
+    for (; size - at >= 8; at += 8) {
+        __m128i* place = reinterpret_cast<__m128i*>(units + at);
+        const __m128i chunk = _mm_loadu_si128(place);
+        const __m128i small = _mm_cmplt_epi16(_mm_add_epi16(_mm_sub_epi16(chunk, a), bias), limit);
+        _mm_storeu_si128(place, _mm_sub_epi16(chunk, _mm_and_si128(small, caseBit)));
+    }
+#endif
+    for (; at < size; ++at)
+        units[at] = upperUnit(units[at]);
+}
+
 } // namespace
 
 QString upperAscii(const QString& text)
@@ -45,9 +70,7 @@ QString upperAscii(const QString& text)
     if (first == text.size())
         return text;
     QString out = text;
-    for (auto it = out.begin() + first; it != out.end(); ++it)
-        if (it->unicode() >= u'a' && it->unicode() <= u'z')
-            *it = QChar(it->unicode() - (u'a' - u'A'));
+    upperInPlace(reinterpret_cast<char16_t*>(out.data()) + first, out.size() - first);
     return out;
 }
 
@@ -88,11 +111,6 @@ QString Moji_get(QString& tmp, const QString& ststr, const QString& edstr)
 }
 
 namespace {
-
-char16_t upperUnit(char16_t c)
-{
-    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
-}
 
 } // namespace
 
@@ -179,8 +197,8 @@ std::optional<QStringView> cutViewUpperCased(QStringView line, QStringView upper
 QString upperAscii(QStringView text)
 {
     QString out = text.toString();
-    for (QChar& c : out)
-        c = QChar(upperUnit(c.unicode()));
+    if (firstLowerAscii(text.utf16(), text.size()) < text.size())
+        upperInPlace(reinterpret_cast<char16_t*>(out.data()), out.size());
     return out;
 }
 

@@ -59,9 +59,10 @@ namespace {
 
 constexpr qsizetype kBlock = 32;
 
-// True for a block of printable ASCII, tabs, CRs and LFs, tested eight characters at a time
+// A block of printable ASCII, tabs, CRs and LFs is narrowed into `out` and true comes back;
+// false (and `out` left to be overwritten) for any other block. Eight characters at a time
 // where the processor can.
-bool plainBlock(const char16_t* units)
+bool narrowPlainBlock(const char16_t* units, char* out)
 {
 #if defined(__SSE2__)
     const __m128i space = _mm_set1_epi16(0x20);
@@ -70,14 +71,18 @@ bool plainBlock(const char16_t* units)
     const __m128i lf = _mm_set1_epi16(u'\n');
     const __m128i tab = _mm_set1_epi16(u'\t');
     __m128i other = _mm_setzero_si128();
-    for (qsizetype i = 0; i < kBlock; i += 8) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
-        // Above the tilde, or below the blank and no line break or tab (saturating differences).
-        const __m128i above = _mm_subs_epu16(chunk, tilde);
-        const __m128i below = _mm_subs_epu16(space, chunk);
-        const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, cr), _mm_cmpeq_epi16(chunk, lf)),
-                                             _mm_cmpeq_epi16(chunk, tab));
-        other = _mm_or_si128(other, _mm_or_si128(above, _mm_andnot_si128(allowed, below)));
+    for (qsizetype i = 0; i < kBlock; i += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 8));
+        for (const __m128i chunk : {low, high}) {
+            // Above the tilde, or below the blank and no line break or tab (saturating differences).
+            const __m128i above = _mm_subs_epu16(chunk, tilde);
+            const __m128i below = _mm_subs_epu16(space, chunk);
+            const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, cr), _mm_cmpeq_epi16(chunk, lf)),
+                                                 _mm_cmpeq_epi16(chunk, tab));
+            other = _mm_or_si128(other, _mm_or_si128(above, _mm_andnot_si128(allowed, below)));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
     }
     return _mm_movemask_epi8(_mm_cmpeq_epi16(other, _mm_setzero_si128())) == 0xFFFF;
 #else
@@ -85,6 +90,7 @@ bool plainBlock(const char16_t* units)
     for (qsizetype i = 0; i < kBlock; ++i) {
         const unsigned u = units[i];
         other |= unsigned(u - 0x20u > 0x5Eu) & unsigned(u != u'\r') & unsigned(u != u'\n') & unsigned(u != u'\t');
+        out[i] = char(u);
     }
     return other == 0;
 #endif
@@ -110,7 +116,8 @@ WorkFile::Encoded WorkFile::encode(const QString& text)
     QByteArray& bytes = encoded.bytes;
     const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
     const qsizetype size = text.size();
-    bytes.resize(size + kBlock);
+    // Room for two bytes a character, so that the bytes are never moved.
+    bytes.resize(2 * size + kBlock);
     char* out = bytes.data();
     qsizetype used = 0;
     const auto room = [&](qsizetype more) {
@@ -121,21 +128,21 @@ WorkFile::Encoded WorkFile::encode(const QString& text)
     };
     for (qsizetype at = 0; at < size;) {
         // A stretch of plain ASCII, a block at a time while the blocks are plain throughout.
-        const qsizetype start = at;
         for (;;) {
-            while (printableSame && size - at >= kBlock && plainBlock(units + at))
+            while (printableSame && size - at >= kBlock) {
+                room(kBlock);
+                if (!narrowPlainBlock(units + at, out + used))
+                    break;
+                used += kBlock;
                 at += kBlock;
+            }
             const qsizetype limit = std::min(size, at + kBlock);
-            while (at < limit && plain(units[at]))
-                ++at;
+            for (; at < limit && plain(units[at]); ++at) {
+                room(1);
+                out[used++] = char(units[at]);
+            }
             if (at == size || !plain(units[at]))
                 break;
-        }
-        if (at > start) {
-            const QByteArray ascii = QStringView(units + start, at - start).toLatin1();
-            room(ascii.size());
-            std::copy(ascii.begin(), ascii.end(), out + used);
-            used += ascii.size();
         }
         if (at == size)
             break;
