@@ -77,14 +77,14 @@ bool PageReader::skip(QString& line, int n)
 
 bool PageReader::readUntil(QString& line, const QString& marker)
 {
-    if (line.contains(marker))
+    if (indexOfExactly(line, marker) >= 0)
         return true;
     QStringView view;
     bool read = false;
     bool found = false;
     while (next(view)) {
         read = true;
-        if (view.contains(marker)) {
+        if (indexOfExactly(view, marker) >= 0) {
             found = true;
             break;
         }

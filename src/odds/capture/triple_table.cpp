@@ -258,7 +258,7 @@ int readHorseTables(TripleTables& tables, GridModel& grid, int horses, int rows,
     };
     int found = 0;
     for (int h = 1; h <= horses; ++h) {
-        while (!line.contains(marker))
+        while (indexOfExactly(line, marker) < 0)
             if (!reader.readLine(line))
                 return found;
         ++found;
