@@ -1,5 +1,7 @@
 #include "scraping/cells.h"
 
+#include <array>
+
 #include "foundation/grid_model.h"
 #include "scraping/attempt.h"
 #include "scraping/text_helpers.h"
@@ -27,6 +29,18 @@ void cutIntoCell(GridModel& grid, int row, int col, QString& line, const QString
                  const QString& suffix)
 {
     attempt([&] { grid.setTextMatrix(row, col, Moji_get(line, start, end) + suffix); });
+}
+
+QString numberText(int number)
+{
+    constexpr int kShared = 512;
+    static const std::array<QString, kShared> texts = [] {
+        std::array<QString, kShared> made;
+        for (int n = 0; n < kShared; ++n)
+            made[size_t(n)] = QString::number(n);
+        return made;
+    }();
+    return number >= 0 && number < kShared ? texts[size_t(number)] : QString::number(number);
 }
 
 QString cellOrEmpty(const GridModel& grid, int row, int col)

@@ -136,9 +136,9 @@ std::optional<QString> OddsCellCut::cut(const QString& line)
 void labelStaircase(GridModel& grid, int runners)
 {
     for (int i = 2; i <= runners; ++i)
-        setCell(grid, i - 1, 0, QString::number(i));
+        setCell(grid, i - 1, 0, numberText(i));
     for (int c = 1; c <= 8; ++c)
-        setCell(grid, 0, c, QString::number(c));
+        setCell(grid, 0, c, numberText(c));
 }
 
 void readStaircase(PageReader& rows, int runners, const std::function<void(int, int, QString&)>& cell)

@@ -64,7 +64,7 @@ OddsScrape Sanfuku_get(Context& ctx, const QString& raceCode)
     const int rowsPerBlock = runners - 2;
     for (int b = 1; b <= runners; ++b)
         for (int j = 1; j <= rowsPerBlock; ++j)
-            setCell(grid, j + (b - 1) * rowsPerBlock, 0, QString::number(b));
+            setCell(grid, j + (b - 1) * rowsPerBlock, 0, numberText(b));
     CachedPage page = fetchCachedPage(ctx.fetcher, oddsPageUrl(ctx.siteUrl, raceCode, u"09.do"_s), kTrioPage);
     return cutTrio(ctx, page);
 }

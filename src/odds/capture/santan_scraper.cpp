@@ -39,13 +39,13 @@ void labelTrifecta(GridModel& grid, int runners)
 {
     const int perHorse = runners - 1;
     for (int c = 1; c <= kPageColumns; ++c)
-        setCell(grid, 0, c, QString::number(c));
+        setCell(grid, 0, c, numberText(c));
     for (int a = 0; a <= 2 * perHorse; ++a) {
         for (int b = 1; b <= perHorse; ++b)
-            setCell(grid, a * perHorse + b, 0, QString::number(b));
+            setCell(grid, a * perHorse + b, 0, numberText(b));
         if (runners > 8) {
             for (int b = 1; b <= perHorse; ++b)
-                setCell(grid, (a + 1) * perHorse + b, 0, QString::number(b));
+                setCell(grid, (a + 1) * perHorse + b, 0, numberText(b));
             ++a;
         }
     }
