@@ -1,4 +1,5 @@
-// The small text routines every scraper shares: the marker cut and the trio key.
+// The small text routines every scraper shares: the marker cut, the quick looks for markers it
+// rests on, and the trio key.
 #pragma once
 
 #include <bit>
@@ -37,6 +38,7 @@ QString cutUpperCased(QStringView line, QStringView upperStart, QStringView uppe
 // The same cut as a part of the line, not upper-cased yet; nothing for an end marker before the
 // start marker, an empty view for a missing marker.
 std::optional<QStringView> cutViewUpperCased(QStringView line, QStringView upperStart, QStringView upperEnd);
+
 // Where `unit` first stands in units[from, size); `size` when it does not. Eight characters are
 // compared at a time where the processor can.
 inline qsizetype findUnit(const char16_t* units, qsizetype from, qsizetype size, char16_t unit)
@@ -54,6 +56,7 @@ inline qsizetype findUnit(const char16_t* units, qsizetype from, qsizetype size,
         ++from;
     return from;
 }
+
 // The same for the first of two characters.
 inline qsizetype findEitherUnit(const char16_t* units, qsizetype from, qsizetype size, char16_t one, char16_t other)
 {
@@ -93,6 +96,7 @@ inline bool standsAt(QStringView text, qsizetype at, QStringView marker)
     }
     return std::memcmp(here, want, size_t(size) * sizeof(char16_t)) == 0;
 }
+
 // Where `needle` first stands in the text, compared exactly; -1 when it does not.
 qsizetype indexOfExactly(QStringView text, QStringView needle);
 // Where `upperNeedle` first stands in the text as upper-cased by upperAscii; -1 when it does not.

@@ -53,10 +53,6 @@ const std::array<bool, 0x80>& writtenAsThemselves()
     return table;
 }
 
-} // namespace
-
-namespace {
-
 constexpr qsizetype kBlock = 32;
 
 // A block of printable ASCII, tabs, CRs and LFs is narrowed into `out` and true comes back;
