@@ -23,7 +23,7 @@ constexpr int kPageColumns = 8;
 constexpr int kLinesAfterRow = 3;
 
 // Every line of a table goes in; those holding a plain "<th>" split into one line per cell.
-TableLineMarks copyTrioLine(WorkFile& work, const QString& line)
+TableLineMarks copyTrioLine(WorkFile& work, QStringView line)
 {
     // Split on the chance that it holds "<th>", which most lines do; copied as it is otherwise.
     const qsizetype before = work.text().size();

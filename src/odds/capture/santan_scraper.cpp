@@ -18,7 +18,7 @@ constexpr int kPageColumns = 8;
 
 // Only the lines holding a plain "<th>" (split into cells), "<tbody><tr>" or "<p>" go in; a
 // line with both of the latter goes in twice.
-TableLineMarks copyTrifectaLine(WorkFile& work, const QString& line)
+TableLineMarks copyTrifectaLine(WorkFile& work, QStringView line)
 {
     // Split on the chance that it holds "<th>", which most lines do; taken back otherwise.
     const qsizetype before = work.text().size();

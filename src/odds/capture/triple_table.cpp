@@ -148,12 +148,12 @@ bool splitInOnePass(QString& out, QStringView line, bool rowBreaks, TableLineMar
 
 } // namespace
 
-TableLineMarks appendSplitAtCells(QString& out, const QString& line, bool rowBreaks)
+TableLineMarks appendSplitAtCells(QString& out, QStringView line, bool rowBreaks)
 {
     TableLineMarks marks;
     if (splitInOnePass(out, line, rowBreaks, marks))
         return marks;
-    out += splitInOrder(line, rowBreaks);
+    out += splitInOrder(line.toString(), rowBreaks);
     return TableLineMarks(line);
 }
 
@@ -202,7 +202,8 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
     WorkFile work(ctx.fetcher);
     // The tables make up most of the page, and their split text is about as long.
     work.reserve(page.bytes);
-    QString line;
+    // The page's lines are looked at where they stand.
+    QStringView line;
     TableLineMarks marks;
     bool afterTable = false;
     while (!reader.atEnd()) {
@@ -239,7 +240,7 @@ TripleTables copyTables(Context& ctx, CachedPage& page, const TableLineCopy& cop
     }
     tables.ready = true;
     tables.rows = work.readBack();
-    tables.lastPageLine = line;
+    tables.lastPageLine = line.toString();
     return tables;
 }
 

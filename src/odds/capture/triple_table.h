@@ -30,13 +30,13 @@ struct TableLineMarks {
 };
 
 // How one table line goes into the work file; gives the markers the line holds.
-using TableLineCopy = std::function<TableLineMarks(WorkFile& work, const QString& line)>;
+using TableLineCopy = std::function<TableLineMarks(WorkFile& work, QStringView line)>;
 
 // Splits a table line at every plain "<th>" and drops the highlight spans around the odds.
 // `rowBreaks` also leaves an empty line between two table rows that stand on the line.
 QString splitAtCells(const QString& line, bool rowBreaks);
 // The same split appended to `out`; gives the markers of the table copy the line holds.
-TableLineMarks appendSplitAtCells(QString& out, const QString& line, bool rowBreaks);
+TableLineMarks appendSplitAtCells(QString& out, QStringView line, bool rowBreaks);
 
 // The page's tables in the work file, read back, or why there are none.
 struct [[nodiscard]] TripleTables {
