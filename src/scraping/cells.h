@@ -13,6 +13,9 @@ void setCell(GridModel& grid, int row, int col, const QString& text);
 // upper-cases the line in hand even when it fails.
 void cutIntoCell(GridModel& grid, int row, int col, QString& line, const QString& start, const QString& end,
                  const QString& suffix = {});
+// The decimal text of a number, as the grids' labels hold it; the small ones are made once and
+// shared.
+QString numberText(int number);
 // A cell the grid does not have reads as empty.
 QString cellOrEmpty(const GridModel& grid, int row, int col);
 

@@ -33,8 +33,18 @@ public:
     // text, a quotation mark, CR LF. The text keeps the line breaks it holds, so the first
     // line read back starts with the quotation mark.
     void addQuoted(const QString& text);
+    // Takes back what was added after the first `size` characters.
+    void truncate(qsizetype size) { m_text.truncate(size); }
+    // Room for this many characters, so that the text grows without copies.
+    void reserve(qsizetype characters) { m_text.reserve(characters); }
     // One line as it is, then CR LF.
-    void addLine(const QString& line);
+    void addLine(QStringView line);
+    // One line that `make` appends to the text it is given, then CR LF.
+    template <typename Make> void addLineMadeBy(Make&& make)
+    {
+        make(m_text);
+        m_text += u"\r\n";
+    }
 
     // Replaces the file with what was added, in CP932. A failed write leaves no work file and
     // is a failure naming the file, not a page without data.
@@ -46,10 +56,18 @@ public:
     const QString& path() const { return m_path; }
     const QString& text() const { return m_text; }
 
+    struct Encoded {
+        QByteArray bytes;
+        bool roundTrips = true; // every character reads back as itself
+    };
+    // The text in CP932, byte for byte what toCp932 gives.
+    static Encoded encode(const QString& text);
+
 private:
     QString m_path;
     QString m_text;
-    QByteArray m_written; // the bytes of the last successful write
+    QByteArray m_written;  // the bytes of the last successful write
+    QString m_writtenText; // the text written, when it reads back as itself; null otherwise
 };
 
 } // namespace kazeyomi

@@ -112,6 +112,40 @@ TEST(WorkFile, ReadsBackLineByLineKeepingTheLastLinePastTheEnd)
     EXPECT_EQ(line, u"last"_s);
 }
 
+// The work file is written a block of ASCII at a time and each other run of characters once:
+// the bytes must be those of converting the whole text, whatever it holds, and it reads back as
+// itself exactly when every character comes back.
+TEST(WorkFile, EncodesAsTheWholeTextConverts)
+{
+    const QStringList pieces = {u"<td>1.5</td>"_s,
+                                QString(40, u'a'),
+                                u"\r\n"_s,
+                                u"着"_s,
+                                u"－"_s,
+                                u"～"_s,
+                                QString(QChar(0x1A)),
+                                QString(QChar(0x7F)),
+                                u"\t"_s,
+                                QString(QChar(0xD83D)),
+                                QString(QChar(0xDE00)),
+                                u"😀"_s,
+                                u"€"_s,
+                                u"é"_s,
+                                u"ｱ"_s};
+    quint32 seed = 7;
+    for (int i = 0; i < 600; ++i) {
+        QString text;
+        for (int k = 0; k <= i % 14; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            text += pieces[qsizetype(seed >> 16) % pieces.size()];
+        }
+        SCOPED_TRACE(text.toStdString());
+        const WorkFile::Encoded encoded = WorkFile::encode(text);
+        ASSERT_EQ(encoded.bytes, toCp932(text));
+        ASSERT_EQ(encoded.roundTrips, roundTripsCp932(text));
+    }
+}
+
 TEST(WorkFile, AWriteThatFailsSaysSoAndLeavesNoWorkFile)
 {
     QTemporaryDir dir;
@@ -151,8 +185,8 @@ TEST(TrioKey, SortsTheCallersNumbersLargestFirst)
     const struct {
         qint16 a, b, c;
         const char* key;
-    } rows[] = {
-        {3, 12, 7, "12-7-3"}, {5, 5, 2, "5-5-2"}, {1, 2, 3, "3-2-1"}, {16, 15, 14, "16-15-14"}, {2, 5, 5, "5-5-2"}};
+    } rows[] = {{3, 12, 7, "12-7-3"},     {5, 5, 2, "5-5-2"}, {1, 2, 3, "3-2-1"},
+                {16, 15, 14, "16-15-14"}, {2, 5, 5, "5-5-2"}, {-32768, 0, 5, "5-0--32768"}};
     for (const auto& r : rows) {
         qint16 a = r.a, b = r.b, c = r.c;
         EXPECT_EQ(Trio_key(a, b, c), QString::fromLatin1(r.key));
@@ -186,6 +220,14 @@ TEST(PageReader, KeepsTheLineInHandWhenAReadPassesTheEnd)
     EXPECT_FALSE(page.readLine(line));
     EXPECT_EQ(line, u"three\nstill three"_s);
     EXPECT_TRUE(page.passedEnd());
+
+    // Read as views, the lines are the same.
+    PageReader views(u"one\r\ntwo\rthree\nstill three\r\n"_s);
+    QStringList seen;
+    for (QStringView view; views.readLine(view);)
+        seen << view.toString();
+    EXPECT_EQ(seen, (QStringList{u"one"_s, u"two"_s, u"three\nstill three"_s}));
+    EXPECT_EQ(views.lineCount(), 3);
 
     PageReader scan(u"a\r\nb\r\nmark\r\nc"_s);
     line.clear();

@@ -106,27 +106,39 @@ PairTable fetchPairTable(Context& ctx, const QString& raceCode, const PairPage& 
 
 std::optional<QString> OddsCellCut::cut(const QString& line)
 {
-    if (line.contains(u"color0"_s))
+    static const QString kGrey = u"color0"_s;
+    static const QString kCellStart = u"<TD>"_s;
+    static const QString kCellEnd = u"</TD>"_s;
+    static const QString kScratched = u"－"_s;
+    static const QString kStars = u"***"_s;
+    if (indexOfExactly(line, kGrey) >= 0)
         return std::nullopt;
-    attempt([&] {
-        QString withEnd = line + u"@"_s;
-        m_text = Moji_get(withEnd, u"<td>"_s, u"@"_s);
-    });
+    // The cut from "<td>" to an "@" put after the line, as it was written for lines without one:
+    // to the line's own first "@" or its end. A cut whose end comes first keeps the cell before.
+    const QStringView view(line);
+    const qsizetype start = indexOfUpperCased(view, kCellStart);
+    if (start < 0) {
+        m_text.clear();
+    } else {
+        const qsizetype end = findUnit(view.utf16(), 0, view.size(), u'@');
+        if (end - start - kCellStart.size() >= 0)
+            m_text = upperAscii(view.mid(start + kCellStart.size(), end - start - kCellStart.size()));
+    }
     QString text = m_text;
     // The last cell of a table still carries the table's closing tags.
-    if (text.contains(u"</TD>"_s))
-        text = text.left(text.indexOf(u"</TD>"_s));
-    if (text == u"－"_s)
-        return u"***"_s;
+    if (const qsizetype close = text.indexOf(kCellEnd); close >= 0)
+        text.truncate(close);
+    if (text == kScratched)
+        return kStars;
     return text;
 }
 
 void labelStaircase(GridModel& grid, int runners)
 {
     for (int i = 2; i <= runners; ++i)
-        setCell(grid, i - 1, 0, QString::number(i));
+        setCell(grid, i - 1, 0, numberText(i));
     for (int c = 1; c <= 8; ++c)
-        setCell(grid, 0, c, QString::number(c));
+        setCell(grid, 0, c, numberText(c));
 }
 
 void readStaircase(PageReader& rows, int runners, const std::function<void(int, int, QString&)>& cell)

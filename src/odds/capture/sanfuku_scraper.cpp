@@ -23,9 +23,17 @@ constexpr int kPageColumns = 8;
 constexpr int kLinesAfterRow = 3;
 
 // Every line of a table goes in; those holding a plain "<th>" split into one line per cell.
-void copyTrioLine(WorkFile& work, const QString& line)
+TableLineMarks copyTrioLine(WorkFile& work, QStringView line)
 {
-    work.addLine(line.contains(u"<th>"_s) ? splitAtCells(line, false) : line);
+    // Split on the chance that it holds "<th>", which most lines do; copied as it is otherwise.
+    const qsizetype before = work.text().size();
+    TableLineMarks marks;
+    work.addLineMadeBy([&](QString& out) { marks = appendSplitAtCells(out, line, false); });
+    if (!marks.cellHead) {
+        work.truncate(before);
+        work.addLine(line);
+    }
+    return marks;
 }
 
 OddsScrape cutTrio(Context& ctx, CachedPage& page)
@@ -56,7 +64,7 @@ OddsScrape Sanfuku_get(Context& ctx, const QString& raceCode)
     const int rowsPerBlock = runners - 2;
     for (int b = 1; b <= runners; ++b)
         for (int j = 1; j <= rowsPerBlock; ++j)
-            setCell(grid, j + (b - 1) * rowsPerBlock, 0, QString::number(b));
+            setCell(grid, j + (b - 1) * rowsPerBlock, 0, numberText(b));
     CachedPage page = fetchCachedPage(ctx.fetcher, oddsPageUrl(ctx.siteUrl, raceCode, u"09.do"_s), kTrioPage);
     return cutTrio(ctx, page);
 }

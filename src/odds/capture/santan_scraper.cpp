@@ -18,16 +18,20 @@ constexpr int kPageColumns = 8;
 
 // Only the lines holding a plain "<th>" (split into cells), "<tbody><tr>" or "<p>" go in; a
 // line with both of the latter goes in twice.
-void copyTrifectaLine(WorkFile& work, const QString& line)
+TableLineMarks copyTrifectaLine(WorkFile& work, QStringView line)
 {
-    if (line.contains(u"<th>"_s)) {
-        work.addLine(splitAtCells(line, true));
-        return;
-    }
-    if (line.contains(u"<tbody><tr>"_s))
+    // Split on the chance that it holds "<th>", which most lines do; taken back otherwise.
+    const qsizetype before = work.text().size();
+    TableLineMarks marks;
+    work.addLineMadeBy([&](QString& out) { marks = appendSplitAtCells(out, line, true); });
+    if (marks.cellHead)
+        return marks;
+    work.truncate(before);
+    if (marks.bodyRow)
         work.addLine(line);
-    if (line.contains(u"<p>"_s))
+    if (marks.tableStart)
         work.addLine(line);
+    return marks;
 }
 
 // Labels 1 to N - 1 over and over, down to row (2N - 1)(N - 1), or 2N(N - 1) above 8 runners.
@@ -35,13 +39,13 @@ void labelTrifecta(GridModel& grid, int runners)
 {
     const int perHorse = runners - 1;
     for (int c = 1; c <= kPageColumns; ++c)
-        setCell(grid, 0, c, QString::number(c));
+        setCell(grid, 0, c, numberText(c));
     for (int a = 0; a <= 2 * perHorse; ++a) {
         for (int b = 1; b <= perHorse; ++b)
-            setCell(grid, a * perHorse + b, 0, QString::number(b));
+            setCell(grid, a * perHorse + b, 0, numberText(b));
         if (runners > 8) {
             for (int b = 1; b <= perHorse; ++b)
-                setCell(grid, (a + 1) * perHorse + b, 0, QString::number(b));
+                setCell(grid, (a + 1) * perHorse + b, 0, numberText(b));
             ++a;
         }
     }

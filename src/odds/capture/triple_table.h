@@ -6,6 +6,7 @@
 #include <functional>
 
 #include <QString>
+#include <QStringView>
 
 #include "odds/capture/odds_scrape.h"
 #include "scraping/cached_page.h"
@@ -17,12 +18,25 @@ namespace kazeyomi {
 struct Context;
 class GridModel;
 
-// How one table line goes into the work file.
-using TableLineCopy = std::function<void(WorkFile& work, const QString& line)>;
+// Which of the markers the table copy goes by a page line holds, found in one look at the line.
+struct TableLineMarks {
+    bool tableStart = false; // "<p>"
+    bool tableEnd = false;   // "</tbody></table>"
+    bool cellHead = false;   // a plain "<th>"
+    bool bodyRow = false;    // "<tbody><tr>"
+
+    TableLineMarks() = default;
+    explicit TableLineMarks(QStringView line);
+};
+
+// How one table line goes into the work file; gives the markers the line holds.
+using TableLineCopy = std::function<TableLineMarks(WorkFile& work, QStringView line)>;
 
 // Splits a table line at every plain "<th>" and drops the highlight spans around the odds.
 // `rowBreaks` also leaves an empty line between two table rows that stand on the line.
 QString splitAtCells(const QString& line, bool rowBreaks);
+// The same split appended to `out`; gives the markers of the table copy the line holds.
+TableLineMarks appendSplitAtCells(QString& out, QStringView line, bool rowBreaks);
 
 // The page's tables in the work file, read back, or why there are none.
 struct [[nodiscard]] TripleTables {
@@ -54,9 +68,6 @@ int readHorseTables(TripleTables& tables, GridModel& grid, int horses, int rows,
 
 // One odds cell: the text between "</th><td>" and "</td>" as the marker cut gives it (upper
 // case), "***" for "－". A cut that fails leaves the cell as it was.
-void cutOddsCell(GridModel& grid, int row, int col, const QString& line);
-// The line after a cell's line. At the end of the work file the cell's line stays in hand,
-// upper-cased as the marker cut leaves it.
-void readAfterCell(PageReader& rows, QString& line);
+void cutOddsCell(GridModel& grid, int row, int col, QStringView line);
 
 } // namespace kazeyomi

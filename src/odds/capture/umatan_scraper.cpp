@@ -27,12 +27,12 @@ const PairPage& exactaPage()
 void labelExacta(GridModel& grid, int runners)
 {
     for (int c = 1; c <= 8; ++c)
-        setCell(grid, 0, c, QString::number(c));
+        setCell(grid, 0, c, numberText(c));
     for (int r = 1; r <= runners; ++r)
-        setCell(grid, r, 0, QString::number(r));
+        setCell(grid, r, 0, numberText(r));
     if (runners > 8)
         for (int r = 1; r <= runners; ++r)
-            setCell(grid, runners + r, 0, QString::number(r));
+            setCell(grid, runners + r, 0, numberText(r));
 }
 
 OddsScrape cutExacta(GridModel& grid, PairTable& table)

@@ -46,24 +46,35 @@ OddsScrape cutWide(Context& ctx, PairTable& table)
 
 void cutWideCell(GridModel& lowGrid, GridModel& highGrid, int row, int col, QString& line, QString& low, QString& high)
 {
-    if (line.contains(u"color0"_s))
+    static const QString kGrey = u"color0"_s;
+    static const QString kTableEnd = u"</td></tr>"_s;
+    static const QString kScratched = u"－"_s;
+    static const QString kHighStart = u"<SPAN>-"_s;
+    static const QString kStars = u"***"_s;
+    if (indexOfExactly(line, kGrey) >= 0)
         return;
     // The last cell of a table still carries the table's closing tags after the range.
-    const bool lastOfTable = line.contains(u"</td></tr>"_s);
+    const bool lastOfTable = indexOfExactly(line, kTableEnd) >= 0;
+    // The cut upper-cases the line in hand, even when it fails.
     attempt([&] { low = Moji_get(line, u"<td>"_s, u"<span>"_s); });
     if (lastOfTable) {
         attempt([&] { high = Moji_get(line, u"<span>-"_s, u"</td></tr>"_s); });
     } else {
-        attempt([&] {
-            QString withEnd = line + u"@"_s;
-            high = Moji_get(withEnd, u"<span>-"_s, u"@"_s);
-        });
+        // The upper bound runs to an "@" put after the line, as it was written for lines without
+        // one: to the line's own first "@" or its end.
+        const QStringView view(line);
+        const qsizetype start = indexOfExactly(view, kHighStart);
+        const qsizetype end = findUnit(view.utf16(), 0, view.size(), u'@');
+        if (start < 0)
+            high.clear();
+        else if (end - start - kHighStart.size() >= 0)
+            high = view.mid(start + kHighStart.size(), end - start - kHighStart.size()).toString();
     }
     setCell(lowGrid, row, col, low);
     setCell(highGrid, row, col, high);
-    if (line.contains(u"－"_s)) {
-        setCell(lowGrid, row, col, u"***"_s);
-        setCell(highGrid, row, col, u"***"_s);
+    if (indexOfExactly(line, kScratched) >= 0) {
+        setCell(lowGrid, row, col, kStars);
+        setCell(highGrid, row, col, kStars);
     }
 }
 

@@ -25,6 +25,8 @@
 #include "odds/capture/umatan_scraper.h"
 #include "odds/capture/wide_scraper.h"
 #include "schedule/race_fetch.h"
+#include "scraping/text_helpers.h"
+#include "scraping/work_file.h"
 #include "support/files.h"
 #include "support/race_fixture.h"
 
@@ -48,6 +50,114 @@ TEST(SplitAtCells, PutsEachCellOnALineAndDropsTheHighlights)
         SCOPED_TRACE(r[0].toStdString());
         EXPECT_EQ(splitAtCells(r[1], r[2] == u"yes"_s), r[3]);
     }
+}
+
+// Lines made of the pieces below: every one of up to three pieces, and longer ones drawn with a
+// fixed seed. The pieces are the markers, their halves and what stands around them.
+std::vector<QString> linesOf(const QStringList& pieces, int drawn, int length)
+{
+    std::vector<QString> lines{QString()};
+    std::vector<QString> level{QString()};
+    for (int size = 1; size <= 3; ++size) {
+        std::vector<QString> longer;
+        for (const QString& start : level)
+            for (const QString& piece : pieces)
+                longer.push_back(start + piece);
+        lines.insert(lines.end(), longer.begin(), longer.end());
+        level = std::move(longer);
+    }
+    quint32 seed = 20251205;
+    for (int i = 0; i < drawn; ++i) {
+        QString line;
+        for (int k = 0; k < length; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            line += pieces[qsizetype(seed >> 16) % pieces.size()];
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The split is made in one pass over the line and finds the copy's markers on the way: it must
+// give what the replacements one after another give, whatever the line holds, and the markers
+// the line holds.
+TEST(SplitAtCells, GivesWhatTheReplacementsInOrderGive)
+{
+    const QString highlight = u"<span class=\"\"nk23_u-color\"\">"_s;
+    const QString popular = u"<span class=\"\"nk23_u-color33\"\">"_s;
+    const std::vector<Replacement> inOrder = {
+        {u"<th>"_s, u"<th>\r\n"_s}, {highlight, {}}, {popular, {}},
+        {u"</span>"_s, {}},         {u"<th>"_s, {}}, {u"nk23_u-bg-color0"_s, u"\r\n"_s}};
+    const QStringList pieces = {u"<th>"_s,
+                                u"<t"_s,
+                                u"h>"_s,
+                                highlight,
+                                popular,
+                                u"</span>"_s,
+                                u"nk23_u-bg-color0"_s,
+                                u"nk23_u-"_s,
+                                u"bg-color0"_s,
+                                u"</tr> "_s,
+                                u"<tr>"_s,
+                                u"2</th><td>1.5</td>"_s,
+                                u"<p>"_s,
+                                u"</tbody></table>"_s,
+                                u"<tbody><tr>"_s,
+                                u">"_s,
+                                u"<"_s,
+                                u"x"_s,
+                                u"\r"_s};
+    for (const QString& line : linesOf(pieces, 3000, 12)) {
+        SCOPED_TRACE(line.toStdString());
+        for (const bool rowBreaks : {false, true}) {
+            QString expected = replaceInOrder(line, inOrder);
+            if (rowBreaks)
+                expected.replace(u"</tr> \r\n<tr>"_s, u"</tr> \r\n\r\n<tr>"_s);
+            QString split = u"before"_s;
+            const TableLineMarks marks = appendSplitAtCells(split, line, rowBreaks);
+            ASSERT_EQ(split, u"before"_s + expected);
+            ASSERT_EQ(marks.tableStart, line.contains(u"<p>"_s));
+            ASSERT_EQ(marks.tableEnd, line.contains(u"</tbody></table>"_s));
+            ASSERT_EQ(marks.cellHead, line.contains(u"<th>"_s));
+            ASSERT_EQ(marks.bodyRow, line.contains(u"<tbody><tr>"_s));
+        }
+    }
+}
+
+// The usual cell line is cut a quicker way than the marker cut's: both must agree, the letter
+// case of the markers, a missing end and an end before the start included.
+TEST(CutOddsCell, CutsAsTheMarkerCutDoes)
+{
+    const QStringList pieces = {u"2"_s,     u"</th><td>"_s, u"</TH><TD>"_s, u"</td>"_s,
+                                u"</Td>"_s, u"</t"_s,       u"d>"_s,        u"395.7"_s,
+                                u"n/a"_s,   u"－"_s,        u"<"_s,         u"<td class=\"\"x\"\">"_s,
+                                u"</tr>"_s};
+    for (const QString& line : linesOf(pieces, 2000, 6)) {
+        SCOPED_TRACE(line.toStdString());
+        GridModel grid(u"VSFlexGrid13"_s, 2, 2);
+        grid.setTextMatrix(1, 1, u"kept"_s);
+        QString expected = u"kept"_s;
+        QString cut = line;
+        attempt([&] { expected = Moji_get(cut, u"</th><td>"_s, u"</td>"_s); });
+        cutOddsCell(grid, 1, 1, line);
+        ASSERT_EQ(grid.textMatrix(1, 1), expected == u"－"_s ? u"***"_s : expected);
+    }
+}
+
+TEST(HorsesShown, TheLargestNumberBeforeTheFirstHeadEndOfALine)
+{
+    const struct {
+        const char16_t* text;
+        int horses;
+    } rows[] = {
+        {u"2</th><td>1\r\n16</th>\r\n9</th>", 16},
+        {u" 12 </th>\n+13</th>", 13},                             // blanks and a sign are read
+        {u"-14</th>\n0</th>\nx</th>\n</th>16</th>\n3\n</th>", 0}, // no horse on any line
+        {u"3</th>15</th>", 3},                                    // the first head end only
+        {u"", 0},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(horsesShown(QString::fromUtf16(r.text)), r.horses) << QString::fromUtf16(r.text).toStdString();
 }
 
 class OddsScrapers : public test::RaceFixture {
