@@ -15,7 +15,6 @@
 #include "fetch/nesting_guard.h"
 #include "fetch/page_charset.h"
 #include "foundation/text_codec.h"
-#include "foundation/text_fields.h"
 
 namespace kazeyomi {
 
@@ -265,7 +264,7 @@ SharedPage preparePage(const QByteArray& body, const QByteArray& contentType, Ma
     bool roundTrips = false;
     prepared->bytes = toCp932(text, roundTrips);
     // The text itself is what the file reads back as, unless the code page lacks a character.
-    prepared->lines = splitLines(roundTrips ? text : fromCp932(prepared->bytes));
+    prepared->text = roundTrips ? text : fromCp932(prepared->bytes);
     return prepared;
 }
 

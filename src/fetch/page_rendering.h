@@ -22,11 +22,11 @@ struct [[nodiscard]] RenderedPage {
 };
 
 // A page made ready for the page cache, away from the window's thread: the bytes of tmp.txt
-// and the lines the scrapers read from it.
+// and the text the scrapers read from it, line by line as they go.
 struct PreparedPage {
     QString error; // why the page could not be rendered; nothing else is set then
     QByteArray bytes;
-    QStringList lines;
+    QString text; // what the bytes read back as
     PageTables tables; // what the page shows, read from the same parse
 };
 using SharedPage = std::shared_ptr<const PreparedPage>;

@@ -84,7 +84,7 @@ CachedPage fetchCachedPage(PageFetcher& fetcher, const QString& url, const PageK
     // replaced since.
     const SharedPage brought = fetch.page;
     keepCopy(fetcher, page, &brought->bytes);
-    CachedPage opened = openedPage(brought->bytes.size(), page, [&] { return PageReader(brought->lines); });
+    CachedPage opened = openedPage(brought->bytes.size(), page, [&] { return PageReader(brought->text); });
     opened.fetch = std::move(fetch);
     return opened;
 }
