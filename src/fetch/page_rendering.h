@@ -26,7 +26,7 @@ struct [[nodiscard]] RenderedPage {
 struct PreparedPage {
     QString error; // why the page could not be rendered; nothing else is set then
     QByteArray bytes;
-    QString text; // what the bytes read back as
+    QString text;      // what the bytes read back as
     PageTables tables; // what the page shows, read from the same parse
 };
 using SharedPage = std::shared_ptr<const PreparedPage>;

@@ -20,6 +20,8 @@ bool isElement(const GumboNode* node)
 
 int spanOf(const GumboElement& element, const char* name)
 {
+    if (element.attributes.length == 0)
+        return 1;
     const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, name);
     if (attribute == nullptr)
         return 1;
@@ -29,6 +31,8 @@ int spanOf(const GumboElement& element, const char* name)
 
 void appendClass(std::string& classes, const GumboElement& element)
 {
+    if (element.attributes.length == 0)
+        return;
     const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, "class");
     if (attribute == nullptr || attribute->value[0] == '\0')
         return;
@@ -102,9 +106,28 @@ QString trimmedText(const std::string& text)
     return asciiEnds ? cut : cut.trimmed();
 }
 
-// Appends the trimmed text to `pool` and gives back where it lies there. An ASCII text, as
-// most cells hold, goes in without a string of its own.
-std::pair<qsizetype, qsizetype> addTrimmed(QString& pool, const std::string& text)
+using Span = std::pair<qsizetype, qsizetype>; // where a text lies in the pool
+
+// Appends UTF-8 text to `pool` and gives back where it lies there. ASCII, as most cells hold,
+// is widened in place rather than made a string of its own.
+Span addToPool(QString& pool, std::string_view text)
+{
+    const qsizetype at = pool.size();
+    if (text.empty())
+        return {at, 0};
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        pool.append(QString::fromUtf8(text.data(), qsizetype(text.size())));
+        return {at, pool.size() - at};
+    }
+    pool.resize(at + qsizetype(text.size()));
+    QChar* to = pool.data() + at;
+    for (const char c : text)
+        *to++ = QChar(char16_t(c));
+    return {at, qsizetype(text.size())};
+}
+
+// The same for the text trimmed as QString::trimmed does it.
+Span addTrimmed(QString& pool, const std::string& text)
 {
     size_t begin = 0;
     size_t end = text.size();
@@ -112,12 +135,13 @@ std::pair<qsizetype, qsizetype> addTrimmed(QString& pool, const std::string& tex
         ++begin;
     while (end > begin && isAsciiSpace(text[end - 1]))
         --end;
-    const qsizetype at = pool.size();
     const std::string_view cut(text.data() + begin, end - begin);
-    if (std::all_of(cut.begin(), cut.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        pool.append(QLatin1StringView(cut.data(), qsizetype(cut.size())));
-    else
-        pool.append(trimmedText(text));
+    const bool asciiEnds = cut.empty() || (static_cast<unsigned char>(cut.front()) < 0x80 &&
+                                           static_cast<unsigned char>(cut.back()) < 0x80);
+    if (asciiEnds)
+        return addToPool(pool, cut);
+    const qsizetype at = pool.size();
+    pool.append(trimmedText(text));
     return {at, pool.size() - at};
 }
 
@@ -145,7 +169,7 @@ void collectTables(const GumboNode* body, PageTables& out)
     std::string text;
     std::string classes;
     std::vector<std::pair<const GumboNode*, unsigned>> cellStack;
-    std::vector<std::pair<qsizetype, qsizetype>> cellTexts; // where each cell's text lies, in page order
+    std::vector<std::pair<Span, Span>> cellTexts; // where each cell's text and classes lie, in page order
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const GumboVector& children = frame.node->v.element.children;
@@ -194,8 +218,7 @@ void collectTables(const GumboNode* body, PageTables& out)
             classes.clear();
             readSubtree(child, text, classes, cellStack);
             TableCell cell;
-            cellTexts.push_back(addTrimmed(out.cellTexts, text));
-            cell.classes = fromUtf8(classes);
+            cellTexts.emplace_back(addTrimmed(out.cellTexts, text), addToPool(out.cellTexts, classes));
             cell.header = element.tag == GUMBO_TAG_TH;
             cell.colspan = spanOf(element, "colspan");
             cell.rowspan = spanOf(element, "rowspan");
@@ -224,7 +247,8 @@ void collectTables(const GumboNode* body, PageTables& out)
     for (PageTable& table : out.tables)
         for (TableRow& row : table.rows)
             for (TableCell& cell : row.cells) {
-                cell.text = QStringView(out.cellTexts).mid(next->first, next->second);
+                cell.text = QStringView(out.cellTexts).mid(next->first.first, next->first.second);
+                cell.classes = QStringView(out.cellTexts).mid(next->second.first, next->second.second);
                 ++next;
             }
 }

@@ -15,7 +15,9 @@ struct TableCell {
     // Every text inside, trimmed: a view of the page's PageTables::cellTexts, which holds the
     // texts of all cells in one string. Valid while that PageTables, or a copy of it, lives.
     QStringView text;
-    QString classes; // the class attributes of the cell and of everything inside it, blank-separated
+    // The class attributes of the cell and of everything inside it, blank-separated; a view of
+    // cellTexts as well.
+    QStringView classes;
     bool header = false;
     int colspan = 1;
     int rowspan = 1;
@@ -34,7 +36,8 @@ struct PageTable {
 
 struct PageTables {
     QList<PageTable> tables;
-    // One string for the texts of all cells, rather than one each: an odds page has thousands.
+    // One string for the texts and classes of all cells, rather than one each: an odds page has
+    // thousands.
     // Never changed once read, so the cells' views into it stay valid through copies and moves.
     QString cellTexts;
     QStringList texts; // paragraphs and headings outside the tables, in page order

@@ -44,7 +44,7 @@ ShownOdds oddsOf(const QString& combination, const TableCell& cell)
     ShownOdds odds;
     odds.combination = combination;
     odds.shown = cell.text.toString();
-    odds.classes = cell.classes;
+    odds.classes = cell.classes.toString();
     if (cell.text.isEmpty()) {
         odds.mark = ShownOdds::Mark::NotOnSale;
     } else if (cell.text == kDash || cell.text == u"出走取消"_s || cell.text == u"競走除外"_s) {
