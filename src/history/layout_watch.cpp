@@ -37,6 +37,16 @@ QString keyOf(const QString& extension, const QString& label)
     return horses.join(u'-');
 }
 
+// Whether the last two horses of a combination "a-b" or "a-b-c" are the same.
+bool lastTwoAlike(QStringView combination)
+{
+    const qsizetype last = combination.lastIndexOf(u'-');
+    if (last < 0)
+        return false;
+    const qsizetype before = combination.first(last).lastIndexOf(u'-');
+    return combination.sliced(before + 1, last - before - 1) == combination.sliced(last + 1);
+}
+
 // The win odds the scraper keeps: a win cell coloured by any class but the favourites'
 // "color33" is cut to nothing, and so is a cell showing nothing.
 bool winCutToNothing(const ShownOdds& win)
@@ -105,11 +115,9 @@ std::optional<LayoutMismatch> firstMismatch(const QString& extension, const Odds
     for (const FileField& field : line.fields) {
         const QString key = keyOf(extension, field.combination);
         carried.insert(key);
-        const QStringList horses = field.combination.split(u'-');
         // The exacta file has a field for a horse with itself and the trifecta file one for
         // the second horse with the third; both are no combination and hold "***".
-        if ((extension == u".utan"_s || extension == u".3tan"_s) && horses.size() >= 2 &&
-            horses[horses.size() - 1] == horses[horses.size() - 2])
+        if ((extension == u".utan"_s || extension == u".3tan"_s) && lastTwoAlike(field.combination))
             continue;
         const ShownOdds* odds = shown.value(key);
         if (odds == nullptr) {

@@ -137,11 +137,16 @@ bool betTypeFromKey(const QString& key, BetType& type)
 
 QString combinationKey(std::initializer_list<int> horses)
 {
+    // Thousands of keys a page: written digit by digit into one string.
     QString key;
+    key.reserve(qsizetype(horses.size()) * 3);
     for (int h : horses) {
         if (!key.isEmpty())
             key += u'-';
-        key += QString::number(h).rightJustified(2, u'0');
+        if (h >= 0 && h < 100)
+            key.append(QChar(u'0' + h / 10)).append(QChar(u'0' + h % 10));
+        else
+            key += QString::number(h).rightJustified(2, u'0');
     }
     return key;
 }
