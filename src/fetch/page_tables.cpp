@@ -88,9 +88,8 @@ bool isAsciiSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The text without the blanks at its ends, as QString::trimmed gives it; the ASCII blanks are
-// cut from the bytes, and only an end that is not ASCII needs the text decoded first.
-QString trimmedText(const std::string& text)
+// The text without the ASCII blanks at its ends.
+std::string_view withoutAsciiBlanks(std::string_view text)
 {
     size_t begin = 0;
     size_t end = text.size();
@@ -98,12 +97,25 @@ QString trimmedText(const std::string& text)
         ++begin;
     while (end > begin && isAsciiSpace(text[end - 1]))
         --end;
-    if (begin == end)
+    return text.substr(begin, end - begin);
+}
+
+// Whether QString::trimmed could cut more than the ASCII blanks: only where an end is not ASCII.
+bool endsInAscii(std::string_view cut)
+{
+    return cut.empty() ||
+           (static_cast<unsigned char>(cut.front()) < 0x80 && static_cast<unsigned char>(cut.back()) < 0x80);
+}
+
+// The text without the blanks at its ends, as QString::trimmed gives it; the ASCII blanks are
+// cut from the bytes, and only an end that is not ASCII needs the text decoded first.
+QString trimmedText(const std::string& text)
+{
+    const std::string_view cut = withoutAsciiBlanks(text);
+    if (cut.empty())
         return {};
-    const QString cut = QString::fromUtf8(text.data() + begin, qsizetype(end - begin));
-    const bool asciiEnds =
-        static_cast<unsigned char>(text[begin]) < 0x80 && static_cast<unsigned char>(text[end - 1]) < 0x80;
-    return asciiEnds ? cut : cut.trimmed();
+    const QString decoded = QString::fromUtf8(cut.data(), qsizetype(cut.size()));
+    return endsInAscii(cut) ? decoded : decoded.trimmed();
 }
 
 using Span = std::pair<qsizetype, qsizetype>; // where a text lies in the pool
@@ -129,16 +141,8 @@ Span addToPool(QString& pool, std::string_view text)
 // The same for the text trimmed as QString::trimmed does it.
 Span addTrimmed(QString& pool, const std::string& text)
 {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isAsciiSpace(text[begin]))
-        ++begin;
-    while (end > begin && isAsciiSpace(text[end - 1]))
-        --end;
-    const std::string_view cut(text.data() + begin, end - begin);
-    const bool asciiEnds = cut.empty() || (static_cast<unsigned char>(cut.front()) < 0x80 &&
-                                           static_cast<unsigned char>(cut.back()) < 0x80);
-    if (asciiEnds)
+    const std::string_view cut = withoutAsciiBlanks(text);
+    if (endsInAscii(cut))
         return addToPool(pool, cut);
     const qsizetype at = pool.size();
     pool.append(trimmedText(text));

@@ -6,6 +6,8 @@
 
 #include <QVarLengthArray>
 
+#include "foundation/text_fields.h"
+
 namespace kazeyomi {
 
 namespace {
@@ -133,17 +135,6 @@ private:
     std::u16string m_heap;
     char16_t* m_data = m_local;
 };
-
-QStringView withoutBlanks(QStringView text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ')
-        ++start;
-    while (end > start && text[end - 1] == u' ')
-        --end;
-    return text.mid(start, end - start);
-}
 
 // The blanks rightField puts in front of a text of `size` characters in `width`.
 qsizetype blanksInFront(qsizetype size, int width)

@@ -4,7 +4,7 @@ namespace kazeyomi {
 
 using namespace Qt::StringLiterals;
 
-QString trimSpaces(const QString& text)
+QStringView withoutBlanks(QStringView text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
@@ -12,10 +12,14 @@ QString trimSpaces(const QString& text)
         ++start;
     while (end > start && text[end - 1] == u' ')
         --end;
-    // Most cells have no blanks: they are shared, not copied.
-    if (start == 0 && end == text.size())
-        return text;
     return text.mid(start, end - start);
+}
+
+QString trimSpaces(const QString& text)
+{
+    const QStringView cut = withoutBlanks(text);
+    // Most cells have no blanks: they are shared, not copied.
+    return cut.size() == text.size() ? text : cut.toString();
 }
 
 QStringList splitLines(const QString& text)

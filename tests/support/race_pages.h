@@ -34,4 +34,26 @@ inline std::vector<RacePage> racePages(const WinPlacePage& odds, bool someNotOnS
     };
 }
 
+// Race 10 of `code` with `runners` horses, the third scratched and, past six, the last excluded
+// and pairs and triples on every table's edges not on sale yet: what the writers must carry through.
+inline std::vector<RacePage> edgeCasePages(WinPlacePage& race, const QString& code, int runners)
+{
+    race.race = 10;
+    race.raceCode = code;
+    race.runners = sampleRunners(runners);
+    race.runners[2].state = WinPlaceRunner::State::Scratched;
+    if (runners > 6)
+        race.runners[runners - 1].state = WinPlaceRunner::State::Excluded;
+    std::vector<RacePage> pages = racePages(race);
+    if (runners > 6) {
+        const QList<QPair<int, int>> pairs = {{1, 3}, {8, 10}, {runners - 1, runners}, {runners, 1}};
+        const QList<std::array<int, 3>> triples = {{1, 2, 4}, {1, 9, 10}, {runners - 2, runners - 1, runners}};
+        pages[1].body = exactaPage(race, pairs).html;
+        pages[2].body = quinellaWidePage(race, pairs).html;
+        pages[3].body = trioPage(race, triples).html;
+        pages[4].body = trifectaPage(race, triples).html;
+    }
+    return pages;
+}
+
 } // namespace kazeyomi::test

@@ -233,21 +233,7 @@ TEST_F(OddsWriters, TheWorkGridsHoldWhatTheWritersLeaveThere)
     for (int runners : {6, 12, 16}) {
         SCOPED_TRACE(runners);
         WinPlacePage race;
-        race.race = 10;
-        race.raceCode = code;
-        race.runners = sampleRunners(runners);
-        race.runners[2].state = WinPlaceRunner::State::Scratched;
-        if (runners > 6)
-            race.runners[runners - 1].state = WinPlaceRunner::State::Excluded;
-        std::vector<test::RacePage> pages = test::racePages(race);
-        if (runners > 6) {
-            const QList<QPair<int, int>> pairs = {{1, 3}, {8, 10}, {runners - 1, runners}, {runners, 1}};
-            const QList<std::array<int, 3>> triples = {{1, 2, 4}, {1, 9, 10}, {runners - 2, runners - 1, runners}};
-            pages[1].body = exactaPage(race, pairs).html;
-            pages[2].body = quinellaWidePage(race, pairs).html;
-            pages[3].body = trioPage(race, triples).html;
-            pages[4].body = trifectaPage(race, triples).html;
-        }
+        const std::vector<test::RacePage> pages = test::edgeCasePages(race, code, runners);
         for (const auto& [path, body] : pages)
             site.setPage(test::kSite + path, body, kOddsPageContentType);
         for (const auto& scrape : {TanFuku_get, Umafuku_get, Umatan_get, Wide_get, Sanfuku_get, Santan_get})
