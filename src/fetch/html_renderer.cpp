@@ -39,7 +39,7 @@ public:
 
 private:
     static constexpr size_t kBlockSize = size_t(1) << 20;
-    static constexpr size_t kKeptBlocks = 32;
+    static constexpr size_t kKeptBlocks = 8;
     static constexpr size_t kAlign = 16;
 
     void* allocate(size_t size)

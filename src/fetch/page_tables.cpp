@@ -29,6 +29,15 @@ int spanOf(const GumboElement& element, const char* name)
     return n >= 1 && n <= 1000 ? n : 1;
 }
 
+// The elements among `children`: a row's cells, without the blanks between them.
+qsizetype elementCount(const GumboVector& children)
+{
+    qsizetype count = 0;
+    for (unsigned i = 0; i < children.length; ++i)
+        count += static_cast<const GumboNode*>(children.data[i])->type == GUMBO_NODE_ELEMENT ? 1 : 0;
+    return count;
+}
+
 void appendClass(std::string& classes, const GumboElement& element)
 {
     if (element.attributes.length == 0)
@@ -209,7 +218,7 @@ void collectTables(const GumboNode* body, PageTables& out)
             if (!open.empty()) {
                 TableRow row;
                 row.head = inHead > 0;
-                row.cells.reserve(element.children.length);
+                row.cells.reserve(elementCount(element.children));
                 out.tables[open.back()].rows << std::move(row);
             }
             stack.push_back({child, 0, Leave::Nothing});

@@ -172,6 +172,9 @@ public:
                 *out++ = char(entry);
         }
         bytes.truncate(out - bytes.data());
+        // Room was made for two bytes a character; pages are mostly ASCII and are kept a while.
+        if (bytes.capacity() > bytes.size() + bytes.size() / 4 + 64)
+            bytes.squeeze();
         roundTrips = comesBack != 0;
         return bytes;
     }
