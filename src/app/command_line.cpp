@@ -262,8 +262,8 @@ int renderCommand(const CommandLine& line)
     }
     // Modern: the page cache text the odds and result scrapers read; legacy: the body markup
     // with CR LF line ends, as the race card capture keeps it.
-    const RenderedPage page = style == MarkupStyle::Modern ? renderCacheText(body, contentType, style)
-                                                           : renderPage(body, contentType, style);
+    const RenderedPage page =
+        style == MarkupStyle::Modern ? renderCacheText(body, contentType, style) : renderPage(body, contentType, style);
     if (!page.ok()) {
         printLine(stderr, u"%1: %2"_s.arg(source, page.error));
         return kExitFailed;
