@@ -235,7 +235,7 @@ void collectTables(const GumboNode* body, PageTables& out)
             cell.header = element.tag == GUMBO_TAG_TH;
             cell.colspan = spanOf(element, "colspan");
             cell.rowspan = spanOf(element, "rowspan");
-            out.tables[open.back()].rows.back().cells << std::move(cell);
+            out.tables[open.back()].rows.back().cells << cell;
             break;
         }
         case GUMBO_TAG_P:

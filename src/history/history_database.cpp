@@ -202,7 +202,7 @@ Outcome HistoryDatabase::write(const FetchRecord& fetch)
         QSqlQuery odds(db);
         odds.prepare(u"INSERT OR REPLACE INTO odds (fetch_id, bet_type, combination, shown, odds, low, high, mark, "
                      "highlight) VALUES (:f, :t, :c, :s, :o, :l, :h, :m, :g)"_s);
-        const QVariant noNumber(QMetaType(QMetaType::Double));
+        const QVariant noNumber{QMetaType(QMetaType::Double)};
         for (const BetReading& bet : fetch.bets) {
             const QString type = betTypeKey(bet.type);
             const bool range = isRange(bet.type);

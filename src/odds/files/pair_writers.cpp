@@ -31,7 +31,7 @@ void buildExactaTable(const GridModel& source, GridModel& work)
     int i = 1;
     bool secondBlock = true;
     for (; i <= kMostRunners; ++i) {
-        const QString label = source.textAt(i, 0);
+        const QString& label = source.textAt(i, 0);
         if (label.isEmpty()) {
             secondBlock = false;
             break;
@@ -63,7 +63,7 @@ QString exactaFields(const GridModel& work)
 {
     QString fields;
     for (int c = 1; c <= kMostRunners; ++c) {
-        const QString label = work.textAt(0, c);
+        const QString& label = work.textAt(0, c);
         if (label.isEmpty())
             continue;
         for (int r = 1; r < work.rows() && !work.textAt(r, c).isEmpty(); ++r)
