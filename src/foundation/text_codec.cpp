@@ -172,8 +172,9 @@ public:
                 *out++ = char(entry);
         }
         bytes.truncate(out - bytes.data());
-        // Room was made for two bytes a character; pages are mostly ASCII and are kept a while.
-        if (bytes.capacity() > bytes.size() + bytes.size() / 4 + 64)
+        // Room was made for two bytes a character; a page is mostly ASCII and is kept a while,
+        // a line of a file is written and gone.
+        if (bytes.size() > 64 * 1024 && bytes.capacity() > bytes.size() + bytes.size() / 4)
             bytes.squeeze();
         roundTrips = comesBack != 0;
         return bytes;
