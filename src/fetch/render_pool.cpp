@@ -103,6 +103,9 @@ std::shared_ptr<Rendering> RenderPool::render(const QString& url, const FetchRes
             return rendering;
         }
     }
+    // Other bytes from the same address: what was rendered of it before is not asked for again,
+    // and let go now rather than when the list has moved on.
+    m_rendered.removeIf([&](const Rendered& done) { return done.url == url && done.style == style; });
     auto rendering = std::make_shared<Rendering>(page.body, page.contentType, style, m_renderings);
     if (inBackground)
         queue(rendering, page.body.size());

@@ -1,5 +1,7 @@
 #include "fetch/page_fetcher.h"
 
+#include <memory>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QTcpServer>
@@ -326,7 +328,8 @@ TEST_F(Fetching, PagesOfARaceThatEndedEarlyAreNotRendered)
 }
 
 // The same bytes from the same address are not rendered twice, an ordinary page known by its
-// bytes and a large one by its digest; one byte changed, or another address, is a new page.
+// bytes and a large one by its digest; one byte changed, or another address, is a new page,
+// and the address's page before it is let go at once.
 TEST(RenderPool, KnowsAPageAgainByItsBytesOnlyFromTheSameAddress)
 {
     for (const qsizetype size : {qsizetype(2000), qsizetype(600 * 1024)}) {
@@ -342,10 +345,13 @@ TEST(RenderPool, KnowsAPageAgainByItsBytesOnlyFromTheSameAddress)
         };
         EXPECT_EQ(renderings(u"http://site.test/a"_s, page), 1);
         EXPECT_EQ(renderings(u"http://site.test/a"_s, page), 1);
+        const std::weak_ptr<Rendering> before = pool.render(u"http://site.test/a"_s, page, MarkupStyle::Modern, false);
         FetchResult changed = page;
         changed.body[size] = 'y';
         EXPECT_EQ(renderings(u"http://site.test/a"_s, changed), 2);
+        EXPECT_TRUE(before.expired());
         EXPECT_EQ(renderings(u"http://site.test/b"_s, page), 3);
-        EXPECT_EQ(renderings(u"http://site.test/a"_s, page), 3);
+        EXPECT_EQ(renderings(u"http://site.test/a"_s, changed), 3);
+        EXPECT_EQ(renderings(u"http://site.test/a"_s, page), 4);
     }
 }
