@@ -233,8 +233,8 @@ void collectTables(const GumboNode* body, PageTables& out)
             TableCell cell;
             cellTexts.emplace_back(addTrimmed(out.cellTexts, text), addToPool(out.cellTexts, classes));
             cell.header = element.tag == GUMBO_TAG_TH;
-            cell.colspan = spanOf(element, "colspan");
-            cell.rowspan = spanOf(element, "rowspan");
+            cell.colspan = quint16(spanOf(element, "colspan"));
+            cell.rowspan = quint16(spanOf(element, "rowspan"));
             out.tables[open.back()].rows.back().cells << cell;
             break;
         }
@@ -260,8 +260,8 @@ void collectTables(const GumboNode* body, PageTables& out)
     for (PageTable& table : out.tables)
         for (TableRow& row : table.rows)
             for (TableCell& cell : row.cells) {
-                cell.text = QStringView(out.cellTexts).mid(next->first.first, next->first.second);
-                cell.classes = QStringView(out.cellTexts).mid(next->second.first, next->second.second);
+                cell.setTexts(QStringView(out.cellTexts).mid(next->first.first, next->first.second),
+                              QStringView(out.cellTexts).mid(next->second.first, next->second.second));
                 ++next;
             }
 }

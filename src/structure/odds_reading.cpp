@@ -43,17 +43,17 @@ ShownOdds oddsOf(const QString& combination, const TableCell& cell)
 {
     ShownOdds odds;
     odds.combination = combination;
-    odds.shown = cell.text.toString();
-    odds.classes = cell.classes.toString();
-    if (cell.text.isEmpty()) {
+    odds.shown = cell.text().toString();
+    odds.classes = cell.classes().toString();
+    if (cell.text().isEmpty()) {
         odds.mark = ShownOdds::Mark::NotOnSale;
-    } else if (cell.text == kDash || cell.text == u"出走取消"_s || cell.text == u"競走除外"_s) {
+    } else if (cell.text() == kDash || cell.text() == u"出走取消"_s || cell.text() == u"競走除外"_s) {
         odds.mark = ShownOdds::Mark::Out;
-    } else if (const qsizetype dash = cell.text.indexOf(u'-'); dash > 0) {
-        odds.low = withoutSeparators(cell.text.left(dash));
-        odds.high = withoutSeparators(cell.text.mid(dash + 1));
+    } else if (const qsizetype dash = cell.text().indexOf(u'-'); dash > 0) {
+        odds.low = withoutSeparators(cell.text().left(dash));
+        odds.high = withoutSeparators(cell.text().mid(dash + 1));
     } else {
-        odds.low = withoutSeparators(cell.text);
+        odds.low = withoutSeparators(cell.text());
     }
     return odds;
 }
@@ -183,11 +183,11 @@ PageReading readWinPlacePage(const PageTables& page)
                 for (size_t c = 0; c < line.size(); ++c) {
                     if (line[c] == nullptr || !line[c]->header)
                         continue;
-                    if (line[c]->text == u"馬番"_s)
+                    if (line[c]->text() == u"馬番"_s)
                         numberColumn = int(c);
-                    else if (line[c]->text == u"単勝"_s)
+                    else if (line[c]->text() == u"単勝"_s)
                         winColumn = int(c);
-                    else if (line[c]->text == u"複勝"_s)
+                    else if (line[c]->text() == u"複勝"_s)
                         placeColumn = int(c);
                 }
                 if (winColumn < 0 || placeColumn < 0 || numberColumn < 0)
@@ -198,7 +198,7 @@ PageReading readWinPlacePage(const PageTables& page)
             const TableCell* number = at(numberColumn);
             const TableCell* winCell = at(winColumn);
             const TableCell* placeCell = at(placeColumn);
-            const int horse = number ? horseNumber(number->text) : 0;
+            const int horse = number ? horseNumber(number->text()) : 0;
             if (horse == 0 || winCell == nullptr || placeCell == nullptr)
                 continue;
             const QString key = combinationKey({horse});

@@ -39,11 +39,11 @@ bool readFinishers(const PageTable& table, PageReading& reading)
     for (const auto& line : placed) {
         bool header = false;
         for (const TableCell* cell : line)
-            header = header || (cell && cell->header && cell->text == u"馬番"_s);
+            header = header || (cell && cell->header && cell->text() == u"馬番"_s);
         if (header) {
             fields.clear();
             for (const TableCell* cell : line)
-                fields.push_back(cell ? fieldFor(cell->text) : nullptr);
+                fields.push_back(cell ? fieldFor(cell->text()) : nullptr);
             continue;
         }
         if (fields.empty())
@@ -51,7 +51,7 @@ bool readFinishers(const PageTable& table, PageReading& reading)
         Finish finish;
         for (size_t c = 0; c < line.size() && c < fields.size(); ++c)
             if (line[c] && fields[c])
-                finish.*fields[c] = line[c]->text.toString();
+                finish.*fields[c] = line[c]->text().toString();
         if (horseNumber(finish.horse) > 0)
             reading.finishers << finish;
     }
@@ -67,19 +67,19 @@ void readPayouts(const PageTable& table, PageReading& reading)
     for (size_t r = 0; r < placed.size(); ++r) {
         const auto& line = placed[r];
         if (line.size() > 0 && line[0] && line[0]->colspan > 3) {
-            if (line[0]->text.contains(u"返還"_s))
-                reading.refund = line[0]->text.toString();
+            if (line[0]->text().contains(u"返還"_s))
+                reading.refund = line[0]->text().toString();
             continue;
         }
         if (table.rows[qsizetype(r)].head) {
             if (betTypes.isEmpty())
                 for (const TableCell* cell : line)
                     for (int c = 0; cell && c < cell->colspan; ++c)
-                        betTypes << cell->text.toString();
+                        betTypes << cell->text().toString();
             continue;
         }
         for (size_t c = 0; c + 2 < line.size() && c + 2 < size_t(betTypes.size()); c += 3) {
-            const auto textAt = [&line](size_t at) { return line[at] ? line[at]->text.toString() : QString(); };
+            const auto textAt = [&line](size_t at) { return line[at] ? line[at]->text().toString() : QString(); };
             PayoutShown payout{betTypes[qsizetype(c)], textAt(c), textAt(c + 1), textAt(c + 2)};
             if (!payout.combination.isEmpty() || !payout.yen.isEmpty())
                 reading.payouts << payout;
@@ -98,7 +98,7 @@ PageReading readResultPage(const PageTables& page)
         bool payoutHead = false;
         for (const TableRow& row : table.rows)
             for (const TableCell& cell : row.cells)
-                payoutHead = payoutHead || (row.head && cell.header && cell.text == u"払戻金"_s);
+                payoutHead = payoutHead || (row.head && cell.header && cell.text() == u"払戻金"_s);
         if (payoutHead)
             readPayouts(table, reading);
     }

@@ -51,7 +51,7 @@ std::vector<OddsSlot> rowSlots(const TableRow& row)
     for (qsizetype i = 0; i < n; ++i) {
         const TableCell& cell = row.cells[i];
         OddsSlot slot;
-        slot.horse = horseNumber(cell.text);
+        slot.horse = horseNumber(cell.text());
         if (cell.header && cell.colspan >= 2) {
             slot.kind = slot.horse > 0 ? OddsSlot::Kind::Head : OddsSlot::Kind::Empty;
         } else if (cell.header && i + 1 < n && !row.cells[i + 1].header) {
@@ -76,10 +76,10 @@ std::vector<int> headLabels(const PageTable& table)
         std::vector<int> labels;
         for (const TableCell& cell : row.cells)
             if (cell.colspan >= 2)
-                labels.push_back(horseNumber(cell.text));
+                labels.push_back(horseNumber(cell.text()));
         if (labels.empty())
             for (const TableCell& cell : row.cells)
-                labels.push_back(horseNumber(cell.text));
+                labels.push_back(horseNumber(cell.text()));
         return labels;
     }
     return {};

@@ -190,8 +190,8 @@ TEST(RenderPage, ReadsEachCellsTrimmedTextAndClasses)
     ASSERT_EQ(cells.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(cells[qsizetype(i)].text, expected[i].text);
-        EXPECT_EQ(cells[qsizetype(i)].classes, expected[i].classes);
+        EXPECT_EQ(cells[qsizetype(i)].text(), expected[i].text);
+        EXPECT_EQ(cells[qsizetype(i)].classes(), expected[i].classes);
         EXPECT_EQ(cells[qsizetype(i)].header, expected[i].header);
     }
 }
