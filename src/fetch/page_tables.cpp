@@ -10,6 +10,10 @@
 #include <gumbo.h>
 
 namespace kazeyomi {
+
+// Every odds page keeps thousands of these in the render cache.
+static_assert(sizeof(TableCell) <= 32);
+
 namespace {
 
 bool isElement(const GumboNode* node)
