@@ -120,7 +120,8 @@ HistoryDatabase::HistoryDatabase(const QString& path, bool readOnly)
     // In WAL mode a killed program loses nothing committed; only a power cut may lose the last cycle.
     (void)query.exec(u"PRAGMA synchronous=NORMAL"_s);
     // A cycle appends its rows and reads back only the race's fetch before: SQLite's default
-    // cache of 2 MB would hold mostly pages never read again, all day.
+    // cache of 2 MB would hold mostly pages never read again, all day. Refused, it costs only
+    // that memory.
     (void)query.exec(u"PRAGMA cache_size=-512"_s);
     for (const char* statement : kSchema)
         if (!query.exec(QString::fromLatin1(statement))) {
