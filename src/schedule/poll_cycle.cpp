@@ -1,5 +1,6 @@
 #include "schedule/poll_cycle.h"
 
+#include "fetch/http_page_source.h"
 #include "foundation/clock.h"
 #include "foundation/form_state.h"
 #include "foundation/grid_layouts.h"
@@ -7,6 +8,9 @@
 #include "schedule/schedule_grid.h"
 
 namespace kazeyomi {
+
+static_assert(PollCycle::kRacesAsked <= HttpPageSource::kConnectionPools,
+              "a race asks for six pages at once, a pool keeps six connections");
 
 using namespace Qt::StringLiterals;
 
@@ -238,10 +242,14 @@ PollCycle::RowTurn PollCycle::turnOf(int r, const QDateTime& t0) const
 
 void PollCycle::askAhead(const QDateTime& t0)
 {
-    for (int r = 1; r < m_form.grid(Grid::VSFlexGrid8).rows(); ++r) {
+    const int rows = m_form.grid(Grid::VSFlexGrid8).rows();
+    for (; m_nextToAsk < rows && int(m_askedAhead.size()) < kRacesAsked; ++m_nextToAsk) {
+        const int r = m_nextToAsk;
         try {
-            if (const RowTurn turn = turnOf(r, t0); turn.kind == RowTurn::Fetch)
+            if (const RowTurn turn = turnOf(r, t0); turn.kind == RowTurn::Fetch) {
                 m_races.prefetchRace(turn.venue, r);
+                m_askedAhead.insert(r);
+            }
         } catch (const std::exception&) {
             // The tick reports it when it comes to the row.
         }
@@ -317,6 +325,8 @@ void PollCycle::Timer1_Timer()
     const QDateTime t0 = m_clock.now();
     // The races are then fetched in the rows' order, each as its pages arrive; a row the tick
     // no longer fetches when it comes to it (a start run during a wait) leaves its pages.
+    m_askedAhead.clear();
+    m_nextToAsk = 1;
     askAhead(t0);
     for (int r = 1; r < m_form.grid(Grid::VSFlexGrid8).rows(); ++r) {
         try {
@@ -324,8 +334,12 @@ void PollCycle::Timer1_Timer()
         } catch (const std::exception& e) {
             reportFailure(r, QString::fromLocal8Bit(e.what()));
         }
+        // The race done gives its place to the next one due.
+        if (m_askedAhead.erase(r))
+            askAhead(t0);
     }
     m_races.dropPrefetched();
+    m_askedAhead.clear();
     reportIntervalProblems();
     m_inTick = false;
     arm();

@@ -20,6 +20,10 @@ class FormState;
 class PollCycle : public QObject {
     Q_OBJECT
 public:
+    // The races of a tick whose pages are asked for at once: four races' six requests fill the
+    // fetcher's connections to a site (four pools of six), so that none waits for a free one,
+    // and no more pages wait rendered for their race's turn. A race done makes room for the next.
+    static constexpr int kRacesAsked = 4;
     PollCycle(FormState& form, const Clock& clock, RaceFetcher& races, QObject* parent = nullptr);
 
     void Command2_Click();
@@ -50,7 +54,8 @@ private:
     // What the tick does with a row, judged from the row and the settings as they are now.
     struct RowTurn;
     RowTurn turnOf(int row, const QDateTime& t0) const;
-    // Asks ahead for the pages of every race the tick is about to fetch, all at once.
+    // Asks ahead for the pages of the next races the tick is about to fetch, so that
+    // kRacesAsked of them are asked for at once; called again as each race is done.
     void askAhead(const QDateTime& t0);
     void tickRow(int row, const QDateTime& t0);
     // State complete as for a finished race, so the row shows "停止" and is not fetched again.
@@ -68,6 +73,10 @@ private:
     QTimer m_timer;
     bool m_inTick = false;
     std::map<int, QString> m_setAside;
+    // The tick's rows whose pages were asked for and that it has not come to yet, and the
+    // next row to look at.
+    std::set<int> m_askedAhead;
+    int m_nextToAsk = 1;
     std::map<int, QString> m_failures;
     std::set<QString> m_intervalProblems;
     std::set<QString> m_intervalProblemsReported;

@@ -1,5 +1,7 @@
 #include "schedule/poll_cycle.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "foundation/card_files.h"
@@ -30,6 +32,7 @@ public:
     int throwOn = 0;       // throw as a grid out of range does on this call (0: never)
     int calls = 0;
     std::vector<Fetch> askedAhead, taken; // within the tick
+    size_t mostAhead = 0;                 // races asked for and not taken yet, at most
 
     // Every tick asks ahead for exactly the races it then fetches, in its order.
     void prefetchRace(const QString& venue, int row) override { askedAhead.push_back({{}, venue, 0, row}); }
@@ -43,6 +46,7 @@ public:
     }
     RaceOutcome Race_get(const QString& venue, int n, int row) override
     {
+        mostAhead = std::max(mostAhead, askedAhead.size() - taken.size());
         taken.push_back({{}, venue, n, row});
         if (++calls == throwOn)
             throw GridRangeError("VSFlexGrid16: cell (3, 2) outside 2 x 2");
@@ -191,6 +195,20 @@ TEST_F(Polling, FetchTimesFollowThePostTimeBands)
         poll.Command2_Click();
         EXPECT_EQ(poll.activeRows(), r.activeRows ? r.activeRows : int(r.cards.size()));
     }
+}
+
+// Every race of the first tick is due: a few are asked for at once, the next as each is done.
+TEST_F(Polling, ATickAsksForItsRacesAFewAtATime)
+{
+    std::vector<RaceCard> cards;
+    for (int race = 1; race <= 7; ++race)
+        cards.push_back({race <= 4 ? u"大井"_s : u"川崎"_s, race, QTime(15, 0).addSecs(race * 600).toString(u"HH:mm"_s),
+                         u"x"_s, u"ID"_s});
+    day(cards);
+    poll.Command2_Click();
+    tickFor(1);
+    EXPECT_EQ(races.fetches.size(), cards.size());
+    EXPECT_EQ(races.mostAhead, size_t(PollCycle::kRacesAsked));
 }
 
 TEST_F(Polling, AVenueIsPolledWhileAnyOfItsBoxesIsTicked)
