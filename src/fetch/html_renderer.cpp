@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,9 @@ namespace {
 // The parser makes some 300,000 small allocations for a trifecta page. Handing them out
 // of blocks kept from page to page saves a fifth of the parse time, and the whole tree is
 // dropped at once instead of node by node. Fresh blocks would cost a page fault per 4 KB,
-// but each rendering thread keeping what its largest page took (3 MB for a trifecta page)
-// would hold it all day: a thread keeps 1 MB, what most pages need, in small blocks so that
-// a larger page's last block is not mostly empty.
+// but each arena keeping what its largest page took (3 MB for a trifecta page) would hold
+// it all day: an arena keeps 1 MB, what most pages need, in small blocks so that a larger
+// page's last block is not mostly empty.
 class ParseArena {
 public:
     static void* allocate(void* arena, size_t size) { return static_cast<ParseArena*>(arena)->allocate(size); }
@@ -81,6 +82,46 @@ private:
     std::byte* m_next = nullptr;
     std::byte* m_last = nullptr;
     size_t m_left = 0;
+};
+
+// The arenas lent to the rendering threads, one a page: as many as pages were ever rendered at
+// once. Not thread_local: MinGW frees a thread's storage before the destructors of its
+// thread_local objects run, so an arena ending with its thread corrupted the heap.
+class LentArena {
+public:
+    LentArena()
+    {
+        const std::lock_guard lock(shelfMutex());
+        if (!shelf().empty()) {
+            m_arena = std::move(shelf().back());
+            shelf().pop_back();
+        }
+        if (!m_arena)
+            m_arena = std::make_unique<ParseArena>();
+    }
+    ~LentArena()
+    {
+        m_arena->reset();
+        const std::lock_guard lock(shelfMutex());
+        shelf().push_back(std::move(m_arena));
+    }
+    LentArena(const LentArena&) = delete;
+    LentArena& operator=(const LentArena&) = delete;
+    ParseArena& operator*() const { return *m_arena; }
+
+private:
+    static std::vector<std::unique_ptr<ParseArena>>& shelf()
+    {
+        static std::vector<std::unique_ptr<ParseArena>> arenas;
+        return arenas;
+    }
+    static std::mutex& shelfMutex()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+
+    std::unique_ptr<ParseArena> m_arena;
 };
 
 #if defined(__GNUC__)
@@ -413,9 +454,8 @@ QString renderBody(QString html, MarkupStyle style, PageTables* tables)
 
 std::string renderBodyUtf8(QByteArray source, MarkupStyle style, PageTables* tables)
 {
-    thread_local ParseArena arena;
-    // Also after an exception thrown half-way through the previous page.
-    arena.reset();
+    const LentArena lent;
+    ParseArena& arena = *lent;
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParseArena::allocate;
     options.deallocator = &ParseArena::deallocate;
