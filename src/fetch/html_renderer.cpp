@@ -91,34 +91,35 @@ class LentArena {
 public:
     LentArena()
     {
-        const std::lock_guard lock(shelfMutex());
-        if (!shelf().empty()) {
-            m_arena = std::move(shelf().back());
-            shelf().pop_back();
-        }
-        if (!m_arena)
+        Shelf& shelf = theShelf();
+        const std::lock_guard lock(shelf.mutex);
+        if (!shelf.arenas.empty()) {
+            m_arena = std::move(shelf.arenas.back());
+            shelf.arenas.pop_back();
+        } else {
             m_arena = std::make_unique<ParseArena>();
+        }
     }
     ~LentArena()
     {
         m_arena->reset();
-        const std::lock_guard lock(shelfMutex());
-        shelf().push_back(std::move(m_arena));
+        Shelf& shelf = theShelf();
+        const std::lock_guard lock(shelf.mutex);
+        shelf.arenas.push_back(std::move(m_arena));
     }
     LentArena(const LentArena&) = delete;
     LentArena& operator=(const LentArena&) = delete;
     ParseArena& operator*() const { return *m_arena; }
 
 private:
-    static std::vector<std::unique_ptr<ParseArena>>& shelf()
+    struct Shelf {
+        std::mutex mutex;
+        std::vector<std::unique_ptr<ParseArena>> arenas;
+    };
+    static Shelf& theShelf()
     {
-        static std::vector<std::unique_ptr<ParseArena>> arenas;
-        return arenas;
-    }
-    static std::mutex& shelfMutex()
-    {
-        static std::mutex mutex;
-        return mutex;
+        static Shelf shelf;
+        return shelf;
     }
 
     std::unique_ptr<ParseArena> m_arena;
